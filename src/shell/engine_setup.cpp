@@ -1,0 +1,20 @@
+#include "shell/engine_setup.h"
+
+#include <QCoreApplication>
+#include <unistd.h>
+
+namespace velcaro {
+
+QString prepareWebEngineEnvironment() {
+    if (geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        return {};
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    return QStringLiteral("velcaro: in esecuzione come root, la sandbox del motore web è "
+                          "disattivata");
+}
+
+void setWebEngineApplicationAttributes() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+} // namespace velcaro

@@ -1,0 +1,16 @@
+// Entry point of every test binary: an offscreen QApplication that can host the web engine,
+// then GoogleTest.
+#include "shell/engine_setup.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    velcaro::prepareWebEngineEnvironment();
+    velcaro::setWebEngineApplicationAttributes();
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

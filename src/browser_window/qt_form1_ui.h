@@ -1,0 +1,44 @@
+#pragma once
+
+#include "browser_window/form1_ui.h"
+#include "platform/qt_file_dialog.h"
+#include "platform/qt_form_window.h"
+#include "platform/qt_text_box.h"
+#include "platform/qt_web_browser.h"
+
+#include <QPointer>
+#include <memory>
+
+namespace velcaro {
+
+class Form1;
+
+// The browser window built with Qt Widgets as designed: the address row, the browser area,
+// the File menu; its events run Form1's handlers.
+class QtForm1Ui : public Form1Ui {
+public:
+    explicit QtForm1Ui(Form1& form);
+    ~QtForm1Ui() override;
+
+    FormWindow& window() override { return window_; }
+    TextBox& Text1() override { return text1_; }
+    WebBrowser& WebBrowser1() override { return browser_; }
+    FileDialog& CommonDialog1() override { return dialog_; }
+
+private:
+    void buildAddressRow();
+    void buildMenu();
+    // Wraps a handler so that it runs through the error report, and only while this
+    // window exists.
+    std::function<void()> handler(void (Form1::*method)());
+
+    Form1& form_;
+    std::shared_ptr<bool> alive_;
+    QPointer<QtWindowWidget> widget_;
+    QtFormWindow window_;
+    QtTextBox text1_;
+    QtWebBrowser browser_;
+    QtFileDialog dialog_;
+};
+
+} // namespace velcaro

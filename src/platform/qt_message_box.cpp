@@ -1,0 +1,18 @@
+#include "platform/qt_message_box.h"
+
+#include "shell/app_record.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace velcaro {
+
+void QtMessageBox::MsgBox(const QString& prompt) {
+    QMessageBox box(QMessageBox::NoIcon, AppRecord::title(), prompt, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("MsgBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace velcaro

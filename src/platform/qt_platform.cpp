@@ -1,0 +1,21 @@
+#include "platform/qt_platform.h"
+
+#include "browser_window/qt_form1_ui.h"
+
+#include <QCoreApplication>
+
+namespace velcaro {
+
+std::unique_ptr<Form1Ui> QtPlatform::createForm1Ui(Form1& form) {
+    return std::make_unique<QtForm1Ui>(form);
+}
+
+QString QtPlatform::applicationFolder() const {
+    return QCoreApplication::applicationDirPath();
+}
+
+void QtPlatform::quit() {
+    QCoreApplication::quit();
+}
+
+} // namespace velcaro

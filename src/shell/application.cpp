@@ -1,0 +1,34 @@
+#include "shell/application.h"
+
+#include "browser_window/form1.h"
+#include "platform/message_box.h"
+#include "platform/platform.h"
+
+namespace velcaro {
+
+Application::Application(Platform& platform)
+    : platform_(platform), errorReport_(platform.messageBox()) {}
+
+Application::~Application() = default;
+
+Form1& Application::form1() {
+    if (!form1_)
+        form1_ = std::make_unique<Form1>(*this);
+    return *form1_;
+}
+
+void Application::MsgBox(const QString& prompt) {
+    platform_.messageBox().MsgBox(prompt);
+}
+
+QString Application::appPath() const {
+    return platform_.applicationFolder();
+}
+
+void Application::windowUnloaded() {
+    const bool anyVisible = form1_ && form1_->isVisible();
+    if (!anyVisible)
+        platform_.quit();
+}
+
+} // namespace velcaro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "shell/error_report.h"
+
+#include <QString>
+#include <memory>
+
+namespace velcaro {
+
+class Form1;
+class Platform;
+
+// The running program: the platform it runs on, the default instance of each window class
+// (created on first reference), the message box and the error report.
+class Application {
+public:
+    explicit Application(Platform& platform);
+    ~Application();
+
+    Form1& form1();
+
+    Platform& platform() { return platform_; }
+    ErrorReport& errorReport() { return errorReport_; }
+    void MsgBox(const QString& prompt);
+    QString appPath() const;
+
+    // Called after a window was unloaded: the program ends when none of its windows is
+    // visible any more (a window loaded hidden only to reach its controls does not count).
+    void windowUnloaded();
+
+private:
+    Platform& platform_;
+    ErrorReport errorReport_;
+    std::unique_ptr<Form1> form1_;
+};
+
+} // namespace velcaro

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <functional>
+
+namespace velcaro {
+
+// Starts the program: checks for a display, prepares the web engine, creates the
+// application, loads and shows the browser window, and runs the event loop until no window
+// is visible. `afterShown`, when given, runs once the browser window is shown.
+int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown = {});
+
+} // namespace velcaro

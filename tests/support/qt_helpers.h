@@ -1,0 +1,60 @@
+#pragma once
+
+// Helpers for tests that drive the real Qt bindings.
+
+#include "platform/qt_platform.h"
+#include "support/fakes.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace velcaro::testing {
+
+// The real Qt platform, but with a message box that records instead of blocking, and an
+// end of the program that is only counted.
+class RecordingQtPlatform : public QtPlatform {
+public:
+    FakeMessageBox messages;
+    int quits = 0;
+
+    MessageBox& messageBox() override { return messages; }
+    void quit() override { ++quits; }
+};
+
+// Once a visible top-level widget of type T appears (a modal dialog opened by the code under
+// test), runs `act` on it. Polls until `timeoutMs`.
+template <typename T> void whenDialogAppears(std::function<void(T*)> act, int timeoutMs = 30000) {
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, timeoutMs] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<T*>(w); dialog && dialog->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                delete clock;
+                act(dialog);
+                return;
+            }
+        }
+        if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+        }
+    });
+    timer->start(50);
+}
+
+// Finds the visible top-level widget with the given object name.
+inline QWidget* topLevel(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+} // namespace velcaro::testing

@@ -1,0 +1,132 @@
+#include "rtf/code_pages.h"
+
+namespace velcaro::rtf {
+namespace {
+
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+const char* encodingName(int codePage) {
+    switch (codePage) {
+    case 874:
+        return "windows-874";
+    case 932:
+        return "Shift_JIS";
+    case 936:
+        return "GBK";
+    case 949:
+        return "windows-949";
+    case 950:
+        return "Big5";
+    case 1361:
+        return "Johab";
+    case 437:
+        return "IBM437";
+    case 850:
+        return "IBM850";
+    case 10000:
+        return "macintosh";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+char16_t cp1252ToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0)
+        return kCp1252High[byte - 0x80];
+    return byte;
+}
+
+int unicodeToCp1252(char16_t ch) {
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return ch;
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == ch && ch > 0xFF)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+int codePageForCharset(int charset) {
+    switch (charset) {
+    case 0:
+        return 1252;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default:
+        return 0;
+    }
+}
+
+QStringDecoder* CodePageDecoder::decoderFor(int codePage) {
+    auto found = m_decoders.find(codePage);
+    if (found != m_decoders.end())
+        return found->second.get();
+    QByteArray name;
+    if (const char* known = encodingName(codePage))
+        name = known;
+    else if (codePage >= 1250 && codePage <= 1258)
+        name = "windows-" + QByteArray::number(codePage);
+    std::unique_ptr<QStringDecoder> decoder;
+    if (!name.isEmpty()) {
+        decoder =
+            std::make_unique<QStringDecoder>(name.constData(), QStringConverter::Flag::Stateless);
+        if (!decoder->isValid())
+            decoder.reset();
+    }
+    QStringDecoder* result = decoder.get();
+    m_decoders.emplace(codePage, std::move(decoder));
+    return result;
+}
+
+void CodePageDecoder::append(int codePage, QByteArrayView bytes, QString& out) {
+    if (codePage != 1252) {
+        if (QStringDecoder* decoder = decoderFor(codePage)) {
+            out += decoder->decode(bytes);
+            return;
+        }
+    }
+    const qsizetype start = out.size();
+    out.resize(start + bytes.size());
+    QChar* dst = out.data() + start;
+    for (char b : bytes)
+        *dst++ = QChar(cp1252ToUnicode(static_cast<unsigned char>(b)));
+}
+
+} // namespace velcaro::rtf

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "rtf/code_pages.h"
+#include "rtf/rtf_format.h"
+#include "rtf/rtf_tables.h"
+
+#include <QByteArrayView>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+class QTextDocument;
+class QTextList;
+class QTextTable;
+
+namespace velcaro::rtf {
+
+// Builds a QTextDocument from the text and formatting an RTF reader finds, in document order:
+// runs of text with their character formatting, paragraph ends, table cells and rows. A
+// paragraph end only takes effect when something follows it, so a document's final \par
+// leaves no empty paragraph behind.
+class DocumentBuilder {
+public:
+    DocumentBuilder(QTextDocument& doc, const RtfTables& tables);
+
+    void appendBytes(QByteArrayView bytes, const CharProps& chr, const ParaProps& para);
+    void appendChars(QStringView chars, const CharProps& chr, const ParaProps& para);
+    void paragraphBreak(const ParaProps& para);
+    void endCell(const ParaProps& para);
+    void endRow();
+    void setRowCells(int cells) { m_rowCells = cells; }
+    void finish(const ParaProps& para);
+
+private:
+    void prepare(const CharProps& chr, const ParaProps& para);
+    void ensureBlock(const ParaProps& para);
+    void ensureCell(const ParaProps& para);
+    void endTable();
+    void finishParagraph(const ParaProps& para);
+    void flushBytes();
+    void flushRun();
+    int codePageOf(const CharProps& chr) const;
+    QTextCharFormat charFormat(const CharProps& chr) const;
+    QTextBlockFormat blockFormat(const ParaProps& para) const;
+
+    const RtfTables& m_tables;
+    QTextCursor m_cursor;
+    CodePageDecoder m_decoder;
+
+    QString m_runText;
+    QByteArray m_runBytes;
+    int m_runCodePage = 1252;
+    CharProps m_runChar;
+
+    bool m_pendingPar = false;
+    bool m_hasContent = false;
+    bool m_blockFormatKnown = false;
+    ParaProps m_blockPara;
+
+    QTextList* m_list = nullptr;
+    ParaProps m_listPara;
+    bool m_previousInList = false;
+
+    QTextTable* m_table = nullptr;
+    int m_rowCells = 0;
+    int m_row = 0;
+    int m_column = 0;
+    bool m_rowPending = false;
+    bool m_cellPending = false;
+};
+
+} // namespace velcaro::rtf

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QTextDocument;
+
+namespace velcaro::rtf {
+
+// The RTF document of `doc`: its text, character and paragraph formatting, lists, tables and
+// hyperlinks (images are left out). Reading it back gives the same plain text.
+QByteArray writeRtf(const QTextDocument& doc);
+
+// An RTF document holding `text` with no formatting: one paragraph per line ("\n", "\r\n"
+// or "\r" ends a line).
+QByteArray plainTextToRtf(const QString& text);
+
+} // namespace velcaro::rtf

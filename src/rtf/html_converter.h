@@ -1,0 +1,66 @@
+#pragma once
+
+#include "rtf/css_style.h"
+#include "rtf/rtf_format.h"
+#include "rtf/rtf_output.h"
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velcaro::rtf {
+
+// The state of one HTML to RTF conversion, driven by libxml2's SAX callbacks: the open
+// elements with their computed formatting, and the text flow that turns blocks, line
+// breaks and table cells into the newlines of the engine's plain copy.
+class HtmlConverter {
+public:
+    HtmlConverter();
+
+    void startElement(std::string_view tag, const char* const* attributes);
+    void endElement(std::string_view tag);
+    void characters(const char* text, int length);
+    QByteArray finish();
+
+private:
+    enum class Kind : uint8_t { Inline, Block, Paragraph, ListItem, Row, Cell, Skip, LineBreak };
+    struct Element {
+        Kind kind = Kind::Inline;
+        CharProps chr;
+        ParaProps para;
+        double points = 12;
+        bool hidden = false;
+        bool invisible = false;
+        bool preserve = false;
+        bool preserveLines = false;
+        ListStyle childList = ListStyle::None;
+        int listCounter = 0;
+        int cells = 0; // cells started so far, for rows
+    };
+
+    void applyStyle(Element& e, const CssStyle& style);
+    void requireBreak(int newlines);
+    void startText();
+    void writeText(QStringView text);
+    int fontFor(std::string_view family);
+
+    RtfOutput m_out;
+    std::vector<Element> m_stack;
+    QString m_buffer;
+    QStringList m_links;
+    std::string m_lastFamily;
+    int m_lastFamilyIndex = 0;
+
+    bool m_hasText = false;      // some text has been written
+    bool m_inParagraph = false;  // an RTF paragraph is open
+    bool m_lineHasText = false;  // the current line has text (leading spaces collapse)
+    bool m_pendingSpace = false; // collapsed white space waiting for the next word
+    bool m_skipNewline = false;  // the newline right after <pre> is not content
+    int m_requiredBreaks = 0;    // newlines that blocks ask for before the next text
+    int m_forcedBreaks = 0;      // newlines from <br> since the last text
+    QString m_marker;            // list marker for the next paragraph
+    int m_openLink = 0;
+};
+
+} // namespace velcaro::rtf

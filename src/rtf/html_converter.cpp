@@ -256,13 +256,15 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
                            : QString::number(++parent.listCounter) + QLatin1Char('.');
             break;
         case Kind::Cell:
-            if (parent.cells++ > 0) {
+            // The engine separates cells by tabs, but writes none at the start of a line.
+            if (parent.cells++ > 0 && m_lineStarted && !m_requiredBreaks && !m_forcedBreaks) {
                 writeText(u"\t");
                 m_lineHasText = false;
             }
             break;
         case Kind::LineBreak:
             ++m_forcedBreaks;
+            m_lineStarted = false;
             m_pendingSpace = false;
             m_lineHasText = false;
             break;
@@ -311,6 +313,8 @@ void HtmlConverter::startText() {
         m_out.endLink();
         m_openLink = 0;
     }
+    if (newlines > 0)
+        m_lineStarted = false;
     for (int i = 0; i < newlines; ++i) {
         if (!m_inParagraph)
             m_out.beginParagraph(ParaProps());
@@ -345,6 +349,7 @@ void HtmlConverter::writeText(QStringView text) {
     m_out.setChar(chr);
     m_out.text(text);
     m_lineHasText = true;
+    m_lineStarted = true;
 }
 
 void HtmlConverter::characters(const char* text, int length) {
@@ -376,6 +381,7 @@ void HtmlConverter::characters(const char* text, int length) {
                 ++p;
                 ++m_forcedBreaks;
                 m_lineHasText = false;
+                m_lineStarted = false;
             }
         }
         return;

@@ -55,6 +55,7 @@ private:
     bool m_hasText = false;      // some text has been written
     bool m_inParagraph = false;  // an RTF paragraph is open
     bool m_lineHasText = false;  // the current line has text (leading spaces collapse)
+    bool m_lineStarted = false;  // the current line has text or a tab
     bool m_pendingSpace = false; // collapsed white space waiting for the next word
     bool m_skipNewline = false;  // the newline right after <pre> is not content
     int m_requiredBreaks = 0;    // newlines that blocks ask for before the next text

@@ -96,6 +96,8 @@ private:
             if (lo >= 0) {
                 m_p += 2;
                 m_sink.hexByte(static_cast<unsigned char>(hi * 16 + lo));
+            } else if (hi >= 0) {
+                ++m_p; // half an escape: dropped
             }
             return;
         }

@@ -244,15 +244,24 @@ bool parseCssColor(std::string_view v, QRgb& rgb) {
 CssStyle parseInlineStyle(std::string_view style) {
     CssStyle result;
     while (!style.empty()) {
-        std::size_t end = style.find(';');
-        // A semicolon inside quotes or parentheses does not end the declaration.
-        const std::size_t quote = style.find_first_of("\"'(");
-        if (quote != std::string_view::npos && quote < end) {
-            const char close = style[quote] == '(' ? ')' : style[quote];
-            const std::size_t closing = style.find(close, quote + 1);
-            end = closing == std::string_view::npos ? std::string_view::npos
-                                                    : style.find(';', closing);
+        // The declaration ends at a semicolon that is not inside quotes or parentheses.
+        std::size_t end = 0;
+        char close = 0;
+        for (; end < style.size(); ++end) {
+            const char c = style[end];
+            if (close) {
+                if (c == close)
+                    close = 0;
+            } else if (c == ';') {
+                break;
+            } else if (c == '"' || c == '\'') {
+                close = c;
+            } else if (c == '(') {
+                close = ')';
+            }
         }
+        if (end >= style.size())
+            end = std::string_view::npos;
         const std::string_view decl = style.substr(0, end);
         style = end == std::string_view::npos ? std::string_view() : style.substr(end + 1);
         const std::size_t colon = decl.find(':');

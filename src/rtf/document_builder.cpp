@@ -48,14 +48,40 @@ DocumentBuilder::DocumentBuilder(QTextDocument& doc, const RtfTables& tables)
     m_runChar.font = -2; // matches no real formatting: the first run sets it
 }
 
-int DocumentBuilder::codePageOf(const CharProps& chr) const {
+int DocumentBuilder::codePageOf(const CharProps& chr) {
+    if (chr.font == m_codePageFont)
+        return m_codePage;
     auto font = m_tables.fonts.constFind(chr.font);
-    if (font != m_tables.fonts.constEnd() && font->codePage > 0)
-        return font->codePage;
-    return m_tables.codePage;
+    m_codePageFont = chr.font;
+    m_codePage = font != m_tables.fonts.constEnd() && font->codePage > 0 ? font->codePage
+                                                                         : m_tables.codePage;
+    return m_codePage;
 }
 
-QTextCharFormat DocumentBuilder::charFormat(const CharProps& c) const {
+void DocumentBuilder::tablesChanged() {
+    flushRun();
+    m_formatCache.clear();
+    m_formatCacheNext = 0;
+    m_codePageFont = -2;
+}
+
+const QTextCharFormat& DocumentBuilder::charFormat(const CharProps& c) {
+    for (const auto& [props, format] : m_formatCache) {
+        if (props == c)
+            return format;
+    }
+    constexpr std::size_t kCacheSize = 16;
+    if (m_formatCache.size() < kCacheSize) {
+        m_formatCache.emplace_back(c, makeCharFormat(c));
+        return m_formatCache.back().second;
+    }
+    auto& slot = m_formatCache[m_formatCacheNext];
+    m_formatCacheNext = (m_formatCacheNext + 1) % kCacheSize;
+    slot = {c, makeCharFormat(c)};
+    return slot.second;
+}
+
+QTextCharFormat DocumentBuilder::makeCharFormat(const CharProps& c) const {
     QTextCharFormat f;
     if (c.bold)
         f.setFontWeight(QFont::Bold);
@@ -134,7 +160,7 @@ void DocumentBuilder::flushBytes() {
     if (m_runBytes.isEmpty())
         return;
     m_decoder.append(m_runCodePage, m_runBytes, m_runText);
-    m_runBytes.clear();
+    m_runBytes.resize(0); // keeps the buffer
 }
 
 void DocumentBuilder::flushRun() {
@@ -143,7 +169,7 @@ void DocumentBuilder::flushRun() {
         return;
     repairSurrogates(m_runText);
     m_cursor.insertText(m_runText, charFormat(m_runChar));
-    m_runText.clear();
+    m_runText.resize(0); // keeps the buffer
 }
 
 void DocumentBuilder::prepare(const CharProps& chr, const ParaProps& para) {
@@ -159,6 +185,12 @@ void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
                                   const ParaProps& para) {
     prepare(chr, para);
     const int codePage = codePageOf(chr);
+    if (codePage == 1252) {
+        // The common case: straight into the run's text, no byte buffer.
+        flushBytes();
+        m_decoder.append(1252, bytes, m_runText);
+        return;
+    }
     if (codePage != m_runCodePage) {
         flushBytes();
         m_runCodePage = codePage;
@@ -169,7 +201,15 @@ void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
 void DocumentBuilder::appendChars(QStringView chars, const CharProps& chr, const ParaProps& para) {
     prepare(chr, para);
     flushBytes();
+    const qsizetype start = m_runText.size();
     m_runText.append(chars);
+    // Characters that Qt takes as document structure are not text.
+    QChar* s = m_runText.data();
+    for (qsizetype i = start; i < m_runText.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFDD2)
+            s[i] = QChar::ReplacementCharacter;
+    }
 }
 
 void DocumentBuilder::ensureBlock(const ParaProps& para) {
@@ -178,6 +218,13 @@ void DocumentBuilder::ensureBlock(const ParaProps& para) {
     if (para.inTable)
         ensureCell(para);
     if (m_pendingPar) {
+        if (m_blockFormatKnown && para == m_blockPara && para.list == ListStyle::None && !m_table) {
+            // Same paragraph format as the block before: the break goes into the run's text,
+            // and Qt makes the block when the run is inserted, with that same format.
+            m_runText += QChar(QChar::ParagraphSeparator);
+            m_pendingPar = false;
+            return;
+        }
         flushRun();
         m_cursor.insertBlock(blockFormat(para), QTextCharFormat());
         m_blockPara = para;
@@ -229,6 +276,10 @@ void DocumentBuilder::endTable() {
 }
 
 void DocumentBuilder::finishParagraph(const ParaProps& para) {
+    if (m_blockFormatKnown && para == m_blockPara && para.list == ListStyle::None) {
+        m_previousInList = false;
+        return;
+    }
     flushRun();
     if (!m_blockFormatKnown || para != m_blockPara) {
         m_cursor.setBlockFormat(blockFormat(para));
@@ -239,9 +290,16 @@ void DocumentBuilder::finishParagraph(const ParaProps& para) {
         m_previousInList = false;
         return;
     }
-    if (m_list && m_previousInList && sameList(para, m_listPara)) {
+    // Qt marks every block of a list dirty each time one is added, so a list costs time
+    // quadratic in its length. Bulleted lists look the same cut into pieces, so long ones
+    // are; numbered ones cannot be (Qt 6.4 lists have no start number).
+    constexpr int kBulletListPiece = 128;
+    if (m_list && m_previousInList && sameList(para, m_listPara) &&
+        (para.list != ListStyle::Bullet || m_listItems < kBulletListPiece)) {
         m_list->add(m_cursor.block());
+        ++m_listItems;
     } else {
+        m_listItems = 1;
         QTextListFormat format;
         format.setStyle(qtListStyle(para.list));
         format.setIndent(para.listLevel + 1);

@@ -7,6 +7,8 @@
 #include <QByteArrayView>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <utility>
+#include <vector>
 
 class QTextDocument;
 class QTextList;
@@ -29,6 +31,8 @@ public:
     void endRow();
     void setRowCells(int cells) { m_rowCells = cells; }
     void finish(const ParaProps& para);
+    // The font or colour table or the code page changed: formats built so far are stale.
+    void tablesChanged();
 
 private:
     void prepare(const CharProps& chr, const ParaProps& para);
@@ -38,8 +42,9 @@ private:
     void finishParagraph(const ParaProps& para);
     void flushBytes();
     void flushRun();
-    int codePageOf(const CharProps& chr) const;
-    QTextCharFormat charFormat(const CharProps& chr) const;
+    int codePageOf(const CharProps& chr);
+    QTextCharFormat makeCharFormat(const CharProps& chr) const;
+    const QTextCharFormat& charFormat(const CharProps& chr);
     QTextBlockFormat blockFormat(const ParaProps& para) const;
 
     const RtfTables& m_tables;
@@ -50,6 +55,11 @@ private:
     QByteArray m_runBytes;
     int m_runCodePage = 1252;
     CharProps m_runChar;
+    // Recently built character formats: documents switch among a few formats all the time.
+    std::vector<std::pair<CharProps, QTextCharFormat>> m_formatCache;
+    std::size_t m_formatCacheNext = 0;
+    int m_codePageFont = -2;
+    int m_codePage = 1252;
 
     bool m_pendingPar = false;
     bool m_hasContent = false;
@@ -59,6 +69,7 @@ private:
     QTextList* m_list = nullptr;
     ParaProps m_listPara;
     bool m_previousInList = false;
+    int m_listItems = 0;
 
     QTextTable* m_table = nullptr;
     int m_rowCells = 0;

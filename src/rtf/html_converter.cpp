@@ -356,7 +356,6 @@ void HtmlConverter::characters(const char* text, int length) {
     const Element& e = m_stack.back();
     if (e.hidden || e.invisible || e.kind == Kind::Skip || length <= 0)
         return;
-    m_buffer.clear();
     const char* p = text;
     const char* end = text + length;
     if (m_skipNewline) {
@@ -388,11 +387,12 @@ void HtmlConverter::characters(const char* text, int length) {
     }
     // Collapse white space as a browser does: runs become one space, dropped at the start
     // and end of a line.
+    m_bytes.resize(0);
     while (p < end) {
         if (isCollapsibleSpace(*p)) {
             while (p < end && isCollapsibleSpace(*p))
                 ++p;
-            if (m_lineHasText || !m_buffer.isEmpty())
+            if (m_lineHasText || !m_bytes.isEmpty())
                 m_pendingSpace = true;
             continue;
         }
@@ -400,12 +400,15 @@ void HtmlConverter::characters(const char* text, int length) {
         while (p < end && !isCollapsibleSpace(*p))
             ++p;
         if (m_pendingSpace) {
-            m_buffer += QLatin1Char(' ');
+            m_bytes += ' ';
             m_pendingSpace = false;
         }
-        m_buffer += QString::fromUtf8(word, p - word);
+        m_bytes.append(word, p - word);
     }
-    writeText(m_buffer);
+    if (!m_bytes.isEmpty()) {
+        m_buffer = QString::fromUtf8(m_bytes);
+        writeText(m_buffer);
+    }
 }
 
 QByteArray HtmlConverter::finish() {

@@ -48,6 +48,7 @@ private:
     RtfOutput m_out;
     std::vector<Element> m_stack;
     QString m_buffer;
+    QByteArray m_bytes;
     QStringList m_links;
     std::string m_lastFamily;
     int m_lastFamilyIndex = 0;

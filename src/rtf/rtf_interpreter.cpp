@@ -75,6 +75,10 @@ bool RtfInterpreter::groupEnd() {
     switch (closed) {
     case Dest::FontTable:
         commitFontName();
+        m_builder.tablesChanged();
+        break;
+    case Dest::ColorTable:
+        m_builder.tablesChanged();
         break;
     case Dest::FieldInst:
         finishFieldInstruction();
@@ -258,19 +262,24 @@ void RtfInterpreter::textWord(Keyword k, bool hasParam, int param) {
     switch (k) {
     case Keyword::Ansi:
         m_tables.codePage = 1252;
+        m_builder.tablesChanged();
         break;
     case Keyword::Mac:
         m_tables.codePage = 10000;
+        m_builder.tablesChanged();
         break;
     case Keyword::Pc:
         m_tables.codePage = 437;
+        m_builder.tablesChanged();
         break;
     case Keyword::Pca:
         m_tables.codePage = 850;
+        m_builder.tablesChanged();
         break;
     case Keyword::AnsiCodePage:
         if (param > 0)
             m_tables.codePage = param;
+        m_builder.tablesChanged();
         break;
     case Keyword::DefaultFont:
         m_defaultFont = param;

@@ -1,5 +1,6 @@
 #include "rtf/rtf_keywords.h"
 
+#include <cstdint>
 #include <unordered_map>
 
 namespace velcaro::rtf {
@@ -165,12 +166,49 @@ const std::unordered_map<std::string_view, Keyword>& keywordTable() {
     return table;
 }
 
+uint32_t hashWord(std::string_view word) {
+    uint32_t h = 2166136261u;
+    for (char c : word)
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+}
+
+// An open-addressing copy of the table: control words are looked up hundreds of thousands of
+// times per document.
+class KeywordIndex {
+public:
+    KeywordIndex() {
+        for (const auto& [word, keyword] : keywordTable()) {
+            uint32_t slot = hashWord(word) & kMask;
+            while (!m_slots[slot].word.empty())
+                slot = (slot + 1) & kMask;
+            m_slots[slot] = {word, keyword};
+        }
+    }
+    Keyword find(std::string_view word) const {
+        for (uint32_t slot = hashWord(word) & kMask;; slot = (slot + 1) & kMask) {
+            const Slot& s = m_slots[slot];
+            if (s.word.empty())
+                return Keyword::Unknown;
+            if (s.word == word)
+                return s.keyword;
+        }
+    }
+
+private:
+    static constexpr uint32_t kMask = 1023;
+    struct Slot {
+        std::string_view word;
+        Keyword keyword = Keyword::Unknown;
+    };
+    Slot m_slots[kMask + 1];
+};
+
 } // namespace
 
 Keyword lookupKeyword(std::string_view word) {
-    const auto& table = keywordTable();
-    auto found = table.find(word);
-    return found == table.end() ? Keyword::Unknown : found->second;
+    static const KeywordIndex index;
+    return index.find(word);
 }
 
 } // namespace velcaro::rtf

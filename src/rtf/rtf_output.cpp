@@ -205,7 +205,16 @@ void RtfOutput::appendEscaped(QByteArray& out, QStringView text) {
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (isPlainAscii(c)) {
-            out += static_cast<char>(c);
+            // A run of characters that need no escaping, copied in one go.
+            qsizetype end = i + 1;
+            while (end < n && isPlainAscii(s[end]))
+                ++end;
+            const qsizetype at = out.size();
+            out.resize(at + (end - i));
+            char* dst = out.data() + at;
+            for (; i < end; ++i)
+                *dst++ = static_cast<char>(s[i]);
+            --i;
             continue;
         }
         switch (c) {

@@ -3,6 +3,7 @@
 #include "rtf/rtf_interpreter.h"
 #include "rtf/rtf_tokenizer.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace velcaro::rtf {
@@ -13,9 +14,12 @@ template <typename Ch> void readDocument(const Ch* begin, const Ch* end, QTextDo
     doc.setUndoRedoEnabled(false);
     doc.clear();
     {
+        // One edit block for the whole document: Qt then updates its layout and signals once.
+        QTextCursor(&doc).beginEditBlock();
         RtfInterpreter interpreter(doc);
         RtfTokenizer<Ch, RtfInterpreter>(begin, end, interpreter).run();
         interpreter.finish();
+        QTextCursor(&doc).endEditBlock();
     }
     doc.setUndoRedoEnabled(undo);
 }

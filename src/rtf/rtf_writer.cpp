@@ -8,6 +8,8 @@
 #include <QTextList>
 #include <QTextTable>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace velcaro::rtf {
 namespace {
@@ -148,6 +150,20 @@ private:
         return p;
     }
 
+    // Documents use few distinct formats: convert each once, by its index in the document.
+    const CharProps& cachedCharOf(int formatIndex, const QTextCharFormat& f) {
+        if (formatIndex < 0 || formatIndex >= 1 << 20) {
+            m_scratch = charOf(f);
+            return m_scratch;
+        }
+        if (static_cast<std::size_t>(formatIndex) >= m_charCache.size())
+            m_charCache.resize(formatIndex + 1);
+        auto& slot = m_charCache[formatIndex];
+        if (!slot)
+            slot = charOf(f);
+        return *slot;
+    }
+
     CharProps charOf(const QTextCharFormat& f) {
         CharProps c;
         c.bold = f.fontWeight() > QFont::Medium;
@@ -199,7 +215,7 @@ private:
                     m_out.beginLink(href);
                 link = href;
             }
-            m_out.setChar(charOf(f));
+            m_out.setChar(cachedCharOf(fragment.charFormatIndex(), f));
             m_out.text(fragment.text());
         }
         if (!link.isEmpty())
@@ -208,6 +224,8 @@ private:
 
     const QTextDocument& m_doc;
     RtfOutput m_out;
+    std::vector<std::optional<CharProps>> m_charCache;
+    CharProps m_scratch;
 };
 
 } // namespace

@@ -1,0 +1,124 @@
+// Speed of the RTF writer, reader and HTML converter, each next to the Qt baseline it has a
+// goal against, measured in the same run; then one line per goal.
+#include "bench_documents.h"
+#include "rtf/html_to_rtf.h"
+#include "rtf/rtf_reader.h"
+#include "rtf/rtf_writer.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTextDocument>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace velcaro::rtf;
+
+namespace {
+
+// Best of `runs` wall-clock times, in seconds.
+double timeIt(const std::function<void()>& work, int runs = 3) {
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+struct Goal {
+    const char* name;
+    double value;
+    const char* op;
+    double limit;
+    bool pass() const { return op[0] == '<' ? value <= limit : value >= limit; }
+};
+
+double mb(qsizetype bytes) {
+    return bytes / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    std::vector<Goal> goals;
+
+    // Writer and reader on the ~5 MB document.
+    QTextDocument doc;
+    bench::makeDocument(doc, 5'000'000, 500);
+    const QString plain = doc.toPlainText();
+    QByteArray rtf;
+    const double writer = timeIt([&] { rtf = writeRtf(doc); });
+    const double toHtml = timeIt([&] { (void)doc.toHtml(); }, 2);
+    std::printf("document: %.1f MB of text, %d paragraphs, RTF %.1f MB\n",
+                mb(plain.toUtf8().size()), doc.blockCount(), mb(rtf.size()));
+    std::printf("writer   writeRtf %.3f s   baseline toHtml %.3f s   ratio %.2f\n", writer, toHtml,
+                writer / toHtml);
+    goals.push_back({"writer/toHtml", writer / toHtml, "<=", 0.5});
+
+    const double reader = timeIt([&] {
+        QTextDocument back;
+        readRtf(rtf, back);
+    });
+    const double setPlain = timeIt([&] {
+        QTextDocument back;
+        back.setPlainText(plain);
+    });
+    std::printf("reader   readRtf %.3f s   baseline setPlainText %.3f s   ratio %.2f\n", reader,
+                setPlain, reader / setPlain);
+    goals.push_back({"reader/setPlainText", reader / setPlain, "<=", 4});
+
+    // HTML converter on ~15 MB of engine-style HTML; setHtml runs once (it is slow).
+    const QByteArray html = bench::makeEngineHtml(15'000'000, 500);
+    const double converter = timeIt([&] { (void)htmlToRtf(html); });
+    double setHtml = 0;
+    {
+        const QString htmlText = QString::fromUtf8(html);
+        QTextDocument target;
+        setHtml = timeIt([&] { target.setHtml(htmlText); }, 1);
+    }
+    std::printf(
+        "html     htmlToRtf %.3f s (%.1f MB/s)   baseline setHtml %.3f s   speed-up %.1fx\n",
+        converter, mb(html.size()) / converter, setHtml, setHtml / converter);
+    goals.push_back({"html speed-up over setHtml", setHtml / converter, ">=", 10});
+    goals.push_back({"html MB/s", mb(html.size()) / converter, ">=", 20});
+
+    // Linearity: 1 MB against 4 MB.
+    QTextDocument small, large;
+    bench::makeDocument(small, 1'000'000, 100);
+    bench::makeDocument(large, 4'000'000, 400);
+    QByteArray smallRtf, largeRtf;
+    const double w1 = timeIt([&] { smallRtf = writeRtf(small); });
+    const double w4 = timeIt([&] { largeRtf = writeRtf(large); });
+    const double r1 = timeIt([&] {
+        QTextDocument d;
+        readRtf(smallRtf, d);
+    });
+    const double r4 = timeIt([&] {
+        QTextDocument d;
+        readRtf(largeRtf, d);
+    });
+    const QByteArray smallHtml = bench::makeEngineHtml(1'000'000, 100);
+    const QByteArray largeHtml = bench::makeEngineHtml(4'000'000, 400);
+    const double h1 = timeIt([&] { (void)htmlToRtf(smallHtml); });
+    const double h4 = timeIt([&] { (void)htmlToRtf(largeHtml); });
+    std::printf("linearity 1 MB -> 4 MB: writer %.3f -> %.3f s, reader %.3f -> %.3f s, "
+                "html %.3f -> %.3f s\n",
+                w1, w4, r1, r4, h1, h4);
+    goals.push_back({"writer 4MB/1MB", w4 / w1, "<", 4.6});
+    goals.push_back({"reader 4MB/1MB", r4 / r1, "<", 4.6});
+    goals.push_back({"html 4MB/1MB", h4 / h1, "<", 4.6});
+
+    bool all = true;
+    for (const Goal& g : goals) {
+        std::printf("goal %s: %.2f (target %s %.1f) %s\n", g.name, g.value, g.op, g.limit,
+                    g.pass() ? "PASS" : "FAIL");
+        all = all && g.pass();
+    }
+    return all ? 0 : 1;
+}

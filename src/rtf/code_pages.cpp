@@ -1,5 +1,7 @@
 #include "rtf/code_pages.h"
 
+#include <array>
+
 namespace velcaro::rtf {
 namespace {
 
@@ -44,11 +46,18 @@ char16_t cp1252ToUnicode(unsigned char byte) {
 int unicodeToCp1252(char16_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
         return ch;
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == ch && ch > 0xFF)
-            return 0x80 + i;
-    }
-    return -1;
+    if (ch < 0x152 || ch > 0x2122)
+        return -1; // outside the range of the 27 characters at 0x80-0x9F
+    // Bytes 0x80-0x9F by character, from U+0152 on; 0 where there is none.
+    static const std::array<unsigned char, 0x2123 - 0x152> table = [] {
+        std::array<unsigned char, 0x2123 - 0x152> t{};
+        for (int i = 0; i < 32; ++i)
+            if (kCp1252High[i] >= 0x152)
+                t[kCp1252High[i] - 0x152] = static_cast<unsigned char>(0x80 + i);
+        return t;
+    }();
+    const unsigned char byte = table[ch - 0x152];
+    return byte ? byte : -1;
 }
 
 int codePageForCharset(int charset) {

@@ -188,7 +188,10 @@ void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
     if (codePage == 1252) {
         // The common case: straight into the run's text, no byte buffer.
         flushBytes();
-        m_decoder.append(1252, bytes, m_runText);
+        if (bytes.size() == 1)
+            m_runText += QChar(cp1252ToUnicode(static_cast<unsigned char>(bytes[0])));
+        else
+            m_decoder.append(1252, bytes, m_runText);
         return;
     }
     if (codePage != m_runCodePage) {
@@ -293,7 +296,7 @@ void DocumentBuilder::finishParagraph(const ParaProps& para) {
     // Qt marks every block of a list dirty each time one is added, so a list costs time
     // quadratic in its length. Bulleted lists look the same cut into pieces, so long ones
     // are; numbered ones cannot be (Qt 6.4 lists have no start number).
-    constexpr int kBulletListPiece = 128;
+    constexpr int kBulletListPiece = 32;
     if (m_list && m_previousInList && sameList(para, m_listPara) &&
         (para.list != ListStyle::Bullet || m_listItems < kBulletListPiece)) {
         m_list->add(m_cursor.block());

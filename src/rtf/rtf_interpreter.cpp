@@ -110,7 +110,7 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
     Group& g = top();
     if (g.dest == Dest::Skip)
         return;
-    const Keyword k = lookupKeyword(word);
+    const Keyword k = word.size() == 1 && word[0] == 'u' ? Keyword::U : lookupKeyword(word);
     switch (k) {
     case Keyword::Unknown:
         if (afterStar)

@@ -199,64 +199,100 @@ void RtfOutput::setChar(const CharProps& p) {
     c.halfPoints = size;
 }
 
+namespace {
+
+// Collects output in a local buffer and hands it to the QByteArray in blocks: escaping
+// writes a few bytes per character, and QByteArray's own append costs more than that.
+class ByteSink {
+public:
+    explicit ByteSink(QByteArray& out) : m_out(out) {}
+    ~ByteSink() { flush(); }
+    void put(char c) {
+        if (m_n == sizeof(m_buf))
+            flush();
+        m_buf[m_n++] = c;
+    }
+    void put(const char* s) {
+        while (*s)
+            put(*s++);
+    }
+    void number(int value) {
+        char digits[16];
+        int n = 0;
+        unsigned v = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+        do {
+            digits[n++] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (value < 0)
+            put('-');
+        while (n)
+            put(digits[--n]);
+    }
+    void flush() {
+        m_out.append(m_buf, m_n);
+        m_n = 0;
+    }
+
+private:
+    QByteArray& m_out;
+    char m_buf[2048];
+    int m_n = 0;
+};
+
+} // namespace
+
 void RtfOutput::appendEscaped(QByteArray& out, QStringView text) {
+    ByteSink sink(out);
     const char16_t* s = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (isPlainAscii(c)) {
-            // A run of characters that need no escaping, copied in one go.
-            qsizetype end = i + 1;
-            while (end < n && isPlainAscii(s[end]))
-                ++end;
-            const qsizetype at = out.size();
-            out.resize(at + (end - i));
-            char* dst = out.data() + at;
-            for (; i < end; ++i)
-                *dst++ = static_cast<char>(s[i]);
-            --i;
+            sink.put(static_cast<char>(c));
             continue;
         }
         switch (c) {
         case '\\':
-            out += "\\\\";
+            sink.put("\\\\");
             continue;
         case '{':
-            out += "\\{";
+            sink.put("\\{");
             continue;
         case '}':
-            out += "\\}";
+            sink.put("\\}");
             continue;
         case '\t':
-            out += "\\tab ";
+            sink.put("\\tab ");
             continue;
         case 0x2028:
-            out += "\\line ";
+            sink.put("\\line ");
             continue;
         case 0x00A0:
-            out += "\\~";
+            sink.put("\\~");
             continue;
         case 0x00AD:
-            out += "\\-";
+            sink.put("\\-");
             continue;
         case 0x2011:
-            out += "\\_";
+            sink.put("\\_");
             continue;
         default:
             break;
         }
         const int byte = c >= 0x80 ? unicodeToCp1252(c) : -1;
         if (byte >= 0x80) {
-            out += "\\'";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
+            sink.put('\\');
+            sink.put('\'');
+            sink.put(kHex[byte >> 4]);
+            sink.put(kHex[byte & 15]);
             continue;
         }
         // Everything else, control characters and surrogate halves included, as a signed
         // 16-bit \u value with a question mark for readers without Unicode.
-        out += "\\u";
-        appendNumber(out, static_cast<int16_t>(c));
-        out += '?';
+        sink.put("\\u");
+        sink.number(static_cast<int16_t>(c));
+        sink.put('?');
     }
 }
 

@@ -150,17 +150,30 @@ private:
         return p;
     }
 
-    // Documents use few distinct formats: convert each once, by its index in the document.
-    const CharProps& cachedCharOf(int formatIndex, const QTextCharFormat& f) {
-        if (formatIndex < 0 || formatIndex >= 1 << 20) {
-            m_scratch = charOf(f);
+    // What the writer needs of a character format: converted once per format, by the
+    // format's index in the document (documents use few distinct formats).
+    struct RunFormat {
+        CharProps chr;
+        bool image = false;
+        QString link;
+    };
+
+    const RunFormat& runFormat(const QTextFragment& fragment) {
+        const int index = fragment.charFormatIndex();
+        const auto convert = [&] {
+            const QTextCharFormat f = fragment.charFormat();
+            return RunFormat{charOf(f), f.isImageFormat(),
+                             f.isAnchor() ? f.anchorHref() : QString()};
+        };
+        if (index < 0 || index >= 1 << 20) {
+            m_scratch = convert();
             return m_scratch;
         }
-        if (static_cast<std::size_t>(formatIndex) >= m_charCache.size())
-            m_charCache.resize(formatIndex + 1);
-        auto& slot = m_charCache[formatIndex];
+        if (static_cast<std::size_t>(index) >= m_formats.size())
+            m_formats.resize(index + 1);
+        auto& slot = m_formats[index];
         if (!slot)
-            slot = charOf(f);
+            slot = convert();
         return *slot;
     }
 
@@ -202,21 +215,22 @@ private:
             marker = block.textList()->itemText(block);
         m_out.beginParagraph(para, marker);
         QString link;
+        const QString text = block.text();
+        const int blockStart = block.position();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const QTextCharFormat f = fragment.charFormat();
-            if (f.isImageFormat())
+            const RunFormat& format = runFormat(fragment);
+            if (format.image)
                 continue;
-            const QString href = f.isAnchor() ? f.anchorHref() : QString();
-            if (href != link) {
+            if (format.link != link) {
                 if (!link.isEmpty())
                     m_out.endLink();
-                if (!href.isEmpty())
-                    m_out.beginLink(href);
-                link = href;
+                if (!format.link.isEmpty())
+                    m_out.beginLink(format.link);
+                link = format.link;
             }
-            m_out.setChar(cachedCharOf(fragment.charFormatIndex(), f));
-            m_out.text(fragment.text());
+            m_out.setChar(format.chr);
+            m_out.text(QStringView(text).mid(fragment.position() - blockStart, fragment.length()));
         }
         if (!link.isEmpty())
             m_out.endLink();
@@ -224,8 +238,8 @@ private:
 
     const QTextDocument& m_doc;
     RtfOutput m_out;
-    std::vector<std::optional<CharProps>> m_charCache;
-    CharProps m_scratch;
+    std::vector<std::optional<RunFormat>> m_formats;
+    RunFormat m_scratch;
 };
 
 } // namespace

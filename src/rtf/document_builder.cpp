@@ -219,7 +219,7 @@ void DocumentBuilder::ensureBlock(const ParaProps& para) {
     if (m_table && !para.inTable)
         endTable();
     if (para.inTable)
-        ensureCell(para);
+        ensureCell();
     if (m_pendingPar) {
         if (m_blockFormatKnown && para == m_blockPara && para.list == ListStyle::None && !m_table) {
             // Same paragraph format as the block before: the break goes into the run's text,
@@ -236,7 +236,7 @@ void DocumentBuilder::ensureBlock(const ParaProps& para) {
     }
 }
 
-void DocumentBuilder::ensureCell(const ParaProps& para) {
+void DocumentBuilder::ensureCell() {
     if (!m_table) {
         flushRun();
         m_table = m_cursor.insertTable(1, qMax(1, m_rowCells));
@@ -247,7 +247,6 @@ void DocumentBuilder::ensureCell(const ParaProps& para) {
         m_pendingPar = false;
         m_blockFormatKnown = false;
         m_previousInList = false;
-        (void)para;
         return;
     }
     if (m_rowPending) {

@@ -37,7 +37,7 @@ public:
 private:
     void prepare(const CharProps& chr, const ParaProps& para);
     void ensureBlock(const ParaProps& para);
-    void ensureCell(const ParaProps& para);
+    void ensureCell();
     void endTable();
     void finishParagraph(const ParaProps& para);
     void flushBytes();

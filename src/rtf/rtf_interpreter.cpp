@@ -62,11 +62,8 @@ bool RtfInterpreter::groupEnd() {
         --m_overflow;
         return true;
     }
-    if (m_stack.size() <= 2) {
-        // the document's own group closes: whatever follows is not part of it
-        m_stack.resize(qMin<std::size_t>(m_stack.size(), 2));
-        return false;
-    }
+    if (m_stack.size() <= 2)
+        return false; // the document's own group closes: whatever follows is not part of it
     const Dest closed = top().dest;
     m_stack.pop_back();
     const Dest parent = top().dest;

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         velcaro::rtf::readRtf(input, doc);
         output = doc.toPlainText().toUtf8();
     } else {
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
         const QString text = utf8.decode(input);
         if (utf8.hasError()) {
             std::fprintf(stderr, "rtfconv: %s is not UTF-8 text\n", argv[2]);

@@ -5,8 +5,11 @@
 
 namespace velcaro {
 
+class Clipboard;
 class Form1;
 class Form1Ui;
+class Form3;
+class Form3Ui;
 class MessageBox;
 
 // What the program needs of the windowing system: the windows with their controls, the
@@ -18,7 +21,10 @@ public:
 
     // Builds the browser window with its controls as designed, hidden, wired to `form`.
     virtual std::unique_ptr<Form1Ui> createForm1Ui(Form1& form) = 0;
+    // Builds the captured-text window with its controls as designed, hidden, wired to `form`.
+    virtual std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) = 0;
     virtual MessageBox& messageBox() = 0;
+    virtual Clipboard& clipboard() = 0;
     // The folder that holds the executable, without a trailing separator.
     virtual QString applicationFolder() const = 0;
     // Ends the event loop: no window of the program is visible any more.

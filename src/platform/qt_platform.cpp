@@ -1,6 +1,7 @@
 #include "platform/qt_platform.h"
 
 #include "browser_window/qt_form1_ui.h"
+#include "text_window/qt_form3_ui.h"
 
 #include <QCoreApplication>
 
@@ -8,6 +9,10 @@ namespace velcaro {
 
 std::unique_ptr<Form1Ui> QtPlatform::createForm1Ui(Form1& form) {
     return std::make_unique<QtForm1Ui>(form);
+}
+
+std::unique_ptr<Form3Ui> QtPlatform::createForm3Ui(Form3& form) {
+    return std::make_unique<QtForm3Ui>(form);
 }
 
 QString QtPlatform::applicationFolder() const {

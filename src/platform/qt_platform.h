@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/qt_clipboard.h"
 #include "platform/qt_message_box.h"
 
 namespace velcaro {
@@ -8,12 +9,15 @@ namespace velcaro {
 class QtPlatform : public Platform {
 public:
     std::unique_ptr<Form1Ui> createForm1Ui(Form1& form) override;
+    std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) override;
     MessageBox& messageBox() override { return messageBox_; }
+    Clipboard& clipboard() override { return clipboard_; }
     QString applicationFolder() const override;
     void quit() override;
 
 private:
     QtMessageBox messageBox_;
+    QtClipboard clipboard_;
 };
 
 } // namespace velcaro

@@ -49,6 +49,15 @@ void QtWebBrowser::ExecWB(int cmdID, int cmdexecopt) {
     case olecmd::kPrintPreview:
         printer_.previewWithDialog(requireDocument(), area_->window());
         return;
+    case olecmd::kSelectAll:
+        copier_.selectAll(requireDocument());
+        return;
+    case olecmd::kCopy:
+        copier_.copy(requireDocument());
+        return;
+    case olecmd::kClearSelection:
+        copier_.clearSelection(requireDocument());
+        return;
     default:
         throw VelcaroError(error::kUnsupportedCommand,
                            QStringLiteral("Comando %1 del browser non supportato.").arg(cmdID));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/qt_page_copier.h"
 #include "platform/qt_page_printer.h"
 #include "platform/web_browser.h"
 
@@ -32,6 +33,7 @@ private:
     QPointer<QWidget> area_;
     QPointer<QWebEngineView> view_;
     QtPagePrinter printer_;
+    QtPageCopier copier_;
 };
 
 } // namespace velcaro

@@ -3,6 +3,7 @@
 #include "browser_window/form1.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
+#include "text_window/form3.h"
 
 namespace velcaro {
 
@@ -17,6 +18,12 @@ Form1& Application::form1() {
     return *form1_;
 }
 
+Form3& Application::form3() {
+    if (!form3_)
+        form3_ = std::make_unique<Form3>(*this);
+    return *form3_;
+}
+
 void Application::MsgBox(const QString& prompt) {
     platform_.messageBox().MsgBox(prompt);
 }
@@ -26,7 +33,7 @@ QString Application::appPath() const {
 }
 
 void Application::windowUnloaded() {
-    const bool anyVisible = form1_ && form1_->isVisible();
+    const bool anyVisible = (form1_ && form1_->isVisible()) || (form3_ && form3_->isVisible());
     if (!anyVisible)
         platform_.quit();
 }

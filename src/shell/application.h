@@ -8,6 +8,7 @@
 namespace velcaro {
 
 class Form1;
+class Form3;
 class Platform;
 
 // The running program: the platform it runs on, the default instance of each window class
@@ -18,6 +19,7 @@ public:
     ~Application();
 
     Form1& form1();
+    Form3& form3();
 
     Platform& platform() { return platform_; }
     ErrorReport& errorReport() { return errorReport_; }
@@ -32,6 +34,7 @@ private:
     Platform& platform_;
     ErrorReport errorReport_;
     std::unique_ptr<Form1> form1_;
+    std::unique_ptr<Form3> form3_;
 };
 
 } // namespace velcaro

@@ -5,16 +5,23 @@
 
 #include "browser_window/form1.h"
 #include "browser_window/form1_ui.h"
+#include "platform/clipboard.h"
+#include "platform/command_button.h"
 #include "platform/file_dialog.h"
 #include "platform/form_window.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
+#include "platform/rich_text_box.h"
 #include "platform/text_box.h"
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
+#include "support/qt_printers.h"
+#include "text_window/form3.h"
+#include "text_window/form3_ui.h"
 
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -159,6 +166,118 @@ public:
     FileDialog& CommonDialog1() override { return dialog; }
 };
 
+class FakeCommandButton : public CommandButton {
+public:
+    FakeCommandButton(float l, float w, float h) : left(l), width(w), height(h) {}
+    float left, width, height;
+
+    float Left() const override { return left; }
+    float Width() const override { return width; }
+    float Height() const override { return height; }
+    void setLeft(float twips) override { left = twips; }
+};
+
+// Records every operation in `log` ("Text", "TextRTF", "Refresh", "SaveFile"...).
+class FakeRichTextBox : public RichTextBox {
+public:
+    QString content = QStringLiteral("RichTextBox1");
+    bool contentIsRtf = true;
+    float height = 6105, width = 9705;
+    QStringList log;
+    struct Save {
+        QString path;
+        int type;
+    };
+    std::vector<Save> saves;
+    std::function<void(const QString&)> onOperation; // may throw
+
+    void setText(const QString& text) override {
+        op(QStringLiteral("Text"));
+        content = text;
+        contentIsRtf = false;
+    }
+    void setTextRTF(const QString& rtf) override {
+        op(QStringLiteral("TextRTF"));
+        content = rtf;
+        contentIsRtf = true;
+    }
+    void Refresh() override { op(QStringLiteral("Refresh")); }
+    void SaveFile(const QString& path, int type) override {
+        op(QStringLiteral("SaveFile"));
+        saves.push_back({path, type});
+    }
+    void setHeight(float twips) override { height = twips; }
+    void setWidth(float twips) override { width = twips; }
+
+private:
+    void op(const QString& name) {
+        log << name;
+        if (onOperation)
+            onOperation(name);
+    }
+};
+
+// Holds formats by code; `failing` makes every operation throw, and a code in `failingCodes`
+// makes GetFormat of that code throw.
+class FakeClipboard : public Clipboard {
+public:
+    std::map<std::int16_t, QString> formats;
+    bool failing = false;
+    std::vector<std::int16_t> failingCodes;
+    QStringList log;
+
+    void Clear() override {
+        log << QStringLiteral("Clear");
+        check();
+        formats.clear();
+    }
+    bool GetFormat(std::int16_t code) override {
+        log << QStringLiteral("GetFormat %1").arg(code);
+        check();
+        for (std::int16_t c : failingCodes)
+            if (c == code)
+                throw VelcaroError(error::kInternal, QStringLiteral("formato illeggibile"));
+        return formats.count(code) > 0;
+    }
+    QString GetText(std::int16_t code) override {
+        log << QStringLiteral("GetText %1").arg(code);
+        check();
+        const auto it = formats.find(code);
+        return it == formats.end() ? QString() : it->second;
+    }
+
+private:
+    void check() const {
+        if (failing)
+            throw VelcaroError(error::kInternal, QStringLiteral("appunti non disponibili"));
+    }
+};
+
+class FakeForm3Ui : public Form3Ui {
+public:
+    explicit FakeForm3Ui(Form3& form) {
+        win.scaleWidth = 9795;
+        win.scaleHeight = 6555;
+        win.width = 10025;
+        win.height = 7035;
+        win.onResize = [&form] {
+            form.dispatch([&form] { form.Form_Resize(); });
+        };
+    }
+
+    FakeFormWindow win;
+    FakeRichTextBox text;
+    FakeCommandButton command1{8895, 825, 330};
+    FakeCommandButton command2{5745, 1575, 330};
+    FakeCommandButton command3{7305, 1575, 330};
+
+    FormWindow& window() override { return win; }
+    RichTextBox& RichTextBox1() override { return text; }
+    CommandButton& Command1() override { return command1; }
+    CommandButton& Command2() override { return command2; }
+    CommandButton& Command3() override { return command3; }
+};
+
 class FakePlatform : public Platform {
 public:
     FakeMessageBox messages;
@@ -166,6 +285,9 @@ public:
     int quits = 0;
     int form1Builds = 0;
     FakeForm1Ui* form1Ui = nullptr; // the last one built, owned by Form1
+    int form3Builds = 0;
+    FakeForm3Ui* form3Ui = nullptr; // the last one built, owned by Form3
+    FakeClipboard clip;
 
     std::unique_ptr<Form1Ui> createForm1Ui(Form1& form) override {
         ++form1Builds;
@@ -173,7 +295,14 @@ public:
         form1Ui = ui.get();
         return ui;
     }
+    std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) override {
+        ++form3Builds;
+        auto ui = std::make_unique<FakeForm3Ui>(form);
+        form3Ui = ui.get();
+        return ui;
+    }
     MessageBox& messageBox() override { return messages; }
+    Clipboard& clipboard() override { return clip; }
     QString applicationFolder() const override { return folder; }
     void quit() override { ++quits; }
 };

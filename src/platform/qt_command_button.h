@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/command_button.h"
+
+#include <QPointer>
+#include <QPushButton>
+
+namespace velcaro {
+
+// CommandButton over a QPushButton; its twips geometry is kept exactly as set.
+class QtCommandButton : public CommandButton {
+public:
+    QtCommandButton(QPushButton* button, float left, float top, float width, float height);
+
+    float Left() const override { return left_; }
+    float Width() const override { return width_; }
+    float Height() const override { return height_; }
+    void setLeft(float twips) override;
+
+private:
+    void place();
+
+    QPointer<QPushButton> button_;
+    float left_, top_, width_, height_;
+};
+
+} // namespace velcaro

@@ -1,0 +1,83 @@
+#include "platform/qt_rich_text_box.h"
+
+#include "platform/save_failure.h"
+#include "platform/twips.h"
+#include "platform/velcaro_error.h"
+#include "rtf/rtf_reader.h"
+#include "rtf/rtf_writer.h"
+
+#include <QSaveFile>
+#include <cerrno>
+
+namespace velcaro {
+
+QtRichTextBox::QtRichTextBox(QTextEdit* edit, float left, float top, float width, float height)
+    : edit_(edit), left_(left), top_(top), width_(width), height_(height) {
+    place();
+}
+
+QTextEdit& QtRichTextBox::edit() const {
+    if (!edit_)
+        throw VelcaroError(error::kInternal, QStringLiteral("L'area di testo non esiste più."));
+    return *edit_;
+}
+
+void QtRichTextBox::setText(const QString& text) {
+    edit().setPlainText(text);
+    edit().document()->clearUndoRedoStacks();
+}
+
+void QtRichTextBox::setTextRTF(const QString& rtf) {
+    QTextEdit& e = edit();
+    rtf::readRtf(rtf, *e.document());
+    e.document()->clearUndoRedoStacks();
+    e.moveCursor(QTextCursor::Start);
+}
+
+void QtRichTextBox::Refresh() {
+    edit().viewport()->update();
+}
+
+void QtRichTextBox::SaveFile(const QString& path, int type) {
+    const QTextDocument& doc = *edit().document();
+    const QByteArray bytes = type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
+    // Unbuffered, so that a short write (a full disk, a file size limit) is seen here: a
+    // buffered QSaveFile can commit a truncated file as a success.
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw saveFailure(path, errno);
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        errno = 0;
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            const int osError = errno;
+            file.cancelWriting();
+            throw saveFailure(path, osError);
+        }
+        written += n;
+    }
+    errno = 0;
+    if (!file.commit())
+        throw saveFailure(path, errno);
+}
+
+void QtRichTextBox::setHeight(float twips) {
+    height_ = twips;
+    place();
+}
+
+void QtRichTextBox::setWidth(float twips) {
+    width_ = twips;
+    place();
+}
+
+void QtRichTextBox::place() {
+    if (edit_)
+        edit_->setGeometry(Twips::toPixels(left_), Twips::toPixels(top_),
+                           std::max(0, Twips::toPixels(width_)),
+                           std::max(0, Twips::toPixels(height_)));
+}
+
+} // namespace velcaro

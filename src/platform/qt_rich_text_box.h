@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/rich_text_box.h"
+
+#include <QPointer>
+#include <QTextEdit>
+
+namespace velcaro {
+
+// RichTextBox over an editable QTextEdit. RTF goes through our own reader and writer;
+// every save replaces the file atomically, so a failed save leaves the old file as it was.
+class QtRichTextBox : public RichTextBox {
+public:
+    QtRichTextBox(QTextEdit* edit, float left, float top, float width, float height);
+
+    void setText(const QString& text) override;
+    void setTextRTF(const QString& rtf) override;
+    void Refresh() override;
+    void SaveFile(const QString& path, int type) override;
+    void setHeight(float twips) override;
+    void setWidth(float twips) override;
+
+private:
+    QTextEdit& edit() const;
+    void place();
+
+    QPointer<QTextEdit> edit_;
+    float left_, top_, width_, height_;
+};
+
+} // namespace velcaro

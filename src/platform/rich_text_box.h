@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace velcaro {
+
+// The editable rich text control. Every operation may throw VelcaroError.
+class RichTextBox {
+public:
+    virtual ~RichTextBox() = default;
+
+    enum FileType { rtfRTF = 0, rtfText = 1 };
+
+    // Replaces the whole content with plain text.
+    virtual void setText(const QString& text) = 0;
+    // Replaces the whole content with an RTF document, with its formatting.
+    virtual void setTextRTF(const QString& rtf) = 0;
+    virtual void Refresh() = 0;
+    // Writes the whole content to `path`, replacing the file: as RTF for rtfRTF, as UTF-8
+    // plain text for rtfText.
+    virtual void SaveFile(const QString& path, int type) = 0;
+    virtual void setHeight(float twips) = 0;
+    virtual void setWidth(float twips) = 0;
+};
+
+} // namespace velcaro

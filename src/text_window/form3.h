@@ -1,0 +1,55 @@
+#pragma once
+
+#include "shell/form.h"
+
+#include <QString>
+#include <memory>
+
+namespace velcaro {
+
+class CommandButton;
+class Form3Ui;
+class RichTextBox;
+
+// The captured-text window: the editable text and the row of close and save buttons.
+class Form3 : public Form {
+public:
+    explicit Form3(Application& app);
+    ~Form3() override;
+
+    // The designed content of the text area, an RTF document whose text is "RichTextBox1".
+    static const char* designedRtf();
+
+    // Layout limits and margins, in twips.
+    static constexpr float kMinHeight = 1400;
+    static constexpr float kMinWidth = 4170;
+    static constexpr double kHeightAllowance = 600;
+    static constexpr double kWidthAllowance = 320;
+    static constexpr double kRightMargin = 200;
+    static constexpr float kFallbackLeft = 20;
+
+    RichTextBox& RichTextBox1();
+    CommandButton& Command1();
+    CommandButton& Command2();
+    CommandButton& Command3();
+
+    void Form_Resize();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+protected:
+    void createUi() override;
+    void destroyUi() override;
+    FormWindow& uiWindow() override;
+
+private:
+    // Right-aligns the button when the row's test sum is less than the window's width.
+    void placeButton(CommandButton& button, int buttonsInRow, double testOffset);
+    double rowWidth(int buttonsInRow);
+    void save(const QString& suffix, int fileType, const QString& prompt);
+
+    std::unique_ptr<Form3Ui> ui_;
+};
+
+} // namespace velcaro

@@ -1,0 +1,170 @@
+// The capture command's steps and its skip-on-failure rule, driven through fakes.
+
+#include "shell/application.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace velcaro;
+using namespace velcaro::testing;
+
+namespace {
+
+const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
+
+class CaptureCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.form1().Show();
+        // The browser's copy puts `copied` on the clipboard.
+        browser().onExecWB = [this](int cmd) {
+            if (cmd == 12)
+                for (const auto& [code, text] : copied)
+                    platform.clip.formats[code] = text;
+        };
+    }
+
+    FakeWebBrowser& browser() { return platform.form1Ui->browser; }
+    FakeForm3Ui* text() { return platform.form3Ui; }
+    void capture() {
+        app.form1().dispatch([&] { app.form1().mnuCopia_Testo_Click(); });
+    }
+
+    FakePlatform platform;
+    Application app{platform};
+    std::map<std::int16_t, QString> copied;
+};
+
+TEST_F(CaptureCommand, PlainAndRichTextFillTheWindowWithThePlainTextWithoutMovingTheFocus) {
+    platform.clip.formats[1] = QStringLiteral("vecchio contenuto");
+    copied = {{clipformat::kText, QStringLiteral("Caffè 日本 🙂")},
+              {clipformat::kRtf, QStringLiteral("{\\rtf1 x}")}};
+    capture();
+
+    const std::vector<std::pair<int, int>> commands{{17, 2}, {12, 2}, {18, 2}};
+    EXPECT_EQ(browser().commands, commands);
+    EXPECT_EQ(platform.clip.log.first(), QStringLiteral("Clear"));
+    ASSERT_NE(text(), nullptr);
+    EXPECT_TRUE(app.form3().isVisible());
+    EXPECT_EQ(text()->text.log, (QStringList{"Text", "Refresh"}));
+    EXPECT_EQ(text()->text.content, QStringLiteral("Caffè 日本 🙂"));
+    EXPECT_EQ(text()->win.focusCount, 0);
+    EXPECT_TRUE(platform.messages.prompts.isEmpty());
+}
+
+TEST_F(CaptureCommand, ProbesTheFormatsInOrderAndMakesBothCopiedTextProbes) {
+    copied = {{clipformat::kText, QStringLiteral("a")}, {clipformat::kRtf, QStringLiteral("r")}};
+    capture();
+    const QStringList probes = platform.clip.log.filter(QStringLiteral("GetFormat"));
+    EXPECT_EQ(probes, (QStringList{"GetFormat 1", "GetFormat 2", "GetFormat 8", "GetFormat -16639",
+                                   "GetFormat -16638", "GetFormat -16639"}));
+}
+
+TEST_F(CaptureCommand, RichTextOnlyFillsThroughTextWithTheEmptyPlainText) {
+    copied = {{clipformat::kRtf, QStringLiteral("{\\rtf1 solo}")}};
+    capture();
+    EXPECT_EQ(text()->text.log, (QStringList{"Text", "Refresh"}));
+    EXPECT_EQ(text()->text.content, QString());
+}
+
+TEST_F(CaptureCommand, RichTextWithABitmapFillsThroughTextRtfAndFocusesTheWindow) {
+    for (std::int16_t bitmap : {clipformat::kBitmap, clipformat::kDib}) {
+        copied = {{clipformat::kText, QStringLiteral("t")},
+                  {clipformat::kRtf, QStringLiteral("{\\rtf1 con immagine}")},
+                  {bitmap, QString()}};
+        capture();
+        EXPECT_EQ(text()->text.log.mid(text()->text.log.size() - 2),
+                  (QStringList{"TextRTF", "Refresh"}));
+        EXPECT_EQ(text()->text.content, QStringLiteral("{\\rtf1 con immagine}"));
+    }
+    EXPECT_EQ(text()->win.focusCount, 2);
+    EXPECT_EQ(platform.form3Builds, 1) << "the second capture reuses the open window";
+}
+
+TEST_F(CaptureCommand, PlainTextAloneIsNoCopiedTextAndOpensNoWindow) {
+    copied = {{clipformat::kText, QStringLiteral("solo testo")}};
+    capture();
+    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
+    EXPECT_EQ(text(), nullptr);
+    EXPECT_EQ(browser().commands.back(), (std::pair<int, int>{18, 2}));
+}
+
+TEST_F(CaptureCommand, NoDocumentShowsTheMessageAndStillClearsTheSelection) {
+    platform.clip.formats[1] = QStringLiteral("quello che c'era prima");
+    browser().onExecWB = [](int) {
+        throw VelcaroError(error::kNoPageShown, QStringLiteral("Nessuna pagina"));
+    };
+    capture();
+    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText}) << "the failures are not reported";
+    EXPECT_EQ(browser().commands.size(), 3u);
+    EXPECT_EQ(browser().commands.back().first, 18);
+    EXPECT_TRUE(platform.clip.formats.empty()) << "what was on the clipboard before is gone";
+}
+
+TEST_F(CaptureCommand, EveryClipboardFailureGivesScoreFifteenAndTheDesignedText) {
+    platform.clip.failing = true;
+    capture();
+    ASSERT_NE(text(), nullptr);
+    EXPECT_TRUE(app.form3().isVisible());
+    EXPECT_EQ(text()->text.log, (QStringList{"Refresh"})) << "TextRTF's GetText failed first";
+    EXPECT_EQ(text()->text.content, QStringLiteral("RichTextBox1"));
+    EXPECT_EQ(text()->win.focusCount, 1);
+    EXPECT_TRUE(platform.messages.prompts.isEmpty());
+    EXPECT_EQ(browser().commands.back().first, 18);
+}
+
+TEST_F(CaptureCommand, AFailingProbeCountsAsPresent) {
+    // The RTF probe fails: it counts 8 and the copied-text test fails too, so with plain text
+    // the score is 9 and the plain text goes in.
+    copied = {{clipformat::kText, QStringLiteral("testo")}};
+    platform.clip.failingCodes = {clipformat::kRtf};
+    capture();
+    ASSERT_NE(text(), nullptr);
+    EXPECT_EQ(text()->text.content, QStringLiteral("testo"));
+    EXPECT_EQ(text()->text.log, (QStringList{"Text", "Refresh"}));
+
+    // A failing bitmap probe adds 2: score 11 takes the RTF branch.
+    copied = {{clipformat::kText, QStringLiteral("t")}, {clipformat::kRtf, QStringLiteral("{r}")}};
+    platform.clip.failingCodes = {clipformat::kBitmap};
+    capture();
+    EXPECT_EQ(text()->text.log.mid(2), (QStringList{"TextRTF", "Refresh"}));
+}
+
+TEST_F(CaptureCommand, AltFormatWithoutRichTextOpensTheWindowWithAnEmptyRtfDocument) {
+    copied = {{clipformat::kText, QStringLiteral("t")}, {clipformat::kRtfAlt, QStringLiteral("x")}};
+    capture();
+    ASSERT_NE(text(), nullptr);
+    EXPECT_EQ(text()->text.log, (QStringList{"TextRTF", "Refresh"}));
+    EXPECT_EQ(text()->text.content, QString());
+    EXPECT_EQ(text()->win.focusCount, 1);
+}
+
+TEST_F(CaptureCommand, FailuresInsideABranchSkipOnlyTheFailedStatement) {
+    copied = {{clipformat::kText, QStringLiteral("t")},
+              {clipformat::kRtf, QStringLiteral("{r}")},
+              {clipformat::kBitmap, QString()}};
+    app.form3().Load();
+    platform.form3Ui->text.onOperation = [](const QString& op) {
+        if (op != u"SaveFile")
+            throw VelcaroError(error::kInternal, op);
+    };
+    capture();
+    EXPECT_EQ(platform.form3Ui->text.log, (QStringList{"TextRTF", "Refresh"}));
+    EXPECT_EQ(platform.form3Ui->win.focusCount, 1) << "SetFocus still runs";
+    EXPECT_TRUE(platform.messages.prompts.isEmpty()) << "never falls into the message branch";
+    EXPECT_EQ(browser().commands.back().first, 18);
+}
+
+TEST_F(CaptureCommand, AfterTheWindowWasClosedTheNextCaptureBuildsAFreshOne) {
+    copied = {{clipformat::kText, QStringLiteral("primo")},
+              {clipformat::kRtf, QStringLiteral("r")}};
+    capture();
+    app.form3().Command1_Click();
+    copied[clipformat::kText] = QStringLiteral("secondo");
+    capture();
+    EXPECT_EQ(platform.form3Builds, 2);
+    EXPECT_EQ(text()->text.content, QStringLiteral("secondo"));
+    EXPECT_EQ(text()->command1.left, 9000.0f) << "laid out anew by its first showing";
+}
+
+} // namespace

@@ -239,7 +239,7 @@ void DocumentBuilder::ensureBlock(const ParaProps& para) {
 void DocumentBuilder::ensureCell() {
     if (!m_table) {
         flushRun();
-        m_table = m_cursor.insertTable(1, qMax(1, m_rowCells));
+        m_table = m_cursor.insertTable(1, qBound(1, m_rowCells, kMaxColumns));
         m_row = 0;
         m_column = 0;
         m_rowPending = false;
@@ -250,7 +250,10 @@ void DocumentBuilder::ensureCell() {
         return;
     }
     if (m_rowPending) {
-        m_table->appendRows(1);
+        // Qt rebuilds a table's cell grid after each change of its rows, so rows are added
+        // in growing batches (the spare ones go when the table ends): linear, not quadratic.
+        if (m_row + 1 >= m_table->rows())
+            m_table->appendRows(qMax(1, m_table->rows()));
         ++m_row;
         m_column = 0;
         m_rowPending = false;
@@ -258,18 +261,33 @@ void DocumentBuilder::ensureCell() {
     }
     if (m_cellPending) {
         flushRun();
+        m_cellPending = false;
+        m_blockFormatKnown = false;
+        m_previousInList = false;
+        if (m_column >= kMaxColumns) {
+            // Adding a column costs a cell in every row: past the limit, the extra cells'
+            // text goes into the last cell of the row as paragraphs of their own.
+            m_column = kMaxColumns - 1;
+            m_cursor = m_table->cellAt(m_row, m_column).lastCursorPosition();
+            m_pendingPar = true;
+            return;
+        }
         if (m_column >= m_table->columns())
             m_table->appendColumns(m_column - m_table->columns() + 1);
         m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
-        m_cellPending = false;
         m_pendingPar = false;
-        m_blockFormatKnown = false;
-        m_previousInList = false;
     }
+}
+
+void DocumentBuilder::trimTable() {
+    const int spare = m_table->rows() - (m_row + 1);
+    if (spare > 0)
+        m_table->removeRows(m_row + 1, spare);
 }
 
 void DocumentBuilder::endTable() {
     flushRun();
+    trimTable();
     m_cursor.setPosition(m_table->lastPosition() + 1);
     m_table = nullptr;
     m_pendingPar = false;
@@ -294,10 +312,12 @@ void DocumentBuilder::finishParagraph(const ParaProps& para) {
     }
     // Qt marks every block of a list dirty each time one is added, so a list costs time
     // quadratic in its length. Bulleted lists look the same cut into pieces, so long ones
-    // are; numbered ones cannot be (Qt 6.4 lists have no start number).
+    // are. Numbered ones would restart their numbers (Qt 6.4 lists have no start number), so
+    // only absurdly long ones are cut, to keep hostile input from taking hours.
     constexpr int kBulletListPiece = 32;
-    if (m_list && m_previousInList && sameList(para, m_listPara) &&
-        (para.list != ListStyle::Bullet || m_listItems < kBulletListPiece)) {
+    constexpr int kNumberedListPiece = 1000;
+    const int piece = para.list == ListStyle::Bullet ? kBulletListPiece : kNumberedListPiece;
+    if (m_list && m_previousInList && sameList(para, m_listPara) && m_listItems < piece) {
         m_list->add(m_cursor.block());
         ++m_listItems;
     } else {
@@ -337,6 +357,9 @@ void DocumentBuilder::endRow() {
 }
 
 void DocumentBuilder::finish(const ParaProps& para) {
+    flushRun();
+    if (m_table)
+        trimTable();
     if (m_pendingPar || (m_table && !para.inTable)) {
         flushRun();
         return;

@@ -39,6 +39,7 @@ private:
     void ensureBlock(const ParaProps& para);
     void ensureCell();
     void endTable();
+    void trimTable();
     void finishParagraph(const ParaProps& para);
     void flushBytes();
     void flushRun();
@@ -71,6 +72,7 @@ private:
     bool m_previousInList = false;
     int m_listItems = 0;
 
+    static constexpr int kMaxColumns = 64;
     QTextTable* m_table = nullptr;
     int m_rowCells = 0;
     int m_row = 0;

@@ -227,6 +227,30 @@ TEST(RtfReaderBadInput, DeepNestingIsBoundedAndFast) {
     EXPECT_TRUE(doc.isEmpty());
 }
 
+TEST(RtfReaderBadInput, WideTablesAreCappedWithoutLosingText) {
+    QByteArray rtf = "{\\rtf1 ";
+    for (int row = 0; row < 300; ++row) {
+        rtf += "\\trowd\\cellx100";
+        for (int cell = 0; cell < 300; ++cell)
+            rtf += "\\intbl c" + QByteArray::number(cell) + "\\cell";
+        rtf += "\\row ";
+    }
+    rtf += "\\pard dopo}";
+    QElapsedTimer timer;
+    timer.start();
+    QTextDocument doc;
+    readRtf(rtf, doc);
+    EXPECT_LT(timer.elapsed(), 5000);
+    const QString text = doc.toPlainText();
+    EXPECT_EQ(text.count(QStringLiteral("c299")), 300);
+    EXPECT_TRUE(text.endsWith("dopo"));
+    QTextCursor cursor(&doc);
+    cursor.setPosition(text.indexOf("c0"));
+    ASSERT_NE(cursor.currentTable(), nullptr);
+    EXPECT_EQ(cursor.currentTable()->columns(), 64);
+    EXPECT_EQ(cursor.currentTable()->rows(), 300);
+}
+
 TEST(RtfReaderBadInput, RegressionCorpusIsReadToTheEnd) {
     const QDir corpus(QDir(qEnvironmentVariable("VELCARO_TEST_DATA")).filePath("../corpus"));
     const QStringList files = corpus.entryList(QDir::Files);

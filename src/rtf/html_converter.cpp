@@ -288,8 +288,11 @@ void HtmlConverter::endElement(std::string_view) {
     case Kind::Paragraph:
         requireBreak(2);
         break;
-    case Kind::Block:
     case Kind::ListItem:
+        m_marker.clear(); // an item without text leaves no marker to the next paragraph
+        requireBreak(1);
+        break;
+    case Kind::Block:
     case Kind::Row:
         requireBreak(1);
         break;

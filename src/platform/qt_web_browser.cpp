@@ -1,12 +1,15 @@
 #include "platform/qt_web_browser.h"
 
 #include "platform/address_url.h"
+#include "platform/rtf_mime_data.h"
 #include "platform/twips.h"
 #include "platform/velcaro_error.h"
+#include "platform/web_engine_loader.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 #include <algorithm>
 
 namespace velcaro {
@@ -17,51 +20,62 @@ QtWebBrowser::QtWebBrowser(QWidget* parent) : area_(new QWidget(parent)) {
     layout->setContentsMargins(0, 0, 0, 0);
 }
 
-QWebEngineView& QtWebBrowser::ensureView() {
+QtWebBrowser::~QtWebBrowser() = default;
+
+WebPage& QtWebBrowser::ensurePage() {
     if (!area_)
         throw VelcaroError(error::kInternal, QStringLiteral("Il browser non esiste più."));
-    if (!view_) {
-        view_ = new QWebEngineView(area_);
-        area_->layout()->addWidget(view_);
-        area_->setFocusProxy(view_);
+    if (!page_) {
+        page_ = createWebPage(area_);
+        area_->layout()->addWidget(page_->widget());
+        area_->setFocusProxy(page_->widget());
     }
-    return *view_;
+    return *page_;
 }
 
-QWebEngineView& QtWebBrowser::requireDocument() {
-    if (!view_ || view_->url().isEmpty())
+WebPage& QtWebBrowser::requireDocument() {
+    if (!page_ || !page_->hasDocument())
         throw VelcaroError(error::kNoPageShown,
                            QStringLiteral("Nessuna pagina visualizzata: aprire prima una pagina "
                                           "con il pulsante GO."));
-    return *view_;
+    return *page_;
 }
 
 void QtWebBrowser::Navigate(const QString& url) {
-    ensureView().setUrl(addressToUrl(url, QDir::currentPath()));
+    ensurePage().load(addressToUrl(url, QDir::currentPath()));
 }
 
 void QtWebBrowser::ExecWB(int cmdID, int cmdexecopt) {
     Q_UNUSED(cmdexecopt);
     switch (cmdID) {
     case olecmd::kPrint:
-        printer_.printWithDialog(requireDocument(), area_->window());
+        requireDocument().print();
         return;
     case olecmd::kPrintPreview:
-        printer_.previewWithDialog(requireDocument(), area_->window());
+        requireDocument().preview();
         return;
     case olecmd::kSelectAll:
-        copier_.selectAll(requireDocument());
+        requireDocument().selectAll();
         return;
     case olecmd::kCopy:
-        copier_.copy(requireDocument());
+        requireDocument().copy();
+        offerRtf();
         return;
     case olecmd::kClearSelection:
-        copier_.clearSelection(requireDocument());
+        requireDocument().clearSelection();
         return;
     default:
         throw VelcaroError(error::kUnsupportedCommand,
                            QStringLiteral("Comando %1 del browser non supportato.").arg(cmdID));
     }
+}
+
+void QtWebBrowser::offerRtf() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* copied = clipboard->mimeData();
+    if (copied)
+        clipboard->setMimeData(
+            new RtfMimeData(copied->text(), copied->data(QStringLiteral("text/html"))));
 }
 
 void QtWebBrowser::setVisible(bool visible) {

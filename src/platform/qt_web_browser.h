@@ -1,21 +1,21 @@
 #pragma once
 
-#include "platform/qt_page_copier.h"
-#include "platform/qt_page_printer.h"
 #include "platform/web_browser.h"
+#include "platform/web_page.h"
 
 #include <QPointer>
-#include <QWebEngineView>
 #include <QWidget>
+#include <memory>
 
 namespace velcaro {
 
-// WebBrowser over Qt WebEngine. The engine is created only when a page is first asked for
-// (Navigate or ExecWB), so starting the program does not pay for it; until then the area's
-// visibility and rectangle are kept by a plain container widget.
+// WebBrowser over the web engine module. The engine is loaded and its page created only when
+// a page is first asked for (Navigate or ExecWB), so starting the program does not pay for
+// it; until then the area's visibility and rectangle are kept by a plain container widget.
 class QtWebBrowser : public WebBrowser {
 public:
     explicit QtWebBrowser(QWidget* parent);
+    ~QtWebBrowser() override;
 
     void Navigate(const QString& url) override;
     void ExecWB(int cmdID, int cmdexecopt) override;
@@ -23,17 +23,15 @@ public:
     void Move(float left, double top, float width, double height) override;
 
     QWidget* area() const { return area_; }
-    // The engine's view, or null while no page was asked for.
-    QWebEngineView* view() const { return view_; }
 
 private:
-    QWebEngineView& ensureView();
-    QWebEngineView& requireDocument();
+    WebPage& ensurePage();
+    WebPage& requireDocument();
+    // Puts an RTF document, made from the copied HTML when asked for, beside the engine's copy.
+    static void offerRtf();
 
     QPointer<QWidget> area_;
-    QPointer<QWebEngineView> view_;
-    QtPagePrinter printer_;
-    QtPageCopier copier_;
+    std::unique_ptr<WebPage> page_;
 };
 
 } // namespace velcaro

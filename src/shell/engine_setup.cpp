@@ -1,6 +1,6 @@
 #include "shell/engine_setup.h"
 
-#include <QCoreApplication>
+#include <QtGlobal>
 #include <unistd.h>
 
 namespace velcaro {
@@ -11,10 +11,6 @@ QString prepareWebEngineEnvironment() {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     return QStringLiteral("velcaro: in esecuzione come root, la sandbox del motore web è "
                           "disattivata");
-}
-
-void setWebEngineApplicationAttributes() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 } // namespace velcaro

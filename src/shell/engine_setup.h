@@ -9,7 +9,4 @@ namespace velcaro {
 // user when something was changed, or an empty string.
 QString prepareWebEngineEnvironment();
 
-// Settings the web engine needs on the application object before it is created.
-void setWebEngineApplicationAttributes();
-
 } // namespace velcaro

@@ -43,7 +43,6 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
     const QString note = prepareWebEngineEnvironment();
     if (!note.isEmpty())
         std::fprintf(stderr, "%s\n", qUtf8Printable(note));
-    setWebEngineApplicationAttributes();
 
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(AppRecord::windowTitle());

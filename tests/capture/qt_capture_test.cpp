@@ -76,8 +76,12 @@ protected:
         ASSERT_TRUE(loaded.wait(60000));
         edit->setFocus();
     }
-    // Ctrl+C in the address box, as the user does it.
+    // Ctrl+C in the address box, as the user does it. Without a window manager (Xvfb) the
+    // window can lose activation while the page loads, so it is activated again first.
     QTextEdit* captureWithKeys() {
+        form1->activateWindow();
+        QTest::qWaitFor([this] { return QApplication::activeWindow() == form1; }, 5000);
+        edit->setFocus();
         QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
         QWidget* form3 = topLevel(QStringLiteral("Form3"));
         return form3 ? form3->findChild<QTextEdit*>(QStringLiteral("RichTextBox1")) : nullptr;

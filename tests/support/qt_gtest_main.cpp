@@ -1,5 +1,5 @@
-// Entry point of every test binary: an offscreen QApplication that can host the web engine,
-// then GoogleTest.
+// Entry point of every test binary: an offscreen QApplication prepared for the web engine as
+// the program prepares it, then GoogleTest.
 #include "shell/engine_setup.h"
 
 #include <QApplication>
@@ -9,7 +9,6 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     velcaro::prepareWebEngineEnvironment();
-    velcaro::setWebEngineApplicationAttributes();
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,6 +1,5 @@
-#include "platform/qt_page_copier.h"
+#include "platform/web_engine/qt_page_copier.h"
 
-#include "platform/rtf_mime_data.h"
 #include "platform/velcaro_error.h"
 
 #include <QApplication>
@@ -81,10 +80,6 @@ void QtPageCopier::copy(QWebEngineView& view) {
     if (!copied || !alive)
         throw VelcaroError(error::kCopyFailed,
                            QStringLiteral("La copia della pagina negli appunti non è riuscita."));
-
-    const QMimeData* copiedData = clipboard->mimeData();
-    clipboard->setMimeData(
-        new RtfMimeData(copiedData->text(), copiedData->data(QStringLiteral("text/html"))));
 }
 
 void QtPageCopier::clearSelection(QWebEngineView& view) {

@@ -7,7 +7,7 @@ namespace velcaro {
 // Selects, copies and unselects the whole page of a web view. The engine acts only on a
 // page that has the keyboard focus, so each operation lends the view the focus and gives it
 // back afterwards; the copy is asynchronous, so it waits (bounded) until the clipboard holds
-// the copied selection, then adds an RTF document made on demand from the copied HTML.
+// the copied selection.
 class QtPageCopier {
 public:
     void selectAll(QWebEngineView& view);

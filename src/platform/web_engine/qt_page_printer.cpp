@@ -1,4 +1,4 @@
-#include "platform/qt_page_printer.h"
+#include "platform/web_engine/qt_page_printer.h"
 
 #include "platform/velcaro_error.h"
 

@@ -1,0 +1,52 @@
+#include "platform/web_engine/qt_web_page.h"
+
+#include "platform/velcaro_error.h"
+
+namespace velcaro {
+
+QtWebPage::QtWebPage(QWidget* parent) : view_(new QWebEngineView(parent)) {}
+
+QtWebPage::~QtWebPage() {
+    delete view_;
+}
+
+QWebEngineView& QtWebPage::view() {
+    if (!view_)
+        throw VelcaroError(error::kInternal, QStringLiteral("Il browser non esiste più."));
+    return *view_;
+}
+
+void QtWebPage::load(const QUrl& url) {
+    view().setUrl(url);
+}
+
+bool QtWebPage::hasDocument() const {
+    return view_ && !view_->url().isEmpty();
+}
+
+void QtWebPage::print() {
+    printer_.printWithDialog(view(), view().window());
+}
+
+void QtWebPage::preview() {
+    printer_.previewWithDialog(view(), view().window());
+}
+
+void QtWebPage::selectAll() {
+    copier_.selectAll(view());
+}
+
+void QtWebPage::copy() {
+    copier_.copy(view());
+}
+
+void QtWebPage::clearSelection() {
+    copier_.clearSelection(view());
+}
+
+} // namespace velcaro
+
+// The module's entry point, found by name when the module is loaded.
+extern "C" Q_DECL_EXPORT velcaro::WebPage* velcaro_create_web_page(QWidget* parent) {
+    return new velcaro::QtWebPage(parent);
+}

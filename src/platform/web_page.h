@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QUrl>
+
+class QWidget;
+
+namespace velcaro {
+
+// One page of the web engine inside the browser area. The engine lives in a module of its
+// own, loaded when the first page is asked for, so that starting the program does not load
+// it. Every operation may throw VelcaroError.
+class WebPage {
+public:
+    virtual ~WebPage() = default;
+
+    // The engine's view, a child of the area it was created in.
+    virtual QWidget* widget() = 0;
+    virtual void load(const QUrl& url) = 0;
+    virtual bool hasDocument() const = 0;
+    // The print dialog, then the page printed as the user chose.
+    virtual void print() = 0;
+    virtual void preview() = 0;
+    virtual void selectAll() = 0;
+    // Returns when the clipboard holds the copied selection.
+    virtual void copy() = 0;
+    virtual void clearSelection() = 0;
+};
+
+// The module's entry point: creates a page inside `parent`.
+using CreateWebPage = WebPage* (*)(QWidget* parent);
+constexpr char kCreateWebPageSymbol[] = "velcaro_create_web_page";
+
+} // namespace velcaro

@@ -80,7 +80,8 @@ protected:
     // window can lose activation while the page loads, so it is activated again first.
     QTextEdit* captureWithKeys() {
         form1->activateWindow();
-        QTest::qWaitFor([this] { return QApplication::activeWindow() == form1; }, 5000);
+        if (!QTest::qWaitFor([this] { return QApplication::activeWindow() == form1; }, 5000))
+            return nullptr;
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
         QWidget* form3 = topLevel(QStringLiteral("Form3"));

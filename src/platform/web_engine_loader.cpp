@@ -16,6 +16,23 @@ QStringList moduleCandidates() {
             QStringLiteral(VELCARO_WEB_MODULE_INSTALLED), QStringLiteral(VELCARO_WEB_MODULE_BUILT)};
 }
 
+// The engine warns that it should have been set up before the application object, which this
+// program avoids on purpose to start faster; those warnings are dropped while it loads.
+class LateLoadWarningFilter {
+public:
+    LateLoadWarningFilter() { previous_ = qInstallMessageHandler(&filter); }
+    ~LateLoadWarningFilter() { qInstallMessageHandler(previous_); }
+
+private:
+    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (message.contains(QLatin1String("initialized from a plugin")) ||
+            message.contains(QLatin1String("AA_ShareOpenGLContexts")))
+            return;
+        previous_(type, context, message);
+    }
+    static inline QtMessageHandler previous_ = nullptr;
+};
+
 CreateWebPage loadFactory() {
     static CreateWebPage factory = nullptr;
     if (factory)
@@ -38,6 +55,7 @@ CreateWebPage loadFactory() {
 } // namespace
 
 std::unique_ptr<WebPage> createWebPage(QWidget* parent) {
+    const LateLoadWarningFilter quiet;
     return std::unique_ptr<WebPage>(loadFactory()(parent));
 }
 

@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
 #include <cstdio>
 
@@ -44,6 +45,8 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
     if (!note.isEmpty())
         std::fprintf(stderr, "%s\n", qUtf8Printable(note));
 
+    // The web engine reports its graphics set-up when it starts; the user needs none of it.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(AppRecord::windowTitle());
     QApplication::setApplicationVersion(AppRecord::version());

@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QWebEngineView>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -70,10 +69,9 @@ protected:
     void openPage() {
         edit->setText(page);
         QTest::keyClick(edit, Qt::Key_Return);
-        auto* view = form1->findChild<QWebEngineView*>();
+        QWidget* view = engineView(form1);
         ASSERT_NE(view, nullptr);
-        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
-        ASSERT_TRUE(loaded.wait(60000));
+        ASSERT_TRUE(waitForLoad(view));
         edit->setFocus();
     }
     // Ctrl+C in the address box, as the user does it. Without a window manager (Xvfb) the

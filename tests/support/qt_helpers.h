@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -47,6 +48,22 @@ template <typename T> void whenDialogAppears(std::function<void(T*)> act, int ti
         }
     });
     timer->start(50);
+}
+
+// The web engine's view inside `parent`, or null while no page was asked for. The tests reach
+// it through Qt's meta-object system only, so that they do not link the engine and load it
+// the way the program does, from its module.
+inline QWidget* engineView(QWidget* parent) {
+    for (QWidget* w : parent->findChildren<QWidget*>())
+        if (w->inherits("QWebEngineView"))
+            return w;
+    return nullptr;
+}
+
+// Waits for the page of `view` to finish loading; false on a failed load or a time-out.
+inline bool waitForLoad(QWidget* view, int timeoutMs = 60000) {
+    QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
+    return loaded.wait(timeoutMs) && loaded.first().first().toBool();
 }
 
 // Finds the visible top-level widget with the given object name.

@@ -45,7 +45,7 @@ QLineEdit* makeText1(QWidget* client) {
 } // namespace
 
 QtForm1Ui::QtForm1Ui(Form1& form)
-    : form_(form), alive_(std::make_shared<bool>(true)), widget_(makeWindow()), window_(widget_),
+    : QtFormUi(form, makeWindow()), window_(widget_),
       text1_(makeText1(widget_->client()), kText1Height), browser_(widget_->client()) {
     placeInTwips(browser_.area(), 30, 300, 750, 120);
     buildAddressRow();
@@ -55,20 +55,7 @@ QtForm1Ui::QtForm1Ui(Form1& form)
     widget_->onClose = handler(&Form1::Unload);
 }
 
-QtForm1Ui::~QtForm1Ui() {
-    *alive_ = false;
-    if (widget_) {
-        widget_->hide();
-        widget_->deleteLater();
-    }
-}
-
-std::function<void()> QtForm1Ui::handler(void (Form1::*method)()) {
-    return [form = &form_, alive = alive_, method] {
-        if (*alive)
-            form->dispatch([form, method] { (form->*method)(); });
-    };
-}
+QtForm1Ui::~QtForm1Ui() = default;
 
 void QtForm1Ui::buildAddressRow() {
     QWidget* client = widget_->client();

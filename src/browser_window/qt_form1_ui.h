@@ -2,6 +2,7 @@
 
 #include "browser_window/form1_ui.h"
 #include "platform/qt_file_dialog.h"
+#include "platform/qt_form_ui.h"
 #include "platform/qt_form_window.h"
 #include "platform/qt_text_box.h"
 #include "platform/qt_web_browser.h"
@@ -15,7 +16,7 @@ class Form1;
 
 // The browser window built with Qt Widgets as designed: the address row, the browser area,
 // the File menu; its events run Form1's handlers.
-class QtForm1Ui : public Form1Ui {
+class QtForm1Ui : public Form1Ui, private QtFormUi<Form1> {
 public:
     explicit QtForm1Ui(Form1& form);
     ~QtForm1Ui() override;
@@ -28,13 +29,7 @@ public:
 private:
     void buildAddressRow();
     void buildMenu();
-    // Wraps a handler so that it runs through the error report, and only while this
-    // window exists.
-    std::function<void()> handler(void (Form1::*method)());
 
-    Form1& form_;
-    std::shared_ptr<bool> alive_;
-    QPointer<QtWindowWidget> widget_;
     QtFormWindow window_;
     QtTextBox text1_;
     QtWebBrowser browser_;

@@ -38,7 +38,7 @@ QPushButton* makeButton(QWidget* client, const char* name, const QString& captio
 } // namespace
 
 QtForm3Ui::QtForm3Ui(Form3& form)
-    : form_(form), alive_(std::make_shared<bool>(true)), widget_(makeWindow()), window_(widget_),
+    : QtFormUi(form, makeWindow()), window_(widget_),
       text_(makeText(widget_->client()), 30, 390, 9705, 6105),
       command1_(makeButton(widget_->client(), "Command1", QStringLiteral("F I N E")), 8895, 30, 825,
                 330),
@@ -64,19 +64,6 @@ QtForm3Ui::QtForm3Ui(Form3& form)
     widget_->onClose = handler(&Form3::Unload);
 }
 
-QtForm3Ui::~QtForm3Ui() {
-    *alive_ = false;
-    if (widget_) {
-        widget_->hide();
-        widget_->deleteLater();
-    }
-}
-
-std::function<void()> QtForm3Ui::handler(void (Form3::*method)()) {
-    return [form = &form_, alive = alive_, method] {
-        if (*alive)
-            form->dispatch([form, method] { (form->*method)(); });
-    };
-}
+QtForm3Ui::~QtForm3Ui() = default;
 
 } // namespace velcaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/qt_command_button.h"
+#include "platform/qt_form_ui.h"
 #include "platform/qt_form_window.h"
 #include "platform/qt_rich_text_box.h"
 #include "text_window/form3_ui.h"
@@ -14,7 +15,7 @@ class Form3;
 
 // The captured-text window built with Qt Widgets as designed: the text area and the row of
 // three buttons; its events run Form3's handlers.
-class QtForm3Ui : public Form3Ui {
+class QtForm3Ui : public Form3Ui, private QtFormUi<Form3> {
 public:
     explicit QtForm3Ui(Form3& form);
     ~QtForm3Ui() override;
@@ -26,11 +27,6 @@ public:
     CommandButton& Command3() override { return command3_; }
 
 private:
-    std::function<void()> handler(void (Form3::*method)());
-
-    Form3& form_;
-    std::shared_ptr<bool> alive_;
-    QPointer<QtWindowWidget> widget_;
     QtFormWindow window_;
     QtRichTextBox text_;
     QtCommandButton command1_;

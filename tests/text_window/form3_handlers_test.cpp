@@ -22,6 +22,14 @@ protected:
         ui().win.height = height;
         ui().win.resized();
     }
+    // Counts from now on every run of the resize handler, nested ones included.
+    void countResizeRuns() {
+        ui().win.onResize = [this, inner = ui().win.onResize] {
+            ++resizeRuns;
+            inner();
+        };
+    }
+    int resizeRuns = 0;
     std::vector<float> lefts() {
         return {ui().command1.left, ui().command2.left, ui().command3.left};
     }
@@ -50,14 +58,9 @@ TEST_F(Form3Handlers, MinimumSizeSetsTheWindowBackAndKeepsTheLastTextSize) {
 
 TEST_F(Form3Handlers, ExactMinimumsAreSetAgainWithoutAnotherResize) {
     form().Show();
-    int runs = 0;
-    auto inner = ui().win.onResize;
-    ui().win.onResize = [&] {
-        ++runs;
-        inner();
-    };
+    countResizeRuns();
     resizeTo(4170, 1400);
-    EXPECT_EQ(runs, 1) << "setting a size to the value it has raises no resize";
+    EXPECT_EQ(resizeRuns, 1) << "setting a size to the value it has raises no resize";
     EXPECT_EQ(ui().text.width, 9705.0f);
     EXPECT_EQ(ui().text.height, 6105.0f);
 
@@ -68,14 +71,9 @@ TEST_F(Form3Handlers, ExactMinimumsAreSetAgainWithoutAnotherResize) {
 
 TEST_F(Form3Handlers, ShrinkingBelowTheMinimumRunsANestedResizeForTheNewSize) {
     form().Show();
-    int runs = 0;
-    auto inner = ui().win.onResize;
-    ui().win.onResize = [&] {
-        ++runs;
-        inner();
-    };
+    countResizeRuns();
     resizeTo(2000, 5000);
-    EXPECT_EQ(runs, 2) << "setting the width back runs the handler again, nested";
+    EXPECT_EQ(resizeRuns, 2) << "setting the width back runs the handler again, nested";
     EXPECT_EQ(ui().win.width, 4170.0f);
     EXPECT_EQ(ui().text.height, 5000.0f - 330.0f - 600.0f);
     EXPECT_EQ(lefts(), (std::vector<float>{3145, 1570, -5}));

@@ -32,10 +32,12 @@ QString Application::appPath() const {
     return platform_.applicationFolder();
 }
 
-void Application::windowUnloaded() {
+void Application::quitWhenNoWindowIsVisible() {
     const bool anyVisible = (form1_ && form1_->isVisible()) || (form3_ && form3_->isVisible());
-    if (!anyVisible)
-        platform_.quit();
+    if (anyVisible || quitting_)
+        return;
+    quitting_ = true;
+    platform_.quit();
 }
 
 } // namespace velcaro

@@ -26,15 +26,17 @@ public:
     void MsgBox(const QString& prompt);
     QString appPath() const;
 
-    // Called after a window was unloaded: the program ends when none of its windows is
-    // visible any more (a window loaded hidden only to reach its controls does not count).
-    void windowUnloaded();
+    // Ends the program when none of its windows is visible any more (a window loaded hidden
+    // only to reach its controls does not count). Checked after a window is unloaded and
+    // after every handler: a handler may load a closed window again, hidden.
+    void quitWhenNoWindowIsVisible();
 
 private:
     Platform& platform_;
     ErrorReport errorReport_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form3> form3_;
+    bool quitting_ = false;
 };
 
 } // namespace velcaro

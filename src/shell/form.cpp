@@ -32,7 +32,7 @@ void Form::Unload() {
         return;
     loaded_ = false;
     destroyUi();
-    app_.windowUnloaded();
+    app_.quitWhenNoWindowIsVisible();
 }
 
 FormWindow& Form::Me() {

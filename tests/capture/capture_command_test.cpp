@@ -155,6 +155,20 @@ TEST_F(CaptureCommand, FailuresInsideABranchSkipOnlyTheFailedStatement) {
     EXPECT_EQ(browser().commands.back().first, 18);
 }
 
+TEST_F(CaptureCommand, ClosingTheBrowserWindowDuringTheCopyStillEndsTheProgram) {
+    // The copy waits in an event loop, where the user can close the window. The last step
+    // then loads it again, hidden, to clear the selection.
+    browser().onExecWB = [this](int cmd) {
+        if (cmd == 12)
+            app.form1().Unload();
+    };
+    capture();
+    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
+    EXPECT_TRUE(app.form1().isLoaded());
+    EXPECT_FALSE(app.form1().isVisible());
+    EXPECT_EQ(platform.quits, 1) << "no window is visible, so the program ends";
+}
+
 TEST_F(CaptureCommand, AfterTheWindowWasClosedTheNextCaptureBuildsAFreshOne) {
     copied = {{clipformat::kText, QStringLiteral("primo")},
               {clipformat::kRtf, QStringLiteral("r")}};

@@ -97,10 +97,12 @@ public:
     std::function<void(int)> onExecWB;
 
     void Navigate(const QString& url) override { navigated << url; }
+    // The hook may unload the window that owns this browser, so it runs from a copy and
+    // nothing of this object is touched after it.
     void ExecWB(int cmdID, int cmdexecopt) override {
         commands.emplace_back(cmdID, cmdexecopt);
-        if (onExecWB)
-            onExecWB(cmdID);
+        if (const auto hook = onExecWB)
+            hook(cmdID);
     }
     void setVisible(bool v) override { visible = v; }
     void Move(float left, double top, float width, double height) override {

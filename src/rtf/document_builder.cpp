@@ -360,7 +360,8 @@ void DocumentBuilder::finish(const ParaProps& para) {
     flushRun();
     if (m_table)
         trimTable();
-    if (m_pendingPar || (m_table && !para.inTable)) {
+    // Nothing to finish when the last paragraph was ended already (by \par or \cell).
+    if (m_pendingPar || m_cellPending || m_rowPending || (m_table && !para.inTable)) {
         flushRun();
         return;
     }

@@ -5,14 +5,15 @@
 #include "rtf/rtf_tables.h"
 
 #include <QByteArrayView>
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <utility>
 #include <vector>
 
 class QTextDocument;
-class QTextList;
-class QTextTable;
+#include <QTextList>
+#include <QTextTable>
 
 namespace velcaro::rtf {
 
@@ -67,13 +68,15 @@ private:
     bool m_blockFormatKnown = false;
     ParaProps m_blockPara;
 
-    QTextList* m_list = nullptr;
+    // Qt deletes a list when its last block leaves it (a paragraph whose format changes after
+    // it joined), and a table could go the same way: hence guarded pointers.
+    QPointer<QTextList> m_list;
     ParaProps m_listPara;
     bool m_previousInList = false;
     int m_listItems = 0;
 
     static constexpr int kMaxColumns = 64;
-    QTextTable* m_table = nullptr;
+    QPointer<QTextTable> m_table;
     int m_rowCells = 0;
     int m_row = 0;
     int m_column = 0;

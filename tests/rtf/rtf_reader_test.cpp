@@ -227,6 +227,23 @@ TEST(RtfReaderBadInput, DeepNestingIsBoundedAndFast) {
     EXPECT_TRUE(doc.isEmpty());
 }
 
+TEST(RtfReaderBadInput, ListThatLosesItsOnlyParagraphIsNotUsedAgain) {
+    // Found by the fuzzer: the cell's paragraph joined a list, then took another format at
+    // the end of the document, so Qt deleted the emptied list while the reader still held it.
+    for (const QByteArray& rtf :
+         {QByteArray("{\\rtf\\intbl\\ls4{\\ls{1\\cell}}"),
+          QByteArray("{\\rtf1\\intbl\\ls4{\\ls{1\\cell}}\\ls4 2\\cell\\ls0 3\\cell}"),
+          QByteArray(
+              "{\\rtf1{\\*\\pn\\pnlvlblt}{\\intbl a\\cell}\\pard b\\par{\\*\\pn\\pnlvlblt}c}")}) {
+        QTextDocument doc;
+        readRtf(rtf, doc);
+        EXPECT_FALSE(doc.toPlainText().isEmpty()) << rtf.constData();
+    }
+    QTextDocument doc;
+    readRtf(QByteArray("{\\rtf1\\intbl\\ls4{\\ls{1\\cell}}\\ls4 2\\cell\\ls0 3\\cell}"), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("\n1\n2\n3\n"));
+}
+
 TEST(RtfReaderBadInput, WideTablesAreCappedWithoutLosingText) {
     QByteArray rtf = "{\\rtf1 ";
     for (int row = 0; row < 300; ++row) {

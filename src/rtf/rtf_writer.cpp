@@ -2,6 +2,7 @@
 
 #include "rtf/rtf_output.h"
 
+#include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -13,6 +14,38 @@
 
 namespace velcaro::rtf {
 namespace {
+
+// The marker of item `number` (1-based) of a list. Counted by the writer as it goes:
+// QTextList::itemText looks the block up in the list, which makes long lists quadratic.
+QString listMarker(ListStyle style, int number) {
+    QString text;
+    switch (style) {
+    case ListStyle::Bullet:
+        return QStringLiteral("\u2022");
+    case ListStyle::LowerAlpha:
+    case ListStyle::UpperAlpha:
+        for (int n = number; n > 0; n = (n - 1) / 26)
+            text.prepend(QChar(u'a' + (n - 1) % 26));
+        break;
+    case ListStyle::LowerRoman:
+    case ListStyle::UpperRoman: {
+        static const std::pair<int, const char*> numerals[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+        int n = number;
+        for (const auto& [value, letters] : numerals)
+            for (; n >= value; n -= value)
+                text += QLatin1String(letters);
+        break;
+    }
+    default:
+        text = QString::number(number);
+        break;
+    }
+    if (style == ListStyle::UpperAlpha || style == ListStyle::UpperRoman)
+        text = text.toUpper();
+    return text + QLatin1Char('.');
+}
 
 int toHalfPoints(double points) {
     return static_cast<int>(std::lround(points * 2));
@@ -210,10 +243,9 @@ private:
 
     void writeBlock(const QTextBlock& block, bool inTable) {
         const ParaProps para = paragraphOf(block, inTable);
-        QString marker;
-        if (para.list != ListStyle::None)
-            marker = block.textList()->itemText(block);
-        m_out.beginParagraph(para, marker);
+        m_out.beginParagraph(para, para.list == ListStyle::None
+                                       ? QString()
+                                       : listMarker(para.list, ++m_listCounters[block.textList()]));
         QString link;
         const QString text = block.text();
         const int blockStart = block.position();
@@ -239,6 +271,7 @@ private:
     const QTextDocument& m_doc;
     RtfOutput m_out;
     std::vector<std::optional<RunFormat>> m_formats;
+    QHash<const QTextList*, int> m_listCounters;
     RunFormat m_scratch;
 };
 

@@ -4,8 +4,10 @@
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QTextTable>
 #include <gtest/gtest.h>
 
@@ -169,4 +171,31 @@ TEST(RtfRoundTrip, ImagesAreLeftOut) {
     QTextDocument back;
     readRtf(writeRtf(doc), back);
     EXPECT_EQ(back.toPlainText(), QStringLiteral("prima  dopo"));
+}
+
+TEST(RtfRoundTrip, ListMarkersForOldReadersMatchQtsOwn) {
+    for (const auto style : {QTextListFormat::ListDisc, QTextListFormat::ListDecimal,
+                             QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperAlpha,
+                             QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman}) {
+        QTextDocument doc;
+        QTextCursor cursor(&doc);
+        QTextList* list = cursor.createList(style);
+        for (int i = 0; i < 40; ++i) {
+            if (i > 0) {
+                cursor.insertBlock();
+                list->add(cursor.block());
+            }
+            cursor.insertText(QStringLiteral("voce"));
+        }
+        const QByteArray rtf = writeRtf(doc);
+        qsizetype from = 0;
+        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+            const QByteArray marker = "{\\pntext " + list->itemText(block).toUtf8();
+            const QByteArray expected =
+                style == QTextListFormat::ListDisc ? QByteArray("{\\pntext \\'95") : marker;
+            const qsizetype at = rtf.indexOf(expected + "\\tab}", from);
+            ASSERT_GE(at, 0) << expected.constData() << " style " << style;
+            from = at + 1;
+        }
+    }
 }

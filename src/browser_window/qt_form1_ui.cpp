@@ -7,11 +7,13 @@
 #include "shell/app_record.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <algorithm>
 #include <limits>
 
 namespace velcaro {
@@ -25,6 +27,20 @@ constexpr float kText1Height = 285;
 void placeInTwips(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
                    Twips::toPixels(height));
+}
+
+// The label was drawn for a narrower font than today's desktop defaults: it may widen up to
+// the address box, and its font shrinks (to 7 points at the least) until the caption fits.
+constexpr double kLabelRoom = 1185 - 45 - 30;
+
+void fitCaption(QLabel* label, int roomPixels) {
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(label->text()) > roomPixels &&
+           font.pointSizeF() > 7)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+    label->resize(std::min(roomPixels, QFontMetrics(font).horizontalAdvance(label->text()) + 2),
+                  label->height());
 }
 
 QtWindowWidget* makeWindow() {
@@ -62,6 +78,7 @@ void QtForm1Ui::buildAddressRow() {
     auto* label = new QLabel(QStringLiteral("Sito Internet:"), client);
     label->setObjectName(QStringLiteral("Label1"));
     placeInTwips(label, 45, 0, 975, 225);
+    fitCaption(label, Twips::toPixels(kLabelRoom));
 
     auto* go = new QPushButton(QStringLiteral("GO"), client);
     go->setObjectName(QStringLiteral("Command1"));

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -75,8 +76,11 @@ QRect twipsRect(double l, double t, double w, double h) {
 
 TEST_F(QtForm1, IsBuiltAsDesignedWithTheFocusInTheAddressBox) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Velcaro"));
-    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-              QStringLiteral("Sito Internet:"));
+    auto* label = window->findChild<QLabel*>(QStringLiteral("Label1"));
+    EXPECT_EQ(label->text(), QStringLiteral("Sito Internet:"));
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width())
+        << "the whole caption is shown";
+    EXPECT_LT(label->geometry().right(), edit->x());
     EXPECT_EQ(edit->text(), Form1::defaultAddress());
     EXPECT_EQ(edit->geometry(), twipsRect(1185, 0, 6225, 285));
     auto* go = window->findChild<QPushButton*>(QStringLiteral("Command1"));

@@ -350,7 +350,12 @@ void HtmlConverter::writeText(QStringView text) {
     CharProps chr = m_stack.back().chr;
     chr.link = 0;
     m_out.setChar(chr);
-    m_out.text(text);
+    // The engine's plain copy has plain spaces where the page has non-breaking ones (its HTML
+    // also writes them for spaces next to inline elements); the RTF keeps the same text.
+    if (text.contains(QChar(0x00A0)))
+        m_out.text(text.toString().replace(QChar(0x00A0), u' '));
+    else
+        m_out.text(text);
     m_lineHasText = true;
     m_lineStarted = true;
 }

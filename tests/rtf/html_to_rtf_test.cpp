@@ -125,7 +125,11 @@ TEST_F(EnginePages, ConvertedTextEqualsTheEnginePlainCopy) {
         ASSERT_TRUE(it->ok) << "engine copy failed for " << it.key().toStdString();
         QTextDocument doc;
         readRtf(htmlToRtf(it->html.toUtf8()), doc);
-        const QStringList got = doc.toPlainText().split('\n');
+        // The raw text, not toPlainText: that one would hide non-breaking spaces.
+        const QString raw = doc.toRawText()
+                                .replace(QChar::ParagraphSeparator, u'\n')
+                                .replace(QChar::LineSeparator, u'\n');
+        const QStringList got = raw.split('\n');
         const QStringList want = it->text.split('\n');
         EXPECT_GT(want.size(), 10) << it.key().toStdString() << ": the copy is nearly empty";
         EXPECT_EQ(got.size(), want.size()) << it.key().toStdString();
@@ -175,6 +179,8 @@ TEST(HtmlToRtf, CollapsesWhiteSpaceAndSkipsHiddenContent) {
     QTextDocument doc;
     readRtf(htmlToRtf(html), doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("a b c\n  x  y\n z\np  q"));
+    EXPECT_FALSE(doc.toRawText().contains(QChar(0x00A0)))
+        << "non-breaking spaces become plain spaces, as in the engine's plain copy";
 }
 
 TEST(HtmlToRtf, BadOrEmptyHtmlGivesAValidDocument) {

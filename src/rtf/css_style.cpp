@@ -1,5 +1,7 @@
 #include "rtf/css_style.h"
 
+#include "rtf/hex_digit.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -33,16 +35,6 @@ double number(std::string_view s, std::string_view& unit) {
     const double v = std::strtod(buf, &end);
     unit = s.substr(static_cast<std::size_t>(end - buf));
     return v;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 void parseFontSize(std::string_view v, CssStyle& style) {
@@ -177,7 +169,7 @@ bool parseCssColor(std::string_view v, QRgb& rgb) {
         const std::string_view h = v.substr(1);
         int d[8];
         for (std::size_t i = 0; i < h.size() && i < 8; ++i)
-            if ((d[i] = hexDigit(h[i])) < 0)
+            if ((d[i] = hexDigitValue(h[i])) < 0)
                 return false;
         if (h.size() == 3 || h.size() == 4) {
             if (h.size() == 4 && d[3] == 0)

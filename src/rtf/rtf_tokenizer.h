@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rtf/hex_digit.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -43,15 +45,6 @@ public:
 private:
     static bool isLetter(Ch c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool isDigit(Ch c) { return c >= '0' && c <= '9'; }
-    static int hexValue(Ch c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
     static bool endsText(Ch c) {
         return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n' || c == 0;
     }
@@ -91,8 +84,8 @@ private:
         }
         ++m_p;
         if (c == '\'') {
-            const int hi = m_p < m_end ? hexValue(*m_p) : -1;
-            const int lo = hi >= 0 && m_p + 1 < m_end ? hexValue(m_p[1]) : -1;
+            const int hi = m_p < m_end ? hexDigitValue(*m_p) : -1;
+            const int lo = hi >= 0 && m_p + 1 < m_end ? hexDigitValue(m_p[1]) : -1;
             if (lo >= 0) {
                 m_p += 2;
                 m_sink.hexByte(static_cast<unsigned char>(hi * 16 + lo));

@@ -1,5 +1,6 @@
 // The HTML converter against the web engine's own plain copy of the same page, and the
 // formatting it carries over.
+#include "doc_query.h"
 #include "engine_copy.h"
 #include "rtf/html_to_rtf.h"
 #include "rtf/rtf_reader.h"
@@ -16,27 +17,12 @@
 #include <random>
 
 using namespace velcaro::rtf;
+using namespace velcaro::rtf::test;
 
 namespace {
 
 QString pagePath(const QString& name) {
     return QDir(qEnvironmentVariable("VELCARO_TEST_DATA")).filePath("pages/" + name);
-}
-
-QTextCharFormat formatAt(const QTextDocument& doc, const QString& word) {
-    const int at = doc.toPlainText().indexOf(word);
-    EXPECT_GE(at, 0) << word.toStdString();
-    QTextCursor cursor(const_cast<QTextDocument*>(&doc));
-    cursor.setPosition(at + 1);
-    return cursor.charFormat();
-}
-
-QTextBlock blockWith(const QTextDocument& doc, const QString& text) {
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        if (b.text().contains(text))
-            return b;
-    ADD_FAILURE() << "no paragraph with " << text.toStdString();
-    return {};
 }
 
 } // namespace

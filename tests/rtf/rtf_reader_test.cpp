@@ -1,5 +1,6 @@
 // The reader on hand-written samples in the manner of Word, LibreOffice and the rich text
 // control, on the RTF features one at a time, and on damaged and hostile input.
+#include "doc_query.h"
 #include "rtf/rtf_reader.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace velcaro::rtf;
+using namespace velcaro::rtf::test;
 
 namespace {
 
@@ -32,22 +34,6 @@ QString textOf(const QByteArray& rtf) {
     return doc.toPlainText();
 }
 
-QTextCharFormat formatOf(const QTextDocument& doc, const QString& word) {
-    const int at = doc.toPlainText().indexOf(word);
-    EXPECT_GE(at, 0) << word.toStdString();
-    QTextCursor cursor(const_cast<QTextDocument*>(&doc));
-    cursor.setPosition(at + 1);
-    return cursor.charFormat();
-}
-
-QTextBlock blockWith(const QTextDocument& doc, const QString& text) {
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        if (b.text().contains(text))
-            return b;
-    ADD_FAILURE() << "no paragraph with " << text.toStdString();
-    return {};
-}
-
 } // namespace
 
 TEST(RtfReaderSamples, RichTextBoxDesignedContent) {
@@ -56,7 +42,7 @@ TEST(RtfReaderSamples, RichTextBoxDesignedContent) {
     QTextDocument doc;
     readRtf(rtf, doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("RichTextBox1"));
-    const QTextCharFormat f = formatOf(doc, "RichTextBox1");
+    const QTextCharFormat f = formatAt(doc, "RichTextBox1");
     EXPECT_EQ(f.fontFamilies().toStringList().value(0), QStringLiteral("MS Sans Serif"));
     EXPECT_DOUBLE_EQ(f.fontPointSize(), 8.5);
 }
@@ -74,11 +60,11 @@ TEST(RtfReaderSamples, WordStyleDocument) {
         << text.toStdString();
     EXPECT_TRUE(text.contains("Vedi il sito."));
     EXPECT_EQ(blockWith(doc, "Titolo").blockFormat().headingLevel(), 1);
-    EXPECT_EQ(formatOf(doc, "grassetto").fontWeight(), QFont::Bold);
-    EXPECT_TRUE(formatOf(doc, "corsivo").fontItalic());
-    EXPECT_TRUE(formatOf(doc, "sottolineato").fontUnderline());
-    EXPECT_EQ(formatOf(doc, "rosso").foreground().color(), QColor(255, 0, 0));
-    EXPECT_EQ(formatOf(doc, "il sito").anchorHref(), "https://example.invalid/percorso");
+    EXPECT_EQ(formatAt(doc, "grassetto").fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatAt(doc, "corsivo").fontItalic());
+    EXPECT_TRUE(formatAt(doc, "sottolineato").fontUnderline());
+    EXPECT_EQ(formatAt(doc, "rosso").foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(formatAt(doc, "il sito").anchorHref(), "https://example.invalid/percorso");
     ASSERT_NE(blockWith(doc, "Primo punto").textList(), nullptr);
     EXPECT_EQ(blockWith(doc, "Primo punto").textList(), blockWith(doc, "Secondo").textList());
     EXPECT_EQ(blockWith(doc, "Primo punto").textList()->format().style(),
@@ -108,19 +94,19 @@ TEST(RtfReaderSamples, LibreOfficeStyleDocument) {
     EXPECT_TRUE(text.contains(QStringLiteral("čąš ş"))) << "code page 1250 by \\fcharset238";
     EXPECT_TRUE(text.contains(QStringLiteral("\n日本\n"))) << "Shift_JIS by \\fcharset128";
     EXPECT_EQ(blockWith(doc, "Intestazione uno").blockFormat().headingLevel(), 1);
-    EXPECT_EQ(formatOf(doc, "Intestazione").fontFamilies().toStringList().value(0),
+    EXPECT_EQ(formatAt(doc, "Intestazione").fontFamilies().toStringList().value(0),
               "Liberation Sans");
-    EXPECT_EQ(formatOf(doc, "Testo normale").fontFamilies().toStringList().value(0),
+    EXPECT_EQ(formatAt(doc, "Testo normale").fontFamilies().toStringList().value(0),
               "Liberation Serif");
-    EXPECT_EQ(formatOf(doc, "grassetto").fontWeight(), QFont::Bold);
-    EXPECT_TRUE(formatOf(doc, "corsivo").fontItalic());
-    EXPECT_EQ(formatOf(doc, "evidenziato").background().color(), QColor(255, 255, 0));
-    EXPECT_EQ(formatOf(doc, "apice").verticalAlignment(), QTextCharFormat::AlignSuperScript);
-    EXPECT_EQ(formatOf(doc, "pedice").verticalAlignment(), QTextCharFormat::AlignSubScript);
-    EXPECT_TRUE(formatOf(doc, "barrato").fontStrikeOut());
+    EXPECT_EQ(formatAt(doc, "grassetto").fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatAt(doc, "corsivo").fontItalic());
+    EXPECT_EQ(formatAt(doc, "evidenziato").background().color(), QColor(255, 255, 0));
+    EXPECT_EQ(formatAt(doc, "apice").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatAt(doc, "pedice").verticalAlignment(), QTextCharFormat::AlignSubScript);
+    EXPECT_TRUE(formatAt(doc, "barrato").fontStrikeOut());
     EXPECT_EQ(blockWith(doc, "Centrato").blockFormat().alignment() & Qt::AlignHorizontal_Mask,
               Qt::AlignHCenter);
-    EXPECT_EQ(formatOf(doc, "collegamento").anchorHref(), "https://example.invalid/libre");
+    EXPECT_EQ(formatAt(doc, "collegamento").anchorHref(), "https://example.invalid/libre");
     EXPECT_TRUE(text.endsWith("A1\nB1\nA2\nB2\nDopo la tabella")) << text.toStdString();
     QTextCursor cell(&doc);
     cell.setPosition(text.indexOf("B2"));

@@ -27,7 +27,7 @@ void Form1::destroyUi() {
     ui_.reset();
 }
 
-FormWindow& Form1::uiWindow() {
+FormWindow& Form1::uiWindow() const {
     return ui_->window();
 }
 

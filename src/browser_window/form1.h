@@ -41,7 +41,7 @@ public:
 protected:
     void createUi() override;
     void destroyUi() override;
-    FormWindow& uiWindow() override;
+    FormWindow& uiWindow() const override;
     void Form_Load() override;
 
 private:

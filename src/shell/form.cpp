@@ -7,7 +7,7 @@
 namespace velcaro {
 
 bool Form::isVisible() const {
-    return loaded_ && const_cast<Form*>(this)->uiWindow().isVisible();
+    return loaded_ && uiWindow().isVisible();
 }
 
 void Form::Load() {

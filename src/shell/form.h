@@ -35,7 +35,7 @@ public:
 protected:
     virtual void createUi() = 0;
     virtual void destroyUi() = 0;
-    virtual FormWindow& uiWindow() = 0;
+    virtual FormWindow& uiWindow() const = 0;
     virtual void Form_Load() {}
 
     Application& app_;

@@ -31,7 +31,7 @@ void Form3::destroyUi() {
     ui_.reset();
 }
 
-FormWindow& Form3::uiWindow() {
+FormWindow& Form3::uiWindow() const {
     return ui_->window();
 }
 

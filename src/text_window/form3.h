@@ -41,7 +41,7 @@ public:
 protected:
     void createUi() override;
     void destroyUi() override;
-    FormWindow& uiWindow() override;
+    FormWindow& uiWindow() const override;
 
 private:
     // Right-aligns the button when the row's test sum is less than the window's width.

@@ -1,13 +1,11 @@
 #include "platform/qt_rich_text_box.h"
 
-#include "platform/save_failure.h"
+#include "platform/atomic_file.h"
 #include "platform/twips.h"
 #include "platform/velcaro_error.h"
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
 
-#include <QSaveFile>
-#include <cerrno>
 
 namespace velcaro {
 
@@ -41,26 +39,7 @@ void QtRichTextBox::Refresh() {
 void QtRichTextBox::SaveFile(const QString& path, int type) {
     const QTextDocument& doc = *edit().document();
     const QByteArray bytes = type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
-    // Unbuffered, so that a short write (a full disk, a file size limit) is seen here: a
-    // buffered QSaveFile can commit a truncated file as a success.
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw saveFailure(path, errno);
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        errno = 0;
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            const int osError = errno;
-            file.cancelWriting();
-            throw saveFailure(path, osError);
-        }
-        written += n;
-    }
-    errno = 0;
-    if (!file.commit())
-        throw saveFailure(path, errno);
+    writeFileAtomically(path, bytes);
 }
 
 void QtRichTextBox::setHeight(float twips) {

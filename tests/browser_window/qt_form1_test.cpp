@@ -1,4 +1,4 @@
-// The browser window on the real Qt bindings, offscreen: design, keys, navigation, printing.
+// The browser window on the real Qt bindings, offscreen: design, keys, navigation, exit.
 
 #include "browser_window/form1.h"
 #include "platform/twips.h"
@@ -16,10 +16,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -165,52 +161,6 @@ TEST_F(QtForm1, EnterShowsALocalPageWhosePathHasSpacesAndAccents) {
     EXPECT_TRUE(area->isVisible());
     EXPECT_EQ(edit->text(), QStringLiteral("  ") + path + QStringLiteral("  "));
     EXPECT_EQ(area->y(), Twips::toPixels(385));
-    EXPECT_TRUE(platform.messages.prompts.isEmpty());
-}
-
-TEST_F(QtForm1, PrintsTheShownPageToAPdfFile) {
-    const QString page = dir.filePath(QStringLiteral("stampa.html"));
-    QFile f(page);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<html><body><h1>Stampa di prova</h1><p>Perch\xc3\xa9 no.</p></body></html>");
-    f.close();
-    open(page);
-
-    const QString pdf = dir.filePath(QStringLiteral("uscita.pdf"));
-    whenDialogAppears<QPrintDialog>([pdf](QPrintDialog* dialog) {
-        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-        dialog->printer()->setOutputFileName(pdf);
-        dialog->done(QDialog::Accepted);
-    });
-    QTest::keyClick(edit, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_TRUE(platform.messages.prompts.isEmpty())
-        << qPrintable(platform.messages.prompts.join("|"));
-    QFile out(pdf);
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    EXPECT_GT(out.size(), 1000);
-    EXPECT_TRUE(out.read(5) == "%PDF-");
-}
-
-TEST_F(QtForm1, PreviewShowsThePagesOfTheShownPage) {
-    const QString page = dir.filePath(QStringLiteral("anteprima.html"));
-    QFile f(page);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<html><body>");
-    for (int i = 0; i < 120; ++i)
-        f.write("<p>Riga di anteprima</p>");
-    f.write("</body></html>");
-    f.close();
-    open(page);
-
-    int pages = -1;
-    whenDialogAppears<QPrintPreviewDialog>([&pages](QPrintPreviewDialog* dialog) {
-        auto* widget = dialog->findChild<QPrintPreviewWidget*>();
-        QTRY_VERIFY_WITH_TIMEOUT(widget->pageCount() > 0, 30000);
-        pages = widget->pageCount();
-        dialog->reject();
-    });
-    action("mnuFilePrintPreview")->trigger();
-    EXPECT_GT(pages, 1);
     EXPECT_TRUE(platform.messages.prompts.isEmpty());
 }
 

@@ -25,19 +25,20 @@ public:
     void quit() override { ++quits; }
 };
 
-// Once a visible top-level widget of type T appears (a modal dialog opened by the code under
-// test), runs `act` on it. Polls until `timeoutMs`.
-template <typename T> void whenDialogAppears(std::function<void(T*)> act, int timeoutMs = 30000) {
+// Once a visible top-level widget that `matches` appears (a modal dialog opened by the code
+// under test), runs `act` on it. Polls until `timeoutMs`.
+inline void whenWidgetAppears(std::function<bool(QWidget*)> matches,
+                              std::function<void(QWidget*)> act, int timeoutMs = 30000) {
     auto* timer = new QTimer;
     auto* clock = new QElapsedTimer;
     clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, timeoutMs] {
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, matches, act, timeoutMs] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<T*>(w); dialog && dialog->isVisible()) {
+            if (w->isVisible() && matches(w)) {
                 timer->stop();
                 timer->deleteLater();
                 delete clock;
-                act(dialog);
+                act(w);
                 return;
             }
         }
@@ -48,6 +49,19 @@ template <typename T> void whenDialogAppears(std::function<void(T*)> act, int ti
         }
     });
     timer->start(50);
+}
+
+// The same for a widget of type T.
+template <typename T> void whenDialogAppears(std::function<void(T*)> act, int timeoutMs = 30000) {
+    whenWidgetAppears([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
+                      [act](QWidget* w) { act(qobject_cast<T*>(w)); }, timeoutMs);
+}
+
+// The same for a widget with the given object name.
+inline void whenWindowAppears(const QString& name, std::function<void(QWidget*)> act,
+                              int timeoutMs = 30000) {
+    whenWidgetAppears([name](QWidget* w) { return w->objectName() == name; }, std::move(act),
+                      timeoutMs);
 }
 
 // The web engine's view inside `parent`, or null while no page was asked for. The tests reach

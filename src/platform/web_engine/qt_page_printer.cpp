@@ -1,69 +1,105 @@
 #include "platform/web_engine/qt_page_printer.h"
 
+#include "platform/atomic_file.h"
+#include "platform/print/qt_pdf_painter.h"
+#include "platform/print/qt_print_feedback.h"
+#include "platform/print/qt_print_preview.h"
 #include "platform/velcaro_error.h"
+#include "platform/web_engine/qt_pdf_maker.h"
 
-#include <QEventLoop>
 #include <QPointer>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QTimer>
 #include <QWebEngineView>
+#include <optional>
 
 namespace velcaro {
+namespace {
 
-void QtPagePrinter::printWithDialog(QWebEngineView& view, QWidget* parent) {
+// Marks a job as running for its lifetime; a second job meanwhile is refused.
+class JobGuard {
+public:
+    explicit JobGuard(std::shared_ptr<bool> running) : running_(std::move(running)) {
+        if (*running_)
+            throw VelcaroError(error::kPrintBusy, QStringLiteral("È già in corso una stampa "
+                                                                 "della pagina: attendere che "
+                                                                 "finisca."));
+        *running_ = true;
+    }
+    ~JobGuard() { *running_ = false; }
+
+private:
+    std::shared_ptr<bool> running_;
+};
+
+// The page ranges the user chose, or none for the whole document.
+QPageRanges chosenRanges(const QPrinter& printer) {
+    return printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+}
+
+} // namespace
+
+QtPagePrinter::QtPagePrinter() : running_(std::make_shared<bool>(false)) {}
+
+void QtPagePrinter::printWithDialog(QWebEngineView& view) {
+    const JobGuard guard(running_);
+    maker_.requireIdle();
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, parent);
+    QPrintDialog dialog(&printer, view.window());
     if (dialog.exec() == QDialog::Accepted)
         printTo(view, printer);
 }
 
-void QtPagePrinter::previewWithDialog(QWebEngineView& view, QWidget* parent) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog dialog(&printer, parent);
-    VelcaroError failure(0, QString());
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        try {
-            printTo(view, *target);
-        } catch (const VelcaroError& e) {
-            failure = e;
-        }
-    });
-    dialog.exec();
-    if (failure.number() != 0)
-        throw failure;
+void QtPagePrinter::printTo(QWebEngineView& view, QPrinter& printer) {
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        // The engine's own PDF, vector text and all; one copy, as a file holds one.
+        AtomicFile file(printer.outputFileName());
+        const std::optional<QByteArray> pdf =
+            maker_.make(view, printer.pageLayout(), chosenRanges(printer),
+                        QStringLiteral("Preparazione del file PDF..."));
+        if (!pdf)
+            return;
+        file.write(*pdf);
+        file.commit();
+        return;
+    }
+    const std::optional<QByteArray> pdf =
+        maker_.make(view, printer.pageLayout(), chosenRanges(printer),
+                    QStringLiteral("Preparazione della stampa..."));
+    if (!pdf)
+        return;
+    QtPrintFeedback feedback(view.window(), QStringLiteral("Stampa..."));
+    QtPdfPainter::paint(*pdf, printer, feedback);
 }
 
-void QtPagePrinter::printTo(QWebEngineView& view, QPrinter& printer) {
-    if (busy_)
-        throw VelcaroError(error::kPrintBusy, QStringLiteral("È già in corso una stampa della "
-                                                             "pagina: attendere che finisca."));
-    busy_ = true;
+void QtPagePrinter::previewWithDialog(QWebEngineView& view) {
+    std::optional<QByteArray> pdf;
+    {
+        const JobGuard guard(running_);
+        const QPrinter printer(QPrinter::HighResolution);
+        pdf = maker_.make(view, printer.pageLayout(), QPageRanges(),
+                          QStringLiteral("Preparazione dell'anteprima..."));
+    }
+    if (!pdf)
+        return;
+    // A failed print from the preview closes it and is reported like any other failure.
+    std::optional<VelcaroError> failure;
     QPointer<QWebEngineView> alive(&view);
-    QEventLoop loop;
-    bool finished = false;
-    bool success = false;
-    QObject::connect(&view, &QWebEngineView::printFinished, &loop, [&](bool ok) {
-        finished = true;
-        success = ok;
-        loop.quit();
-    });
-    QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
-    view.print(&printer);
-    if (!finished)
-        loop.exec();
-    busy_ = false;
-    if (!alive)
-        throw VelcaroError(error::kPrintFailed,
-                           QStringLiteral("Stampa interrotta: la finestra è stata chiusa."));
-    if (!finished)
-        throw VelcaroError(error::kPrintFailed,
-                           QStringLiteral("La stampa della pagina non è terminata in tempo."));
-    if (!success)
-        throw VelcaroError(error::kPrintFailed,
-                           QStringLiteral("Stampa della pagina non riuscita."));
+    QtPrintPreview preview(
+        *pdf,
+        [&] {
+            try {
+                if (alive)
+                    printWithDialog(*alive);
+            } catch (const VelcaroError& e) {
+                failure = e;
+                preview.reject();
+            }
+        },
+        view.window());
+    preview.exec();
+    if (failure)
+        throw *failure;
 }
 
 } // namespace velcaro

@@ -1,24 +1,32 @@
 #pragma once
 
+#include "platform/web_engine/qt_pdf_maker.h"
+
+#include <memory>
+
 class QPrinter;
 class QWebEngineView;
-class QWidget;
 
 namespace velcaro {
 
 // Prints the page of a web view, with the print dialog or the print preview. The engine
-// prints asynchronously; a nested event loop waits for it, one print at a time.
+// always makes a PDF of the page first: written as it is when the user prints to a PDF file
+// (text stays text), painted page by page at no more than 300 dpi on a real printer, and
+// shown by the preview, which renders only the pages on screen. One job at a time.
 class QtPagePrinter {
 public:
-    void printWithDialog(QWebEngineView& view, QWidget* parent);
-    void previewWithDialog(QWebEngineView& view, QWidget* parent);
-    // Renders the page on `printer` and returns when it is done; throws on failure.
-    void printTo(QWebEngineView& view, QPrinter& printer);
+    QtPagePrinter();
 
-    static constexpr int kTimeoutMs = 180000;
+    void printWithDialog(QWebEngineView& view);
+    void previewWithDialog(QWebEngineView& view);
 
 private:
-    bool busy_ = false;
+    void printTo(QWebEngineView& view, QPrinter& printer);
+
+    QtPdfMaker maker_;
+    // Kept apart from the object, which goes with its window: a job outlives the window when
+    // the window is closed while the engine works.
+    std::shared_ptr<bool> running_;
 };
 
 } // namespace velcaro

@@ -25,11 +25,11 @@ bool QtWebPage::hasDocument() const {
 }
 
 void QtWebPage::print() {
-    printer_.printWithDialog(view(), view().window());
+    printer_.printWithDialog(view());
 }
 
 void QtWebPage::preview() {
-    printer_.previewWithDialog(view(), view().window());
+    printer_.previewWithDialog(view());
 }
 
 void QtWebPage::selectAll() {

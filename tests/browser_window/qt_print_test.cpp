@@ -192,6 +192,21 @@ TEST_F(QtPrint, ThePreviewShowsALongPageWithItsPageCountAndNavigation) {
     EXPECT_EQ(second, QStringLiteral("Pagina 2 di %1").arg(pages));
 }
 
+TEST_F(QtPrint, ThePreviewsPrintButtonPrintsThroughThePrintDialog) {
+    open("<html><body><p>Dall'anteprima alla carta</p></body></html>");
+    const QString out = dir.filePath(QStringLiteral("da anteprima.pdf"));
+    whenWindowAppears(QStringLiteral("PrintPreview"), [&](QWidget* preview) {
+        printToFileWhenAsked(out);
+        preview->findChild<QPushButton*>(QStringLiteral("PreviewPrint"))->click();
+        preview->close();
+    });
+    action("mnuFilePrintPreview")->trigger();
+    ASSERT_TRUE(errors().isEmpty()) << qPrintable(errors().join('|'));
+    QPdfDocument pdf;
+    ASSERT_EQ(pdf.load(out), QPdfDocument::Error::None);
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Dall'anteprima alla carta")));
+}
+
 TEST_F(QtPrint, CancelEndsTheWaitWritesNothingAndTheEngineIsFreeOnceDone) {
     open(makeLongPage(200));
     const QString out = dir.filePath(QStringLiteral("annullata.pdf"));

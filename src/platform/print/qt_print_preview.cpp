@@ -73,7 +73,7 @@ QtPrintPreview::QtPrintPreview(const QByteArray& pdf, std::function<void()> prin
     connect(view_->pageNavigator(), &QPdfPageNavigator::currentPageChanged, this,
             &QtPrintPreview::showPosition);
     showPosition();
-    resize(720, 860);
+    resize(860, 860);
 }
 
 // The view renders in a thread of its own from the document, which reads from the buffer: they

@@ -41,11 +41,11 @@ QPageRanges chosenRanges(const QPrinter& printer) {
 
 QtPagePrinter::QtPagePrinter() : running_(std::make_shared<bool>(false)) {}
 
-void QtPagePrinter::printWithDialog(QWebEngineView& view) {
+void QtPagePrinter::printWithDialog(QWebEngineView& view, QWidget* over) {
     const JobGuard guard(running_);
     maker_.requireIdle();
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, view.window());
+    QPrintDialog dialog(&printer, over ? over : view.window());
     if (dialog.exec() == QDialog::Accepted)
         printTo(view, printer);
 }
@@ -90,7 +90,7 @@ void QtPagePrinter::previewWithDialog(QWebEngineView& view) {
         [&] {
             try {
                 if (alive)
-                    printWithDialog(*alive);
+                    printWithDialog(*alive, &preview);
             } catch (const VelcaroError& e) {
                 failure = e;
                 preview.reject();

@@ -6,6 +6,7 @@
 
 class QPrinter;
 class QWebEngineView;
+class QWidget;
 
 namespace velcaro {
 
@@ -17,7 +18,8 @@ class QtPagePrinter {
 public:
     QtPagePrinter();
 
-    void printWithDialog(QWebEngineView& view);
+    // The print dialog goes on top of `over`, the view's window when none is given.
+    void printWithDialog(QWebEngineView& view, QWidget* over = nullptr);
     void previewWithDialog(QWebEngineView& view);
 
 private:

@@ -121,7 +121,7 @@ std::pair<double, int> timeEngine(QWebEngineView* view) {
             pdf = bytes;
             done = true;
         },
-        QPrinter(QPrinter::HighResolution).pageLayout());
+        QPrinter().pageLayout());
     if (!waitUntil([&] { return done; }, 600000))
         return {-1, 0};
     const double seconds = clock.nsecsElapsed() / 1e9;

@@ -25,16 +25,4 @@ QtPrintFeedback::~QtPrintFeedback() {
     delete dialog_;
 }
 
-void QtPrintFeedback::setLabel(const QString& label) {
-    if (dialog_)
-        dialog_->setLabelText(label);
-}
-
-void QtPrintFeedback::setProgress(int done, int total) {
-    if (!dialog_)
-        return;
-    dialog_->setMaximum(total);
-    dialog_->setValue(done);
-}
-
 } // namespace velcaro

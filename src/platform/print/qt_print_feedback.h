@@ -19,9 +19,6 @@ public:
     QtPrintFeedback(const QtPrintFeedback&) = delete;
     QtPrintFeedback& operator=(const QtPrintFeedback&) = delete;
 
-    void setLabel(const QString& label);
-    // Turns the waiting indicator into a count of `total` steps.
-    void setProgress(int done, int total);
     bool cancelled() const { return cancelled_; }
     // Runs when the user presses Cancel.
     void onCancel(std::function<void()> action) { onCancel_ = std::move(action); }

@@ -1,7 +1,7 @@
 #include "platform/web_engine/qt_page_printer.h"
 
 #include "platform/atomic_file.h"
-#include "platform/print/qt_pdf_painter.h"
+#include "platform/print/cups_print_job.h"
 #include "platform/print/qt_print_feedback.h"
 #include "platform/print/qt_print_preview.h"
 #include "platform/velcaro_error.h"
@@ -44,7 +44,7 @@ QtPagePrinter::QtPagePrinter() : running_(std::make_shared<bool>(false)) {}
 void QtPagePrinter::printWithDialog(QWebEngineView& view, QWidget* over) {
     const JobGuard guard(running_);
     maker_.requireIdle();
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter printer;
     QPrintDialog dialog(&printer, over ? over : view.window());
     if (dialog.exec() == QDialog::Accepted)
         printTo(view, printer);
@@ -63,20 +63,23 @@ void QtPagePrinter::printTo(QWebEngineView& view, QPrinter& printer) {
         file.commit();
         return;
     }
+    // A real printer is a CUPS queue: the engine's PDF goes to it as it is.
     const std::optional<QByteArray> pdf =
         maker_.make(view, printer.pageLayout(), chosenRanges(printer),
                     QStringLiteral("Preparazione della stampa..."));
     if (!pdf)
         return;
-    QtPrintFeedback feedback(view.window(), QStringLiteral("Stampa..."));
-    QtPdfPainter::paint(*pdf, printer, feedback);
+    const QtPrintFeedback feedback(view.window(), QStringLiteral("Invio alla stampante..."));
+    CupsPrintJob::submit(*pdf, printer.printerName(),
+                         view.title().isEmpty() ? QStringLiteral("Velcaro") : view.title(),
+                         CupsPrintJob::options(printer));
 }
 
 void QtPagePrinter::previewWithDialog(QWebEngineView& view) {
     std::optional<QByteArray> pdf;
     {
         const JobGuard guard(running_);
-        const QPrinter printer(QPrinter::HighResolution);
+        const QPrinter printer;
         pdf = maker_.make(view, printer.pageLayout(), QPageRanges(),
                           QStringLiteral("Preparazione dell'anteprima..."));
     }

@@ -12,8 +12,8 @@ namespace velcaro {
 
 // Prints the page of a web view, with the print dialog or the print preview. The engine
 // always makes a PDF of the page first: written as it is when the user prints to a PDF file
-// (text stays text), painted page by page at no more than 300 dpi on a real printer, and
-// shown by the preview, which renders only the pages on screen. One job at a time.
+// (text stays text), sent as it is to the print system for a real printer, and shown by the
+// preview, which renders only the pages on screen. One job at a time.
 class QtPagePrinter {
 public:
     QtPagePrinter();

@@ -1,5 +1,6 @@
 #include "platform/qt_rich_text_box.h"
 
+#include "platform/qt_busy_cursor.h"
 #include "platform/save_failure.h"
 #include "platform/twips.h"
 #include "platform/velcaro_error.h"
@@ -23,11 +24,13 @@ QTextEdit& QtRichTextBox::edit() const {
 }
 
 void QtRichTextBox::setText(const QString& text) {
+    const QtBusyCursor busy;
     edit().setPlainText(text);
     edit().document()->clearUndoRedoStacks();
 }
 
 void QtRichTextBox::setTextRTF(const QString& rtf) {
+    const QtBusyCursor busy;
     QTextEdit& e = edit();
     rtf::readRtf(rtf, *e.document());
     e.document()->clearUndoRedoStacks();
@@ -39,6 +42,7 @@ void QtRichTextBox::Refresh() {
 }
 
 void QtRichTextBox::SaveFile(const QString& path, int type) {
+    const QtBusyCursor busy;
     const QTextDocument& doc = *edit().document();
     const QByteArray bytes = type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
     // Unbuffered, so that a short write (a full disk, a file size limit) is seen here: a

@@ -1,10 +1,11 @@
 # make run: install what is missing, build, start Velcaro.
 # make test: install what is missing, build, run every test.
+# make package: the same build, then the Debian package, checked by lintian.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap build run test bench fuzz format clean
+.PHONY: all bootstrap build run test bench package fuzz format clean
 
 all: build
 
@@ -23,6 +24,10 @@ test: build
 
 bench: build
 	@scripts/run-benchmarks $(BUILD)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
+	@lintian --info $(BUILD)/velcaro_*.deb
 
 fuzz: bootstrap
 	@scripts/fuzz-rtf

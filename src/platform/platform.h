@@ -25,7 +25,8 @@ public:
     virtual std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) = 0;
     virtual MessageBox& messageBox() = 0;
     virtual Clipboard& clipboard() = 0;
-    // The folder that holds the executable, without a trailing separator.
+    // The folder that holds the executable, without a trailing separator; where the user
+    // cannot write into it (an installed program), the documents folder.
     virtual QString applicationFolder() const = 0;
     // Ends the event loop: no window of the program is visible any more.
     virtual void quit() = 0;

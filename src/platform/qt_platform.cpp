@@ -1,9 +1,12 @@
 #include "platform/qt_platform.h"
 
 #include "browser_window/qt_form1_ui.h"
+#include "platform/default_save_folder.h"
 #include "text_window/qt_form3_ui.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 namespace velcaro {
 
@@ -16,7 +19,9 @@ std::unique_ptr<Form3Ui> QtPlatform::createForm3Ui(Form3& form) {
 }
 
 QString QtPlatform::applicationFolder() const {
-    return QCoreApplication::applicationDirPath();
+    const DefaultSaveFolder rule(
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath());
+    return rule.forApplicationFolder(QCoreApplication::applicationDirPath());
 }
 
 void QtPlatform::quit() {

@@ -1,6 +1,7 @@
 #include "platform/qt_rich_text_box.h"
 
 #include "platform/atomic_file.h"
+#include "platform/qt_busy_cursor.h"
 #include "platform/twips.h"
 #include "platform/velcaro_error.h"
 #include "rtf/rtf_reader.h"
@@ -21,11 +22,13 @@ QTextEdit& QtRichTextBox::edit() const {
 }
 
 void QtRichTextBox::setText(const QString& text) {
+    const QtBusyCursor busy;
     edit().setPlainText(text);
     edit().document()->clearUndoRedoStacks();
 }
 
 void QtRichTextBox::setTextRTF(const QString& rtf) {
+    const QtBusyCursor busy;
     QTextEdit& e = edit();
     rtf::readRtf(rtf, *e.document());
     e.document()->clearUndoRedoStacks();
@@ -37,6 +40,7 @@ void QtRichTextBox::Refresh() {
 }
 
 void QtRichTextBox::SaveFile(const QString& path, int type) {
+    const QtBusyCursor busy;
     const QTextDocument& doc = *edit().document();
     const QByteArray bytes = type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
     writeFileAtomically(path, bytes);

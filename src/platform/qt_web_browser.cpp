@@ -1,6 +1,7 @@
 #include "platform/qt_web_browser.h"
 
 #include "platform/address_url.h"
+#include "platform/qt_busy_cursor.h"
 #include "platform/rtf_mime_data.h"
 #include "platform/twips.h"
 #include "platform/velcaro_error.h"
@@ -54,13 +55,17 @@ void QtWebBrowser::ExecWB(int cmdID, int cmdexecopt) {
     case olecmd::kPrintPreview:
         requireDocument().preview();
         return;
-    case olecmd::kSelectAll:
+    case olecmd::kSelectAll: {
+        const QtBusyCursor busy;
         requireDocument().selectAll();
         return;
-    case olecmd::kCopy:
+    }
+    case olecmd::kCopy: {
+        const QtBusyCursor busy;
         requireDocument().copy();
         offerRtf();
         return;
+    }
     case olecmd::kClearSelection:
         requireDocument().clearSelection();
         return;

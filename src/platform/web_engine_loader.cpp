@@ -4,16 +4,23 @@
 #include "platform/web_page.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
 namespace velcaro {
 namespace {
 
-// Beside the executable, where it is installed, or where the build left it.
+// The module named by VELCARO_WEB_MODULE (the tests name the one they were built with), or
+// else found from the program's own folder: where the install puts it, then beside the
+// program, where the build leaves it. No path of the build folder is built into the program.
 QStringList moduleCandidates() {
-    return {QCoreApplication::applicationDirPath() + QStringLiteral("/velcaro_web.so"),
-            QStringLiteral(VELCARO_WEB_MODULE_INSTALLED), QStringLiteral(VELCARO_WEB_MODULE_BUILT)};
+    const QString named = qEnvironmentVariable("VELCARO_WEB_MODULE");
+    if (!named.isEmpty())
+        return {named};
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    return {QDir::cleanPath(programFolder + QStringLiteral("/" VELCARO_WEB_MODULE_FROM_PROGRAM)),
+            programFolder + QStringLiteral("/velcaro_web.so")};
 }
 
 // The engine warns that it should have been set up before the application object, which this

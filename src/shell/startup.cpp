@@ -2,11 +2,14 @@
 
 #include "browser_window/form1.h"
 #include "platform/qt_platform.h"
+#include "platform/text_box.h"
 #include "shell/app_record.h"
 #include "shell/application.h"
+#include "shell/command_line.h"
 #include "shell/engine_setup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -32,9 +35,19 @@ void installTranslations(QApplication& app) {
         QApplication::installTranslator(translator);
 }
 
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
 } // namespace
 
 int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
+    const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv), QDir::currentPath());
+    if (commandLine.action != CommandLine::Action::Run)
+        return answerCommandLine(commandLine, argc, argv);
     if (!hasDisplay()) {
         std::fputs("velcaro: nessuno schermo grafico disponibile (DISPLAY non impostato): "
                    "avviare Velcaro da una sessione grafica.\n",
@@ -50,17 +63,20 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(AppRecord::windowTitle());
     QApplication::setApplicationVersion(AppRecord::version());
-    QApplication::setDesktopFileName(QStringLiteral("velcaro"));
+    QApplication::setDesktopFileName(QStringLiteral(VELCARO_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/velcaro-16.xpm"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/velcaro-32.xpm"), QSize(32, 32));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velcaro.svg")));
     installTranslations(qapp);
 
     QtPlatform platform;
     Application app(platform);
-    app.errorReport().run([&app] { app.form1().Show(); });
+    app.errorReport().run([&app, &commandLine] {
+        app.form1().Show();
+        if (commandLine.address.isEmpty())
+            return;
+        app.form1().Text1().setText(commandLine.address);
+        app.form1().Command1_Click();
+    });
     if (afterShown)
         afterShown();
     return QApplication::exec();

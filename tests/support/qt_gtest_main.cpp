@@ -1,5 +1,5 @@
 // Entry point of every test binary: an offscreen QApplication prepared for the web engine as
-// the program prepares it, then GoogleTest.
+// the program prepares it, with the module of this build, then GoogleTest.
 #include "shell/engine_setup.h"
 
 #include <QApplication>
@@ -8,6 +8,8 @@
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
+        qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
     velcaro::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

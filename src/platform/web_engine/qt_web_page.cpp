@@ -1,10 +1,14 @@
 #include "platform/web_engine/qt_web_page.h"
 
 #include "platform/velcaro_error.h"
+#include "platform/web_engine/qt_load_progress_line.h"
+#include "platform/web_engine/qt_web_view.h"
 
 namespace velcaro {
 
-QtWebPage::QtWebPage(QWidget* parent) : view_(new QWebEngineView(parent)) {}
+QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
+    new QtLoadProgressLine(*view_);
+}
 
 QtWebPage::~QtWebPage() {
     delete view_;

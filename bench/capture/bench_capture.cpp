@@ -6,7 +6,7 @@
 #include "platform/rich_text_box.h"
 #include "platform/text_box.h"
 #include "shell/application.h"
-#include "shell/engine_setup.h"
+#include "app/engine_setup.h"
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
 

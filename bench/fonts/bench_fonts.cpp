@@ -6,7 +6,7 @@
 // bench_fonts               runs the comparison and prints figures and goal lines
 // bench_fonts --probe FILE  loads FILE once and prints the milliseconds it took
 
-#include "shell/engine_setup.h"
+#include "app/engine_setup.h"
 
 #include <QApplication>
 #include <QDir>

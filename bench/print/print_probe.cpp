@@ -6,7 +6,7 @@
 // Prints "seconds=S peak_growth_mb=M pages=N" on success.
 #include "browser_window/form1.h"
 #include "shell/application.h"
-#include "shell/engine_setup.h"
+#include "app/engine_setup.h"
 #include "support/qt_helpers.h"
 
 #include <QAction>

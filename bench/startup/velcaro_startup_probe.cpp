@@ -1,6 +1,6 @@
 // Starts Velcaro as a user does and quits once the browser window is shown and the first
 // pending events are processed, so the lifetime of the process is its start-up time.
-#include "shell/startup.h"
+#include "app/startup.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -3,7 +3,7 @@
 
 #include "browser_window/form1.h"
 #include "platform/clipboard.h"
-#include "platform/qt_clipboard.h"
+#include "qt/qt_clipboard.h"
 #include "rtf/rtf_reader.h"
 #include "shell/application.h"
 #include "support/qt_helpers.h"

@@ -1,6 +1,6 @@
 // Entry point of every test binary: an offscreen QApplication prepared for the web engine as
 // the program prepares it, with the module of this build, then GoogleTest.
-#include "shell/engine_setup.h"
+#include "app/engine_setup.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

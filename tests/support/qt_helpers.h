@@ -2,7 +2,7 @@
 
 // Helpers for tests that drive the real Qt bindings.
 
-#include "platform/qt_platform.h"
+#include "app/qt_platform.h"
 #include "support/fakes.h"
 
 #include <QApplication>

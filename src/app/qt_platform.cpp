@@ -1,0 +1,31 @@
+#include "app/qt_platform.h"
+
+#include "qt/qt_form1_ui.h"
+#include "platform/default_save_folder.h"
+#include "qt/qt_form3_ui.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace velcaro {
+
+std::unique_ptr<Form1Ui> QtPlatform::createForm1Ui(Form1& form) {
+    return std::make_unique<QtForm1Ui>(form, AppRecord::windowTitle());
+}
+
+std::unique_ptr<Form3Ui> QtPlatform::createForm3Ui(Form3& form) {
+    return std::make_unique<QtForm3Ui>(form);
+}
+
+QString QtPlatform::applicationFolder() const {
+    const DefaultSaveFolder rule(
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath());
+    return rule.forApplicationFolder(QCoreApplication::applicationDirPath());
+}
+
+void QtPlatform::quit() {
+    QCoreApplication::quit();
+}
+
+} // namespace velcaro

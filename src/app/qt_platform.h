@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/app_record.h"
+#include "platform/platform.h"
+#include "qt/qt_clipboard.h"
+#include "qt/qt_message_box.h"
+
+namespace velcaro {
+
+class QtPlatform : public Platform {
+public:
+    std::unique_ptr<Form1Ui> createForm1Ui(Form1& form) override;
+    std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) override;
+    MessageBox& messageBox() override { return messageBox_; }
+    Clipboard& clipboard() override { return clipboard_; }
+    QString applicationFolder() const override;
+    void quit() override;
+
+private:
+    QtMessageBox messageBox_{AppRecord::title()};
+    QtClipboard clipboard_;
+};
+
+} // namespace velcaro

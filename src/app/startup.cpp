@@ -1,0 +1,85 @@
+#include "app/startup.h"
+
+#include "browser_window/form1.h"
+#include "app/qt_platform.h"
+#include "platform/text_box.h"
+#include "app/app_record.h"
+#include "shell/application.h"
+#include "app/command_line.h"
+#include "app/engine_setup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QTranslator>
+#include <cstdio>
+
+namespace velcaro {
+namespace {
+
+bool hasDisplay() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true;
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+// Qt's own dialogs (file, print, preview, message box buttons) speak the user's language.
+void installTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
+    const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv), QDir::currentPath());
+    if (commandLine.action != CommandLine::Action::Run)
+        return answerCommandLine(commandLine, argc, argv);
+    if (!hasDisplay()) {
+        std::fputs("velcaro: nessuno schermo grafico disponibile (DISPLAY non impostato): "
+                   "avviare Velcaro da una sessione grafica.\n",
+                   stderr);
+        return 1;
+    }
+    const QString note = prepareWebEngineEnvironment();
+    if (!note.isEmpty())
+        std::fprintf(stderr, "%s\n", qUtf8Printable(note));
+
+    // The web engine reports its graphics set-up when it starts; the user needs none of it.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(AppRecord::windowTitle());
+    QApplication::setApplicationVersion(AppRecord::version());
+    QApplication::setDesktopFileName(QStringLiteral(VELCARO_APP_ID));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velcaro.svg")));
+    installTranslations(qapp);
+
+    QtPlatform platform;
+    Application app(platform);
+    app.errorReport().run([&app, &commandLine] {
+        app.form1().Show();
+        if (commandLine.address.isEmpty())
+            return;
+        app.form1().Text1().setText(commandLine.address);
+        app.form1().Command1_Click();
+    });
+    if (afterShown)
+        afterShown();
+    return QApplication::exec();
+}
+
+} // namespace velcaro

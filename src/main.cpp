@@ -1,5 +1,0 @@
-#include "shell/startup.h"
-
-int main(int argc, char** argv) {
-    return velcaro::runVelcaro(argc, argv);
-}

@@ -1,0 +1,69 @@
+#include "qt/qt_form3_ui.h"
+
+#include "qt/qt_window_widget.h"
+#include "rtf/rtf_reader.h"
+#include "text_window/form3.h"
+
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace velcaro {
+namespace {
+
+constexpr double kClientWidth = 9795;
+constexpr double kClientHeight = 6555;
+
+QtWindowWidget* makeWindow() {
+    auto* widget = new QtWindowWidget(QStringLiteral("Form3"));
+    widget->setWindowTitle(QStringLiteral("Velcaro - Testo della pagina"));
+    return widget;
+}
+
+QTextEdit* makeText(QWidget* client) {
+    auto* edit = new QTextEdit(client);
+    edit->setObjectName(QStringLiteral("RichTextBox1"));
+    edit->setAcceptRichText(true);
+    edit->setTabChangesFocus(true);
+    rtf::readRtf(QByteArray(Form3::designedRtf()), *edit->document());
+    edit->document()->clearUndoRedoStacks();
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* client, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, client);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+} // namespace
+
+QtForm3Ui::QtForm3Ui(Form3& form)
+    : QtFormUi(form, makeWindow()), window_(widget_),
+      text_(makeText(widget_->client()), 30, 390, 9705, 6105),
+      command1_(makeButton(widget_->client(), "Command1", QStringLiteral("F I N E")), 8895, 30, 825,
+                330),
+      command2_(makeButton(widget_->client(), "Command2", QStringLiteral("Salva Testo .TXT")), 5745,
+                30, 1575, 330),
+      command3_(makeButton(widget_->client(), "Command3", QStringLiteral("Salva Testo .RTF")), 7305,
+                30, 1575, 330) {
+    QWidget* client = widget_->client();
+    auto* text = client->findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
+    const char* names[] = {"Command1", "Command2", "Command3"};
+    void (Form3::*clicks[])() = {&Form3::Command1_Click, &Form3::Command2_Click,
+                                 &Form3::Command3_Click};
+    QWidget* previous = text;
+    for (int i = 0; i < 3; ++i) {
+        auto* button = client->findChild<QPushButton*>(QLatin1String(names[i]));
+        QObject::connect(button, &QPushButton::clicked, widget_, handler(clicks[i]));
+        QWidget::setTabOrder(previous, button);
+        previous = button;
+    }
+    text->setFocus();
+    window_.setClientSize(kClientWidth, kClientHeight);
+    widget_->onResize = handler(&Form3::Form_Resize);
+    widget_->onClose = handler(&Form3::Unload);
+}
+
+QtForm3Ui::~QtForm3Ui() = default;
+
+} // namespace velcaro

@@ -1,0 +1,66 @@
+#include "qt/qt_rich_text_box.h"
+
+#include "platform/atomic_file.h"
+#include "qt/qt_busy_cursor.h"
+#include "qt/twips.h"
+#include "platform/velcaro_error.h"
+#include "rtf/rtf_reader.h"
+#include "rtf/rtf_writer.h"
+
+
+namespace velcaro {
+
+QtRichTextBox::QtRichTextBox(QTextEdit* edit, float left, float top, float width, float height)
+    : edit_(edit), left_(left), top_(top), width_(width), height_(height) {
+    place();
+}
+
+QTextEdit& QtRichTextBox::edit() const {
+    if (!edit_)
+        throw VelcaroError(error::kInternal, QStringLiteral("L'area di testo non esiste più."));
+    return *edit_;
+}
+
+void QtRichTextBox::setText(const QString& text) {
+    const QtBusyCursor busy;
+    edit().setPlainText(text);
+    edit().document()->clearUndoRedoStacks();
+}
+
+void QtRichTextBox::setTextRTF(const QString& rtf) {
+    const QtBusyCursor busy;
+    QTextEdit& e = edit();
+    rtf::readRtf(rtf, *e.document());
+    e.document()->clearUndoRedoStacks();
+    e.moveCursor(QTextCursor::Start);
+}
+
+void QtRichTextBox::Refresh() {
+    edit().viewport()->update();
+}
+
+void QtRichTextBox::SaveFile(const QString& path, int type) {
+    const QtBusyCursor busy;
+    const QTextDocument& doc = *edit().document();
+    const QByteArray bytes = type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
+    writeFileAtomically(path, bytes);
+}
+
+void QtRichTextBox::setHeight(float twips) {
+    height_ = twips;
+    place();
+}
+
+void QtRichTextBox::setWidth(float twips) {
+    width_ = twips;
+    place();
+}
+
+void QtRichTextBox::place() {
+    if (edit_)
+        edit_->setGeometry(Twips::toPixels(left_), Twips::toPixels(top_),
+                           std::max(0, Twips::toPixels(width_)),
+                           std::max(0, Twips::toPixels(height_)));
+}
+
+} // namespace velcaro

@@ -1,0 +1,23 @@
+#include "qt/twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace velcaro {
+
+double Twips::perPixel() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+int Twips::toPixels(double twips) {
+    return static_cast<int>(std::lround(twips / perPixel()));
+}
+
+double Twips::fromPixels(int pixels) {
+    return pixels * perPixel();
+}
+
+} // namespace velcaro

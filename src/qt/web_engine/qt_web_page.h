@@ -1,0 +1,35 @@
+#pragma once
+
+#include "qt/web_engine/qt_page_copier.h"
+#include "qt/web_engine/qt_page_printer.h"
+#include "qt/web_page.h"
+
+#include <QPointer>
+#include <QWebEngineView>
+
+namespace velcaro {
+
+// WebPage over a QWebEngineView.
+class QtWebPage : public WebPage {
+public:
+    explicit QtWebPage(QWidget* parent);
+    ~QtWebPage() override;
+
+    QWidget* widget() override { return view_; }
+    void load(const QUrl& url) override;
+    bool hasDocument() const override;
+    void print() override;
+    void preview() override;
+    void selectAll() override;
+    void copy() override;
+    void clearSelection() override;
+
+private:
+    QWebEngineView& view();
+
+    QPointer<QWebEngineView> view_;
+    QtPagePrinter printer_;
+    QtPageCopier copier_;
+};
+
+} // namespace velcaro

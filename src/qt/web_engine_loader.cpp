@@ -1,0 +1,69 @@
+#include "qt/web_engine_loader.h"
+
+#include "platform/velcaro_error.h"
+#include "qt/web_page.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace velcaro {
+namespace {
+
+// The module named by VELCARO_WEB_MODULE (the tests name the one they were built with), or
+// else found from the program's own folder: where the install puts it, then beside the
+// program, where the build leaves it. No path of the build folder is built into the program.
+QStringList moduleCandidates() {
+    const QString named = qEnvironmentVariable("VELCARO_WEB_MODULE");
+    if (!named.isEmpty())
+        return {named};
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    return {QDir::cleanPath(programFolder + QStringLiteral("/" VELCARO_WEB_MODULE_FROM_PROGRAM)),
+            programFolder + QStringLiteral("/velcaro_web.so")};
+}
+
+// The engine warns that it should have been set up before the application object, which this
+// program avoids on purpose to start faster; those warnings are dropped while it loads.
+class LateLoadWarningFilter {
+public:
+    LateLoadWarningFilter() { previous_ = qInstallMessageHandler(&filter); }
+    ~LateLoadWarningFilter() { qInstallMessageHandler(previous_); }
+
+private:
+    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (message.contains(QLatin1String("initialized from a plugin")) ||
+            message.contains(QLatin1String("AA_ShareOpenGLContexts")))
+            return;
+        previous_(type, context, message);
+    }
+    static inline QtMessageHandler previous_ = nullptr;
+};
+
+CreateWebPage loadFactory() {
+    static CreateWebPage factory = nullptr;
+    if (factory)
+        return factory;
+    QString problems;
+    for (const QString& path : moduleCandidates()) {
+        if (!QFileInfo::exists(path))
+            continue;
+        QLibrary library(path);
+        factory = reinterpret_cast<CreateWebPage>(library.resolve(kCreateWebPageSymbol));
+        if (factory)
+            return factory;
+        problems += QStringLiteral("\n") + library.errorString();
+    }
+    throw VelcaroError(error::kInternal,
+                       QStringLiteral("Impossibile caricare il motore web (velcaro_web.so).") +
+                           problems);
+}
+
+} // namespace
+
+std::unique_ptr<WebPage> createWebPage(QWidget* parent) {
+    const LateLoadWarningFilter quiet;
+    return std::unique_ptr<WebPage>(loadFactory()(parent));
+}
+
+} // namespace velcaro

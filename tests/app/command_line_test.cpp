@@ -1,0 +1,116 @@
+// The command line: the parser's reading of the arguments, and the program answering help,
+// version and a wrong option without a display.
+
+#include "app/command_line.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace velcaro;
+using Action = CommandLine::Action;
+
+namespace {
+
+CommandLine parse(const QStringList& arguments, const QString& folder = QDir::tempPath()) {
+    return parseCommandLine(QStringList{QStringLiteral("velcaro")} + arguments, folder);
+}
+
+TEST(CommandLineParser, HelpAndVersionInShortAndLongForm) {
+    EXPECT_EQ(parse({QStringLiteral("-h")}).action, Action::Help);
+    EXPECT_EQ(parse({QStringLiteral("--help")}).action, Action::Help);
+    EXPECT_EQ(parse({QStringLiteral("-v")}).action, Action::Version);
+    EXPECT_EQ(parse({QStringLiteral("--version")}).action, Action::Version);
+    // Help wins over an address given with it.
+    EXPECT_EQ(parse({QStringLiteral("page.html"), QStringLiteral("--help")}).action, Action::Help);
+}
+
+TEST(CommandLineParser, WithoutArgumentsStartsAsUsual) {
+    const CommandLine line = parse({});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_TRUE(line.address.isEmpty());
+}
+
+TEST(CommandLineParser, AnExistingRelativePathIsMadeAbsoluteAgainstTheWorkingFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub folder")));
+    QFile page(dir.filePath(QStringLiteral("sub folder/pàgina.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    const CommandLine line =
+        parse({QStringLiteral("sub folder/../sub folder/pàgina.html")}, dir.path());
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.address, dir.filePath(QStringLiteral("sub folder/pàgina.html")));
+}
+
+TEST(CommandLineParser, WebAddressesAndMissingFilesStayAsGiven) {
+    // GO reads them: a missing file then shows the engine's error page.
+    for (const QString& address :
+         {QStringLiteral("https://example.org/a?b=c"), QStringLiteral("file:///tmp/x%20y.html"),
+          QStringLiteral("www.example.org"), QStringLiteral("no-such-file.html")})
+        EXPECT_EQ(parse({address}).address, address);
+    const QString longAddress = QStringLiteral("http://example.org/") + QString(100000, u'a');
+    EXPECT_EQ(parse({longAddress}).address, longAddress);
+}
+
+TEST(CommandLineParser, UnknownOptionsAndASecondAddressAreRefused) {
+    const CommandLine unknown = parse({QStringLiteral("--capture-all")});
+    EXPECT_EQ(unknown.action, Action::Unusable);
+    EXPECT_TRUE(unknown.problem.contains(QStringLiteral("capture-all")))
+        << qPrintable(unknown.problem);
+    const CommandLine two = parse({QStringLiteral("a.html"), QStringLiteral("b.html")});
+    EXPECT_EQ(two.action, Action::Unusable);
+    EXPECT_FALSE(two.problem.isEmpty());
+}
+
+struct Answer {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+// Runs the program as a user would from a text console: no display at all.
+Answer runWithoutDisplay(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VELCARO_EXE), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
+    for (const char* option : {"-h", "--help"}) {
+        const Answer help = runWithoutDisplay({QString::fromLatin1(option)});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_TRUE(help.out.contains(QStringLiteral("--version"))) << qPrintable(help.out);
+        EXPECT_TRUE(help.out.contains(QStringLiteral("indirizzo")));
+        EXPECT_TRUE(help.err.isEmpty()) << qPrintable(help.err);
+    }
+    for (const char* option : {"-v", "--version"}) {
+        const Answer version = runWithoutDisplay({QString::fromLatin1(option)});
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out, QStringLiteral("Velcaro 1.00\n"));
+    }
+}
+
+TEST(CommandLineProgram, AWrongOptionGetsTheUsageOnStandardErrorAndExitCodeTwo) {
+    const Answer wrong = runWithoutDisplay({QStringLiteral("--bogus")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(wrong.out.isEmpty());
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("bogus")));
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("--help")));
+}
+
+TEST(CommandLineProgram, AnAddressWithoutADisplayStillNeedsOne) {
+    const Answer run = runWithoutDisplay({QStringLiteral("https://example.org/")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("DISPLAY")));
+}
+
+} // namespace

@@ -104,8 +104,8 @@ int codePageForCharset(int charset) {
 }
 
 QStringDecoder* CodePageDecoder::decoderFor(int codePage) {
-    auto found = m_decoders.find(codePage);
-    if (found != m_decoders.end())
+    auto found = decoders_.find(codePage);
+    if (found != decoders_.end())
         return found->second.get();
     QByteArray name;
     if (const char* known = encodingName(codePage))
@@ -120,7 +120,7 @@ QStringDecoder* CodePageDecoder::decoderFor(int codePage) {
             decoder.reset();
     }
     QStringDecoder* result = decoder.get();
-    m_decoders.emplace(codePage, std::move(decoder));
+    decoders_.emplace(codePage, std::move(decoder));
     return result;
 }
 

@@ -26,7 +26,7 @@ public:
 
 private:
     QStringDecoder* decoderFor(int codePage);
-    std::map<int, std::unique_ptr<QStringDecoder>> m_decoders;
+    std::map<int, std::unique_ptr<QStringDecoder>> decoders_;
 };
 
 } // namespace velcaro::rtf

@@ -44,39 +44,39 @@ void repairSurrogates(QString& text) {
 } // namespace
 
 DocumentBuilder::DocumentBuilder(QTextDocument& doc, const RtfTables& tables)
-    : m_tables(tables), m_cursor(&doc) {
-    m_runChar.font = -2; // matches no real formatting: the first run sets it
+    : tables_(tables), cursor_(&doc) {
+    runChar_.font = -2; // matches no real formatting: the first run sets it
 }
 
 int DocumentBuilder::codePageOf(const CharProps& chr) {
-    if (chr.font == m_codePageFont)
-        return m_codePage;
-    auto font = m_tables.fonts.constFind(chr.font);
-    m_codePageFont = chr.font;
-    m_codePage = font != m_tables.fonts.constEnd() && font->codePage > 0 ? font->codePage
-                                                                         : m_tables.codePage;
-    return m_codePage;
+    if (chr.font == codePageFont_)
+        return codePage_;
+    auto font = tables_.fonts.constFind(chr.font);
+    codePageFont_ = chr.font;
+    codePage_ =
+        font != tables_.fonts.constEnd() && font->codePage > 0 ? font->codePage : tables_.codePage;
+    return codePage_;
 }
 
 void DocumentBuilder::tablesChanged() {
     flushRun();
-    m_formatCache.clear();
-    m_formatCacheNext = 0;
-    m_codePageFont = -2;
+    formatCache_.clear();
+    formatCacheNext_ = 0;
+    codePageFont_ = -2;
 }
 
 const QTextCharFormat& DocumentBuilder::charFormat(const CharProps& c) {
-    for (const auto& [props, format] : m_formatCache) {
+    for (const auto& [props, format] : formatCache_) {
         if (props == c)
             return format;
     }
     constexpr std::size_t kCacheSize = 16;
-    if (m_formatCache.size() < kCacheSize) {
-        m_formatCache.emplace_back(c, makeCharFormat(c));
-        return m_formatCache.back().second;
+    if (formatCache_.size() < kCacheSize) {
+        formatCache_.emplace_back(c, makeCharFormat(c));
+        return formatCache_.back().second;
     }
-    auto& slot = m_formatCache[m_formatCacheNext];
-    m_formatCacheNext = (m_formatCacheNext + 1) % kCacheSize;
+    auto& slot = formatCache_[formatCacheNext_];
+    formatCacheNext_ = (formatCacheNext_ + 1) % kCacheSize;
     slot = {c, makeCharFormat(c)};
     return slot.second;
 }
@@ -95,23 +95,22 @@ QTextCharFormat DocumentBuilder::makeCharFormat(const CharProps& c) const {
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (c.vertical < 0)
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-    auto font = m_tables.fonts.constFind(c.font);
-    if (font != m_tables.fonts.constEnd() && !font->family.isEmpty())
+    auto font = tables_.fonts.constFind(c.font);
+    if (font != tables_.fonts.constEnd() && !font->family.isEmpty())
         f.setFontFamilies(QStringList{font->family});
     if (c.halfPoints > 0)
         f.setFontPointSize(c.halfPoints / 2.0);
     const auto colorAt = [this](int index) {
-        return index > 0 && index < static_cast<int>(m_tables.colors.size())
-                   ? m_tables.colors[index]
-                   : QColor();
+        return index > 0 && index < static_cast<int>(tables_.colors.size()) ? tables_.colors[index]
+                                                                            : QColor();
     };
     if (const QColor fg = colorAt(c.color); fg.isValid())
         f.setForeground(fg);
     if (const QColor bg = colorAt(c.background); bg.isValid())
         f.setBackground(bg);
-    if (c.link > 0 && c.link <= m_tables.links.size()) {
+    if (c.link > 0 && c.link <= tables_.links.size()) {
         f.setAnchor(true);
-        f.setAnchorHref(m_tables.links[c.link - 1]);
+        f.setAnchorHref(tables_.links[c.link - 1]);
     }
     return f;
 }
@@ -137,7 +136,7 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps& p) const {
     int first = p.firstLine;
     if (p.list != ListStyle::None) {
         // The list's own indentation is not part of the paragraph's margin in Qt.
-        const int indentWidth = static_cast<int>(m_cursor.document()->indentWidth());
+        const int indentWidth = static_cast<int>(cursor_.document()->indentWidth());
         left = qMax(0, left - (p.listLevel + 1) * indentWidth * kTwipsPerPixel);
         first = qMin(0, first + 360);
     }
@@ -157,28 +156,28 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps& p) const {
 }
 
 void DocumentBuilder::flushBytes() {
-    if (m_runBytes.isEmpty())
+    if (runBytes_.isEmpty())
         return;
-    m_decoder.append(m_runCodePage, m_runBytes, m_runText);
-    m_runBytes.resize(0); // keeps the buffer
+    decoder_.append(runCodePage_, runBytes_, runText_);
+    runBytes_.resize(0); // keeps the buffer
 }
 
 void DocumentBuilder::flushRun() {
     flushBytes();
-    if (m_runText.isEmpty())
+    if (runText_.isEmpty())
         return;
-    repairSurrogates(m_runText);
-    m_cursor.insertText(m_runText, charFormat(m_runChar));
-    m_runText.resize(0); // keeps the buffer
+    repairSurrogates(runText_);
+    cursor_.insertText(runText_, charFormat(runChar_));
+    runText_.resize(0); // keeps the buffer
 }
 
 void DocumentBuilder::prepare(const CharProps& chr, const ParaProps& para) {
     ensureBlock(para);
-    if (chr != m_runChar) {
+    if (chr != runChar_) {
         flushRun();
-        m_runChar = chr;
+        runChar_ = chr;
     }
-    m_hasContent = true;
+    hasContent_ = true;
 }
 
 void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
@@ -189,26 +188,26 @@ void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
         // The common case: straight into the run's text, no byte buffer.
         flushBytes();
         if (bytes.size() == 1)
-            m_runText += QChar(cp1252ToUnicode(static_cast<unsigned char>(bytes[0])));
+            runText_ += QChar(cp1252ToUnicode(static_cast<unsigned char>(bytes[0])));
         else
-            m_decoder.append(1252, bytes, m_runText);
+            decoder_.append(1252, bytes, runText_);
         return;
     }
-    if (codePage != m_runCodePage) {
+    if (codePage != runCodePage_) {
         flushBytes();
-        m_runCodePage = codePage;
+        runCodePage_ = codePage;
     }
-    m_runBytes.append(bytes.data(), bytes.size());
+    runBytes_.append(bytes.data(), bytes.size());
 }
 
 void DocumentBuilder::appendChars(QStringView chars, const CharProps& chr, const ParaProps& para) {
     prepare(chr, para);
     flushBytes();
-    const qsizetype start = m_runText.size();
-    m_runText.append(chars);
+    const qsizetype start = runText_.size();
+    runText_.append(chars);
     // Characters that Qt takes as document structure are not text.
-    QChar* s = m_runText.data();
-    for (qsizetype i = start; i < m_runText.size(); ++i) {
+    QChar* s = runText_.data();
+    for (qsizetype i = start; i < runText_.size(); ++i) {
         const char16_t c = s[i].unicode();
         if (c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFDD2)
             s[i] = QChar::ReplacementCharacter;
@@ -216,98 +215,98 @@ void DocumentBuilder::appendChars(QStringView chars, const CharProps& chr, const
 }
 
 void DocumentBuilder::ensureBlock(const ParaProps& para) {
-    if (m_table && !para.inTable)
+    if (table_ && !para.inTable)
         endTable();
     if (para.inTable)
         ensureCell();
-    if (m_pendingPar) {
-        if (m_blockFormatKnown && para == m_blockPara && para.list == ListStyle::None && !m_table) {
+    if (pendingPar_) {
+        if (blockFormatKnown_ && para == blockPara_ && para.list == ListStyle::None && !table_) {
             // Same paragraph format as the block before: the break goes into the run's text,
             // and Qt makes the block when the run is inserted, with that same format.
-            m_runText += QChar(QChar::ParagraphSeparator);
-            m_pendingPar = false;
+            runText_ += QChar(QChar::ParagraphSeparator);
+            pendingPar_ = false;
             return;
         }
         flushRun();
-        m_cursor.insertBlock(blockFormat(para), QTextCharFormat());
-        m_blockPara = para;
-        m_blockFormatKnown = true;
-        m_pendingPar = false;
+        cursor_.insertBlock(blockFormat(para), QTextCharFormat());
+        blockPara_ = para;
+        blockFormatKnown_ = true;
+        pendingPar_ = false;
     }
 }
 
 void DocumentBuilder::ensureCell() {
-    if (!m_table) {
+    if (!table_) {
         flushRun();
-        m_table = m_cursor.insertTable(1, qBound(1, m_rowCells, kMaxColumns));
-        m_row = 0;
-        m_column = 0;
-        m_rowPending = false;
-        m_cellPending = false;
-        m_pendingPar = false;
-        m_blockFormatKnown = false;
-        m_previousInList = false;
+        table_ = cursor_.insertTable(1, qBound(1, rowCells_, kMaxColumns));
+        row_ = 0;
+        column_ = 0;
+        rowPending_ = false;
+        cellPending_ = false;
+        pendingPar_ = false;
+        blockFormatKnown_ = false;
+        previousInList_ = false;
         return;
     }
-    if (m_rowPending) {
+    if (rowPending_) {
         // Qt rebuilds a table's cell grid after each change of its rows, so rows are added
         // in growing batches (the spare ones go when the table ends): linear, not quadratic.
-        if (m_row + 1 >= m_table->rows())
-            m_table->appendRows(qMax(1, m_table->rows()));
-        ++m_row;
-        m_column = 0;
-        m_rowPending = false;
-        m_cellPending = true;
+        if (row_ + 1 >= table_->rows())
+            table_->appendRows(qMax(1, table_->rows()));
+        ++row_;
+        column_ = 0;
+        rowPending_ = false;
+        cellPending_ = true;
     }
-    if (m_cellPending) {
+    if (cellPending_) {
         flushRun();
-        m_cellPending = false;
-        m_blockFormatKnown = false;
-        m_previousInList = false;
-        if (m_column >= kMaxColumns) {
+        cellPending_ = false;
+        blockFormatKnown_ = false;
+        previousInList_ = false;
+        if (column_ >= kMaxColumns) {
             // Adding a column costs a cell in every row: past the limit, the extra cells'
             // text goes into the last cell of the row as paragraphs of their own.
-            m_column = kMaxColumns - 1;
-            m_cursor = m_table->cellAt(m_row, m_column).lastCursorPosition();
-            m_pendingPar = true;
+            column_ = kMaxColumns - 1;
+            cursor_ = table_->cellAt(row_, column_).lastCursorPosition();
+            pendingPar_ = true;
             return;
         }
-        if (m_column >= m_table->columns())
-            m_table->appendColumns(m_column - m_table->columns() + 1);
-        m_cursor = m_table->cellAt(m_row, m_column).firstCursorPosition();
-        m_pendingPar = false;
+        if (column_ >= table_->columns())
+            table_->appendColumns(column_ - table_->columns() + 1);
+        cursor_ = table_->cellAt(row_, column_).firstCursorPosition();
+        pendingPar_ = false;
     }
 }
 
 void DocumentBuilder::trimTable() {
-    const int spare = m_table->rows() - (m_row + 1);
+    const int spare = table_->rows() - (row_ + 1);
     if (spare > 0)
-        m_table->removeRows(m_row + 1, spare);
+        table_->removeRows(row_ + 1, spare);
 }
 
 void DocumentBuilder::endTable() {
     flushRun();
     trimTable();
-    m_cursor.setPosition(m_table->lastPosition() + 1);
-    m_table = nullptr;
-    m_pendingPar = false;
-    m_blockFormatKnown = false;
-    m_previousInList = false;
+    cursor_.setPosition(table_->lastPosition() + 1);
+    table_ = nullptr;
+    pendingPar_ = false;
+    blockFormatKnown_ = false;
+    previousInList_ = false;
 }
 
 void DocumentBuilder::finishParagraph(const ParaProps& para) {
-    if (m_blockFormatKnown && para == m_blockPara && para.list == ListStyle::None) {
-        m_previousInList = false;
+    if (blockFormatKnown_ && para == blockPara_ && para.list == ListStyle::None) {
+        previousInList_ = false;
         return;
     }
     flushRun();
-    if (!m_blockFormatKnown || para != m_blockPara) {
-        m_cursor.setBlockFormat(blockFormat(para));
-        m_blockPara = para;
-        m_blockFormatKnown = true;
+    if (!blockFormatKnown_ || para != blockPara_) {
+        cursor_.setBlockFormat(blockFormat(para));
+        blockPara_ = para;
+        blockFormatKnown_ = true;
     }
     if (para.list == ListStyle::None) {
-        m_previousInList = false;
+        previousInList_ = false;
         return;
     }
     // Qt marks every block of a list dirty each time one is added, so a list costs time
@@ -317,24 +316,24 @@ void DocumentBuilder::finishParagraph(const ParaProps& para) {
     constexpr int kBulletListPiece = 32;
     constexpr int kNumberedListPiece = 1000;
     const int piece = para.list == ListStyle::Bullet ? kBulletListPiece : kNumberedListPiece;
-    if (m_list && m_previousInList && sameList(para, m_listPara) && m_listItems < piece) {
-        m_list->add(m_cursor.block());
-        ++m_listItems;
+    if (list_ && previousInList_ && sameList(para, listPara_) && listItems_ < piece) {
+        list_->add(cursor_.block());
+        ++listItems_;
     } else {
-        m_listItems = 1;
+        listItems_ = 1;
         QTextListFormat format;
         format.setStyle(qtListStyle(para.list));
         format.setIndent(para.listLevel + 1);
-        m_list = m_cursor.createList(format);
-        m_listPara = para;
+        list_ = cursor_.createList(format);
+        listPara_ = para;
     }
-    m_previousInList = true;
+    previousInList_ = true;
 }
 
 void DocumentBuilder::paragraphBreak(const ParaProps& para) {
     ensureBlock(para);
     finishParagraph(para);
-    m_pendingPar = true;
+    pendingPar_ = true;
 }
 
 void DocumentBuilder::endCell(const ParaProps& para) {
@@ -342,32 +341,28 @@ void DocumentBuilder::endCell(const ParaProps& para) {
     cellPara.inTable = true;
     ensureBlock(cellPara);
     finishParagraph(cellPara);
-    m_pendingPar = false;
-    ++m_column;
-    m_cellPending = true;
+    pendingPar_ = false;
+    ++column_;
+    cellPending_ = true;
 }
 
 void DocumentBuilder::endRow() {
-    if (!m_table)
+    if (!table_)
         return;
     flushRun();
-    m_rowPending = true;
-    m_cellPending = false;
-    m_pendingPar = false;
+    rowPending_ = true;
+    cellPending_ = false;
+    pendingPar_ = false;
 }
 
 void DocumentBuilder::finish(const ParaProps& para) {
     flushRun();
-    if (m_table)
+    if (table_)
         trimTable();
     // Nothing to finish when the last paragraph was ended already (by \par or \cell).
-    if (m_pendingPar || m_cellPending || m_rowPending || (m_table && !para.inTable)) {
-        flushRun();
-        return;
-    }
-    if (m_hasContent)
+    const bool ended = pendingPar_ || cellPending_ || rowPending_ || (table_ && !para.inTable);
+    if (!ended && hasContent_)
         finishParagraph(para);
-    flushRun();
 }
 
 } // namespace velcaro::rtf

@@ -30,7 +30,7 @@ public:
     void paragraphBreak(const ParaProps& para);
     void endCell(const ParaProps& para);
     void endRow();
-    void setRowCells(int cells) { m_rowCells = cells; }
+    void setRowCells(int cells) { rowCells_ = cells; }
     void finish(const ParaProps& para);
     // The font or colour table or the code page changed: formats built so far are stale.
     void tablesChanged();
@@ -49,39 +49,39 @@ private:
     const QTextCharFormat& charFormat(const CharProps& chr);
     QTextBlockFormat blockFormat(const ParaProps& para) const;
 
-    const RtfTables& m_tables;
-    QTextCursor m_cursor;
-    CodePageDecoder m_decoder;
+    const RtfTables& tables_;
+    QTextCursor cursor_;
+    CodePageDecoder decoder_;
 
-    QString m_runText;
-    QByteArray m_runBytes;
-    int m_runCodePage = 1252;
-    CharProps m_runChar;
+    QString runText_;
+    QByteArray runBytes_;
+    int runCodePage_ = 1252;
+    CharProps runChar_;
     // Recently built character formats: documents switch among a few formats all the time.
-    std::vector<std::pair<CharProps, QTextCharFormat>> m_formatCache;
-    std::size_t m_formatCacheNext = 0;
-    int m_codePageFont = -2;
-    int m_codePage = 1252;
+    std::vector<std::pair<CharProps, QTextCharFormat>> formatCache_;
+    std::size_t formatCacheNext_ = 0;
+    int codePageFont_ = -2;
+    int codePage_ = 1252;
 
-    bool m_pendingPar = false;
-    bool m_hasContent = false;
-    bool m_blockFormatKnown = false;
-    ParaProps m_blockPara;
+    bool pendingPar_ = false;
+    bool hasContent_ = false;
+    bool blockFormatKnown_ = false;
+    ParaProps blockPara_;
 
     // Qt deletes a list when its last block leaves it (a paragraph whose format changes after
     // it joined), and a table could go the same way: hence guarded pointers.
-    QPointer<QTextList> m_list;
-    ParaProps m_listPara;
-    bool m_previousInList = false;
-    int m_listItems = 0;
+    QPointer<QTextList> list_;
+    ParaProps listPara_;
+    bool previousInList_ = false;
+    int listItems_ = 0;
 
     static constexpr int kMaxColumns = 64;
-    QPointer<QTextTable> m_table;
-    int m_rowCells = 0;
-    int m_row = 0;
-    int m_column = 0;
-    bool m_rowPending = false;
-    bool m_cellPending = false;
+    QPointer<QTextTable> table_;
+    int rowCells_ = 0;
+    int row_ = 0;
+    int column_ = 0;
+    bool rowPending_ = false;
+    bool cellPending_ = false;
 };
 
 } // namespace velcaro::rtf

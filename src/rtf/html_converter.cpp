@@ -1,95 +1,12 @@
 #include "rtf/html_converter.h"
 
+#include "rtf/html_tags.h"
+
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
 
 namespace velcaro::rtf {
 namespace {
-
-// What an element is without any style: the browser's default style sheet, for the
-// properties the engine leaves out of its inline styles.
-struct TagDefaults {
-    uint8_t kind; // HtmlConverter::Kind
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike = false;
-    int8_t vertical = 0;
-    bool monospace = false;
-    bool preserve = false;
-    double sizeFactor = 0;
-    int heading = 0;
-};
-
-enum : uint8_t { kInline, kBlock, kParagraph, kListItem, kRow, kCell, kSkip, kLineBreak };
-
-const std::unordered_map<std::string_view, TagDefaults>& tagTable() {
-    static const std::unordered_map<std::string_view, TagDefaults> table = [] {
-        std::unordered_map<std::string_view, TagDefaults> t;
-        for (const char* block :
-             {"div",     "ul",         "ol",      "dl",     "dt",    "dd",       "blockquote",
-              "section", "article",    "header",  "footer", "nav",   "aside",    "main",
-              "figure",  "figcaption", "address", "hr",     "form",  "fieldset", "details",
-              "summary", "center",     "caption", "table",  "thead", "tbody",    "tfoot",
-              "legend",  "body",       "html",    "menu",   "hgroup"})
-            t[block] = TagDefaults{kBlock};
-        for (const char* skip :
-             {"head",     "script", "style",  "title",  "template", "noscript", "select", "option",
-              "datalist", "object", "iframe", "svg",    "math",     "textarea", "input",  "button",
-              "img",      "video",  "audio",  "canvas", "map",      "meta",     "link"})
-            t[skip] = TagDefaults{kSkip};
-        t["p"] = TagDefaults{kParagraph};
-        t["li"] = TagDefaults{kListItem};
-        t["tr"] = TagDefaults{kRow};
-        t["td"] = TagDefaults{kCell};
-        TagDefaults th{kCell};
-        th.bold = true;
-        t["th"] = th;
-        t["br"] = TagDefaults{kLineBreak};
-        TagDefaults pre{kBlock};
-        pre.monospace = pre.preserve = true;
-        t["pre"] = pre;
-        t["listing"] = pre;
-        t["xmp"] = pre;
-        const double headingSizes[] = {2, 1.5, 1.17, 1, 0.83, 0.67};
-        const char* headings[] = {"h1", "h2", "h3", "h4", "h5", "h6"};
-        for (int i = 0; i < 6; ++i) {
-            TagDefaults h{kBlock};
-            h.bold = true;
-            h.sizeFactor = headingSizes[i];
-            h.heading = i + 1;
-            t[headings[i]] = h;
-        }
-        TagDefaults bold{kInline};
-        bold.bold = true;
-        t["b"] = t["strong"] = bold;
-        TagDefaults italic{kInline};
-        italic.italic = true;
-        t["i"] = t["em"] = t["cite"] = t["var"] = t["dfn"] = italic;
-        TagDefaults underline{kInline};
-        underline.underline = true;
-        t["u"] = t["ins"] = underline;
-        TagDefaults strike{kInline};
-        strike.strike = true;
-        t["s"] = t["strike"] = t["del"] = strike;
-        TagDefaults sup{kInline};
-        sup.vertical = 1;
-        sup.sizeFactor = 0.83;
-        t["sup"] = sup;
-        TagDefaults sub = sup;
-        sub.vertical = -1;
-        t["sub"] = sub;
-        TagDefaults mono{kInline};
-        mono.monospace = true;
-        t["code"] = t["tt"] = t["kbd"] = t["samp"] = mono;
-        TagDefaults small{kInline};
-        small.sizeFactor = 0.83;
-        t["small"] = small;
-        return t;
-    }();
-    return table;
-}
 
 bool isCollapsibleSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -107,17 +24,17 @@ const char* attribute(const char* const* attributes, const char* name) {
 
 } // namespace
 
-HtmlConverter::HtmlConverter() : m_out(QStringLiteral("Times New Roman"), 24) {
+HtmlConverter::HtmlConverter() : out_(QStringLiteral("Times New Roman"), 24) {
     Element root;
     root.chr.font = 0;
     root.chr.halfPoints = 24;
-    m_stack.reserve(256);
-    m_stack.push_back(root);
+    stack_.reserve(256);
+    stack_.push_back(root);
 }
 
 int HtmlConverter::fontFor(std::string_view family) {
-    if (family == m_lastFamily)
-        return m_lastFamilyIndex;
+    if (family == lastFamily_)
+        return lastFamilyIndex_;
     QString name = QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size()));
     if (name == QLatin1String("serif"))
         name = QStringLiteral("Times New Roman");
@@ -125,9 +42,9 @@ int HtmlConverter::fontFor(std::string_view family) {
         name = QStringLiteral("Arial");
     else if (name == QLatin1String("monospace"))
         name = QStringLiteral("Courier New");
-    m_lastFamily.assign(family.data(), family.size());
-    m_lastFamilyIndex = m_out.fontIndex(name);
-    return m_lastFamilyIndex;
+    lastFamily_.assign(family.data(), family.size());
+    lastFamilyIndex_ = out_.fontIndex(name);
+    return lastFamilyIndex_;
 }
 
 void HtmlConverter::applyStyle(Element& e, const CssStyle& s) {
@@ -147,9 +64,9 @@ void HtmlConverter::applyStyle(Element& e, const CssStyle& s) {
     if (s.align >= 0)
         e.para.align = static_cast<Align>(s.align);
     if (s.hasColor)
-        e.chr.color = m_out.colorIndex(s.color);
+        e.chr.color = out_.colorIndex(s.color);
     if (s.hasBackground)
-        e.chr.background = m_out.colorIndex(s.background);
+        e.chr.background = out_.colorIndex(s.background);
     if (s.sizePoints > 0)
         e.points = s.sizePoints;
     else if (s.sizeFactor > 0)
@@ -188,16 +105,14 @@ void HtmlConverter::applyStyle(Element& e, const CssStyle& s) {
 }
 
 void HtmlConverter::startElement(std::string_view tag, const char* const* attributes) {
-    Element e = m_stack.back();
-    Element& parent = m_stack.back();
+    Element e = stack_.back();
+    Element& parent = stack_.back();
     e.cells = 0;
     e.listCounter = 0;
     e.childList = ListStyle::None;
-    const auto& table = tagTable();
-    auto found = table.find(tag);
-    if (found != table.end()) {
-        const TagDefaults& d = found->second;
-        e.kind = static_cast<Kind>(d.kind);
+    if (const TagDefaults* found = tagDefaults(tag)) {
+        const TagDefaults& d = *found;
+        e.kind = d.kind;
         e.chr.bold |= d.bold;
         e.chr.italic |= d.italic;
         e.chr.underline |= d.underline;
@@ -224,10 +139,10 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
     }
     if (tag == "a") {
         if (const char* href = attribute(attributes, "href")) {
-            m_links.append(QString::fromUtf8(href));
-            e.chr.link = static_cast<int>(m_links.size());
+            links_.append(QString::fromUtf8(href));
+            e.chr.link = static_cast<int>(links_.size());
             e.chr.underline = true;
-            e.chr.color = m_out.colorIndex(qRgb(0, 0, 238));
+            e.chr.color = out_.colorIndex(qRgb(0, 0, 238));
         }
     }
     if (const char* style = attribute(attributes, "style"))
@@ -251,37 +166,37 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
                 parent.childList != ListStyle::None ? parent.childList : ListStyle::Bullet;
             e.para.left = 720 * (e.para.listLevel + 1);
             e.para.firstLine = -360;
-            m_marker = e.para.list == ListStyle::Bullet
-                           ? QStringLiteral("\u2022")
-                           : QString::number(++parent.listCounter) + QLatin1Char('.');
+            marker_ = e.para.list == ListStyle::Bullet
+                          ? QStringLiteral("\u2022")
+                          : QString::number(++parent.listCounter) + QLatin1Char('.');
             break;
         case Kind::Cell:
             // The engine separates cells by tabs, but writes none at the start of a line.
-            if (parent.cells++ > 0 && m_lineStarted && !m_requiredBreaks && !m_forcedBreaks) {
+            if (parent.cells++ > 0 && lineStarted_ && !requiredBreaks_ && !forcedBreaks_) {
                 writeText(u"\t");
-                m_lineHasText = false;
+                lineHasText_ = false;
             }
             break;
         case Kind::LineBreak:
-            ++m_forcedBreaks;
-            m_lineStarted = false;
-            m_pendingSpace = false;
-            m_lineHasText = false;
+            ++forcedBreaks_;
+            lineStarted_ = false;
+            pendingSpace_ = false;
+            lineHasText_ = false;
             break;
         default:
             break;
         }
         if (e.preserve && tag == "pre")
-            m_skipNewline = true;
+            skipNewline_ = true;
     }
-    m_stack.push_back(e);
+    stack_.push_back(e);
 }
 
 void HtmlConverter::endElement(std::string_view) {
-    if (m_stack.size() <= 1)
+    if (stack_.size() <= 1)
         return;
-    const Element e = m_stack.back();
-    m_stack.pop_back();
+    const Element e = stack_.back();
+    stack_.pop_back();
     if (e.hidden)
         return;
     switch (e.kind) {
@@ -289,7 +204,7 @@ void HtmlConverter::endElement(std::string_view) {
         requireBreak(2);
         break;
     case Kind::ListItem:
-        m_marker.clear(); // an item without text leaves no marker to the next paragraph
+        marker_.clear(); // an item without text leaves no marker to the next paragraph
         requireBreak(1);
         break;
     case Kind::Block:
@@ -302,72 +217,72 @@ void HtmlConverter::endElement(std::string_view) {
 }
 
 void HtmlConverter::requireBreak(int newlines) {
-    if (newlines > m_requiredBreaks)
-        m_requiredBreaks = newlines;
-    m_pendingSpace = false;
-    m_lineHasText = false;
+    if (newlines > requiredBreaks_)
+        requiredBreaks_ = newlines;
+    pendingSpace_ = false;
+    lineHasText_ = false;
 }
 
 void HtmlConverter::startText() {
-    int newlines = m_requiredBreaks > m_forcedBreaks ? m_requiredBreaks : m_forcedBreaks;
-    if (!m_hasText)
-        newlines = m_forcedBreaks;
-    if (m_openLink) {
-        m_out.endLink();
-        m_openLink = 0;
+    int newlines = requiredBreaks_ > forcedBreaks_ ? requiredBreaks_ : forcedBreaks_;
+    if (!hasText_)
+        newlines = forcedBreaks_;
+    if (openLink_) {
+        out_.endLink();
+        openLink_ = 0;
     }
     if (newlines > 0)
-        m_lineStarted = false;
+        lineStarted_ = false;
     for (int i = 0; i < newlines; ++i) {
-        if (!m_inParagraph)
-            m_out.beginParagraph(ParaProps());
-        m_out.endParagraph();
-        m_inParagraph = false;
+        if (!inParagraph_)
+            out_.beginParagraph(ParaProps());
+        out_.endParagraph();
+        inParagraph_ = false;
     }
-    m_requiredBreaks = 0;
-    m_forcedBreaks = 0;
-    if (!m_inParagraph) {
-        m_out.beginParagraph(m_stack.back().para, m_marker);
-        m_marker.clear();
-        m_inParagraph = true;
+    requiredBreaks_ = 0;
+    forcedBreaks_ = 0;
+    if (!inParagraph_) {
+        out_.beginParagraph(stack_.back().para, marker_);
+        marker_.clear();
+        inParagraph_ = true;
     }
-    m_hasText = true;
+    hasText_ = true;
 }
 
 void HtmlConverter::writeText(QStringView text) {
     if (text.isEmpty())
         return;
-    const int link = m_stack.back().chr.link;
-    if (m_requiredBreaks || m_forcedBreaks || !m_inParagraph)
+    const int link = stack_.back().chr.link;
+    if (requiredBreaks_ || forcedBreaks_ || !inParagraph_)
         startText();
-    if (link != m_openLink) {
-        if (m_openLink)
-            m_out.endLink();
+    if (link != openLink_) {
+        if (openLink_)
+            out_.endLink();
         if (link)
-            m_out.beginLink(m_links[link - 1]);
-        m_openLink = link;
+            out_.beginLink(links_[link - 1]);
+        openLink_ = link;
     }
-    CharProps chr = m_stack.back().chr;
+    CharProps chr = stack_.back().chr;
     chr.link = 0;
-    m_out.setChar(chr);
+    out_.setChar(chr);
     // The engine's plain copy has plain spaces where the page has non-breaking ones (its HTML
     // also writes them for spaces next to inline elements); the RTF keeps the same text.
     if (text.contains(QChar(0x00A0)))
-        m_out.text(text.toString().replace(QChar(0x00A0), u' '));
+        out_.text(text.toString().replace(QChar(0x00A0), u' '));
     else
-        m_out.text(text);
-    m_lineHasText = true;
-    m_lineStarted = true;
+        out_.text(text);
+    lineHasText_ = true;
+    lineStarted_ = true;
 }
 
 void HtmlConverter::characters(const char* text, int length) {
-    const Element& e = m_stack.back();
+    const Element& e = stack_.back();
     if (e.hidden || e.invisible || e.kind == Kind::Skip || length <= 0)
         return;
     const char* p = text;
     const char* end = text + length;
-    if (m_skipNewline) {
-        m_skipNewline = false;
+    if (skipNewline_) {
+        skipNewline_ = false;
         if (p < end && *p == '\r')
             ++p;
         if (p < end && *p == '\n')
@@ -386,45 +301,45 @@ void HtmlConverter::characters(const char* text, int length) {
                 if (*p == '\r' && p + 1 < end && p[1] == '\n')
                     ++p;
                 ++p;
-                ++m_forcedBreaks;
-                m_lineHasText = false;
-                m_lineStarted = false;
+                ++forcedBreaks_;
+                lineHasText_ = false;
+                lineStarted_ = false;
             }
         }
         return;
     }
     // Collapse white space as a browser does: runs become one space, dropped at the start
     // and end of a line.
-    m_bytes.resize(0);
+    bytes_.resize(0);
     while (p < end) {
         if (isCollapsibleSpace(*p)) {
             while (p < end && isCollapsibleSpace(*p))
                 ++p;
-            if (m_lineHasText || !m_bytes.isEmpty())
-                m_pendingSpace = true;
+            if (lineHasText_ || !bytes_.isEmpty())
+                pendingSpace_ = true;
             continue;
         }
         const char* word = p;
         while (p < end && !isCollapsibleSpace(*p))
             ++p;
-        if (m_pendingSpace) {
-            m_bytes += ' ';
-            m_pendingSpace = false;
+        if (pendingSpace_) {
+            bytes_ += ' ';
+            pendingSpace_ = false;
         }
-        m_bytes.append(word, p - word);
+        bytes_.append(word, p - word);
     }
-    if (!m_bytes.isEmpty()) {
-        m_buffer = QString::fromUtf8(m_bytes);
-        writeText(m_buffer);
+    if (!bytes_.isEmpty()) {
+        buffer_ = QString::fromUtf8(bytes_);
+        writeText(buffer_);
     }
 }
 
 QByteArray HtmlConverter::finish() {
-    if (m_openLink)
-        m_out.endLink();
-    if (m_inParagraph)
-        m_out.endParagraph();
-    return m_out.finish();
+    if (openLink_)
+        out_.endLink();
+    if (inParagraph_)
+        out_.endParagraph();
+    return out_.finish();
 }
 
 } // namespace velcaro::rtf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rtf/css_style.h"
+#include "rtf/html_tags.h"
 #include "rtf/rtf_format.h"
 #include "rtf/rtf_output.h"
 
@@ -24,7 +25,7 @@ public:
     QByteArray finish();
 
 private:
-    enum class Kind : uint8_t { Inline, Block, Paragraph, ListItem, Row, Cell, Skip, LineBreak };
+    using Kind = ElementKind;
     struct Element {
         Kind kind = Kind::Inline;
         CharProps chr;
@@ -45,24 +46,24 @@ private:
     void writeText(QStringView text);
     int fontFor(std::string_view family);
 
-    RtfOutput m_out;
-    std::vector<Element> m_stack;
-    QString m_buffer;
-    QByteArray m_bytes;
-    QStringList m_links;
-    std::string m_lastFamily;
-    int m_lastFamilyIndex = 0;
+    RtfOutput out_;
+    std::vector<Element> stack_;
+    QString buffer_;
+    QByteArray bytes_;
+    QStringList links_;
+    std::string lastFamily_;
+    int lastFamilyIndex_ = 0;
 
-    bool m_hasText = false;      // some text has been written
-    bool m_inParagraph = false;  // an RTF paragraph is open
-    bool m_lineHasText = false;  // the current line has text (leading spaces collapse)
-    bool m_lineStarted = false;  // the current line has text or a tab
-    bool m_pendingSpace = false; // collapsed white space waiting for the next word
-    bool m_skipNewline = false;  // the newline right after <pre> is not content
-    int m_requiredBreaks = 0;    // newlines that blocks ask for before the next text
-    int m_forcedBreaks = 0;      // newlines from <br> since the last text
-    QString m_marker;            // list marker for the next paragraph
-    int m_openLink = 0;
+    bool hasText_ = false;      // some text has been written
+    bool inParagraph_ = false;  // an RTF paragraph is open
+    bool lineHasText_ = false;  // the current line has text (leading spaces collapse)
+    bool lineStarted_ = false;  // the current line has text or a tab
+    bool pendingSpace_ = false; // collapsed white space waiting for the next word
+    bool skipNewline_ = false;  // the newline right after <pre> is not content
+    int requiredBreaks_ = 0;    // newlines that blocks ask for before the next text
+    int forcedBreaks_ = 0;      // newlines from <br> since the last text
+    QString marker_;            // list marker for the next paragraph
+    int openLink_ = 0;
 };
 
 } // namespace velcaro::rtf

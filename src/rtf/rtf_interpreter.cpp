@@ -1,29 +1,9 @@
 #include "rtf/rtf_interpreter.h"
 
-#include <QRegularExpression>
+#include "rtf/code_pages.h"
 
 namespace velcaro::rtf {
 namespace {
-
-ListStyle listStyleForNfc(int nfc) {
-    switch (nfc) {
-    case 0:
-        return ListStyle::Decimal;
-    case 1:
-        return ListStyle::UpperRoman;
-    case 2:
-        return ListStyle::LowerRoman;
-    case 3:
-        return ListStyle::UpperAlpha;
-    case 4:
-        return ListStyle::LowerAlpha;
-    case 23:
-    case 255:
-        return ListStyle::Bullet;
-    default:
-        return ListStyle::Decimal;
-    }
-}
 
 // Paragraph and character lengths arrive as any int; keep them in a sane range.
 int clampTwips(int value) {
@@ -32,59 +12,57 @@ int clampTwips(int value) {
 
 } // namespace
 
-RtfInterpreter::RtfInterpreter(QTextDocument& doc) : m_builder(doc, m_tables) {
-    m_stack.reserve(64);
-    m_stack.push_back(Group());
+RtfInterpreter::RtfInterpreter(QTextDocument& doc) : header_(tables_), builder_(doc, tables_) {
+    stack_.reserve(64);
+    stack_.push_back(Group());
     top().chr = defaultChar();
 }
 
 CharProps RtfInterpreter::defaultChar() const {
     CharProps c;
-    c.font = m_defaultFont;
+    c.font = defaultFont_;
     c.halfPoints = 24;
     return c;
 }
 
 void RtfInterpreter::groupStart() {
-    m_skip = 0;
-    m_afterStar = false;
-    if (m_stack.size() >= kMaxDepth) {
-        ++m_overflow;
+    skip_ = 0;
+    afterStar_ = false;
+    if (stack_.size() >= kMaxDepth) {
+        ++overflow_;
         return;
     }
-    m_stack.push_back(m_stack.back());
+    stack_.push_back(stack_.back());
 }
 
 bool RtfInterpreter::groupEnd() {
-    m_skip = 0;
-    m_afterStar = false;
-    if (m_overflow > 0) {
-        --m_overflow;
+    skip_ = 0;
+    afterStar_ = false;
+    if (overflow_ > 0) {
+        --overflow_;
         return true;
     }
-    if (m_stack.size() <= 2)
+    if (stack_.size() <= 2)
         return false; // the document's own group closes: whatever follows is not part of it
     const Dest closed = top().dest;
-    m_stack.pop_back();
+    stack_.pop_back();
     const Dest parent = top().dest;
     if (closed == parent)
         return true;
     switch (closed) {
     case Dest::FontTable:
-        commitFontName();
-        m_builder.tablesChanged();
+        header_.endFontTable();
+        builder_.tablesChanged();
         break;
     case Dest::ColorTable:
-        m_builder.tablesChanged();
+        builder_.tablesChanged();
         break;
     case Dest::FieldInst:
         finishFieldInstruction();
         break;
     case Dest::PnDef:
-        if (parent == Dest::Text) {
-            top().para.list = m_pnStyle;
-            top().para.listLevel = m_pnLevel;
-        }
+        if (parent == Dest::Text)
+            header_.applyPn(top().para);
         break;
     default:
         break;
@@ -93,15 +71,15 @@ bool RtfInterpreter::groupEnd() {
 }
 
 bool RtfInterpreter::consumeSkip() {
-    if (m_skip <= 0)
+    if (skip_ <= 0)
         return false;
-    --m_skip;
+    --skip_;
     return true;
 }
 
 void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param) {
-    const bool afterStar = m_afterStar;
-    m_afterStar = false;
+    const bool afterStar = afterStar_;
+    afterStar_ = false;
     if (consumeSkip())
         return;
     Group& g = top();
@@ -121,15 +99,14 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
         return;
     case Keyword::ColorTable:
         g.dest = Dest::ColorTable;
-        m_colorSet = false;
-        m_red = m_green = m_blue = 0;
+        header_.startColorTable();
         return;
     case Keyword::StyleSheet:
         g.dest = Dest::StyleSheet;
         return;
     case Keyword::FieldInst:
         g.dest = Dest::FieldInst;
-        m_fieldInst.clear();
+        fieldInst_.clear();
         return;
     case Keyword::FieldResult:
         g.dest = Dest::Text;
@@ -143,8 +120,7 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
     case Keyword::Pn:
         if (g.dest == Dest::Text) {
             g.dest = Dest::PnDef;
-            m_pnStyle = ListStyle::Decimal;
-            m_pnLevel = 0;
+            header_.startPn();
         }
         return;
     case Keyword::U:
@@ -154,7 +130,7 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
                 value = 0xFFFD;
             if (value != 0)
                 character(static_cast<char16_t>(value));
-            m_skip = g.ucSkip;
+            skip_ = g.ucSkip;
         }
         return;
     case Keyword::Uc:
@@ -165,82 +141,22 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
     }
     switch (g.dest) {
     case Dest::FontTable:
-        if (k == Keyword::Font) {
-            commitFontName();
-            m_fontId = param;
-            m_tables.fonts[param].codePage = 0;
-        } else if (k == Keyword::Charset) {
-            m_tables.fonts[m_fontId].codePage = codePageForCharset(param);
-        } else if (k == Keyword::CodePage && param > 0) {
-            m_tables.fonts[m_fontId].codePage = param;
-        }
+        header_.fontWord(k, param);
         return;
     case Dest::ColorTable:
-        if (k == Keyword::Red || k == Keyword::Green || k == Keyword::Blue) {
-            const int v = qBound(0, param, 255);
-            (k == Keyword::Red ? m_red : k == Keyword::Green ? m_green : m_blue) = v;
-            m_colorSet = true;
-        }
+        header_.colorWord(k, param);
         return;
     case Dest::StyleSheet:
-        if (k == Keyword::Style) {
-            m_styleId = param;
-            m_styleOutline = 0;
-            m_styleName.clear();
-        } else if (k == Keyword::CharStyle) {
-            m_styleId = -1;
-        } else if (k == Keyword::OutlineLevel) {
-            m_styleOutline = param >= 0 && param < 6 ? param + 1 : 0;
-        }
+        header_.styleWord(k, param);
         return;
     case Dest::ListTable:
-        if (k == Keyword::List) {
-            m_currentLevels.clear();
-            m_currentListId = 0;
-        } else if (k == Keyword::ListLevel) {
-            if (m_currentLevels.size() < 9)
-                m_currentLevels.push_back(ListStyle::Decimal);
-        } else if (k == Keyword::LevelNfc && !m_currentLevels.empty()) {
-            m_currentLevels.back() = listStyleForNfc(param);
-            if (m_currentListId)
-                m_listLevels[m_currentListId] = m_currentLevels;
-        } else if (k == Keyword::ListId) {
-            m_currentListId = param;
-            m_listLevels[param] = m_currentLevels;
-        }
+        header_.listWord(k, param);
         return;
     case Dest::ListOverrideTable:
-        if (k == Keyword::ListId)
-            m_overrideListId = param;
-        else if (k == Keyword::Ls)
-            m_overrides[param] = m_overrideListId;
+        header_.listOverrideWord(k, param);
         return;
     case Dest::PnDef:
-        switch (k) {
-        case Keyword::PnBullet:
-            m_pnStyle = ListStyle::Bullet;
-            break;
-        case Keyword::PnDecimal:
-            m_pnStyle = ListStyle::Decimal;
-            break;
-        case Keyword::PnLowerAlpha:
-            m_pnStyle = ListStyle::LowerAlpha;
-            break;
-        case Keyword::PnUpperAlpha:
-            m_pnStyle = ListStyle::UpperAlpha;
-            break;
-        case Keyword::PnLowerRoman:
-            m_pnStyle = ListStyle::LowerRoman;
-            break;
-        case Keyword::PnUpperRoman:
-            m_pnStyle = ListStyle::UpperRoman;
-            break;
-        case Keyword::PnLevel:
-            m_pnLevel = qBound(0, param - 1, 8);
-            break;
-        default:
-            break;
-        }
+        header_.pnWord(k, param);
         return;
     case Dest::FieldInst:
     case Dest::Skip:
@@ -258,28 +174,28 @@ void RtfInterpreter::textWord(Keyword k, bool hasParam, int param) {
     const bool on = !hasParam || param != 0;
     switch (k) {
     case Keyword::Ansi:
-        m_tables.codePage = 1252;
-        m_builder.tablesChanged();
+        tables_.codePage = 1252;
+        builder_.tablesChanged();
         break;
     case Keyword::Mac:
-        m_tables.codePage = 10000;
-        m_builder.tablesChanged();
+        tables_.codePage = 10000;
+        builder_.tablesChanged();
         break;
     case Keyword::Pc:
-        m_tables.codePage = 437;
-        m_builder.tablesChanged();
+        tables_.codePage = 437;
+        builder_.tablesChanged();
         break;
     case Keyword::Pca:
-        m_tables.codePage = 850;
-        m_builder.tablesChanged();
+        tables_.codePage = 850;
+        builder_.tablesChanged();
         break;
     case Keyword::AnsiCodePage:
         if (param > 0)
-            m_tables.codePage = param;
-        m_builder.tablesChanged();
+            tables_.codePage = param;
+        builder_.tablesChanged();
         break;
     case Keyword::DefaultFont:
-        m_defaultFont = param;
+        defaultFont_ = param;
         c.font = param;
         break;
     case Keyword::Plain:
@@ -328,7 +244,7 @@ void RtfInterpreter::textWord(Keyword k, bool hasParam, int param) {
         p = ParaProps();
         break;
     case Keyword::Par:
-        m_builder.paragraphBreak(p);
+        builder_.paragraphBreak(p);
         break;
     case Keyword::Line:
         character(0x2028);
@@ -367,7 +283,7 @@ void RtfInterpreter::textWord(Keyword k, bool hasParam, int param) {
         p.headingLevel = param >= 0 && param < 6 ? param + 1 : 0;
         break;
     case Keyword::Style:
-        p.headingLevel = m_styleHeading.value(param, 0);
+        p.headingLevel = header_.headingLevel(param);
         break;
     case Keyword::RtlPar:
         p.rightToLeft = true;
@@ -377,11 +293,11 @@ void RtfInterpreter::textWord(Keyword k, bool hasParam, int param) {
         break;
     case Keyword::Ls:
         p.listId = param;
-        resolveList(p);
+        header_.resolveList(p);
         break;
     case Keyword::Ilvl:
         p.listLevel = qBound(0, param, 8);
-        resolveList(p);
+        header_.resolveList(p);
         break;
     case Keyword::EmDash:
         character(0x2014);
@@ -441,48 +357,33 @@ void RtfInterpreter::tableWord(Keyword k, bool hasParam, int param) {
         p.inTable = hasParam && param > 0;
         break;
     case Keyword::RowDefaults:
-        m_builder.setRowCells(0);
-        m_rowCells = 0;
+        builder_.setRowCells(0);
+        rowCells_ = 0;
         break;
     case Keyword::CellX:
-        m_builder.setRowCells(++m_rowCells);
+        builder_.setRowCells(++rowCells_);
         break;
     case Keyword::Cell:
-        m_builder.endCell(p);
+        builder_.endCell(p);
         break;
     case Keyword::Row:
-        m_builder.endRow();
+        builder_.endRow();
         break;
     case Keyword::NestCell:
     case Keyword::NestRow:
-        m_builder.paragraphBreak(p);
+        builder_.paragraphBreak(p);
         break;
     default:
         break;
     }
 }
 
-void RtfInterpreter::resolveList(ParaProps& para) const {
-    if (para.listId <= 0)
-        return;
-    ListStyle style = ListStyle::Bullet;
-    auto override = m_overrides.find(para.listId);
-    if (override != m_overrides.end()) {
-        auto levels = m_listLevels.find(override->second);
-        if (levels != m_listLevels.end() && !levels->second.empty()) {
-            const auto& v = levels->second;
-            style = v[qMin<std::size_t>(para.listLevel, v.size() - 1)];
-        }
-    }
-    para.list = style;
-}
-
 void RtfInterpreter::controlSymbol(char16_t symbol) {
     if (symbol == '*') {
-        m_afterStar = true;
+        afterStar_ = true;
         return;
     }
-    m_afterStar = false;
+    afterStar_ = false;
     if (consumeSkip())
         return;
     switch (symbol) {
@@ -505,7 +406,7 @@ void RtfInterpreter::controlSymbol(char16_t symbol) {
     case '\r':
     case '\n':
         if (top().dest == Dest::Text)
-            m_builder.paragraphBreak(top().para);
+            builder_.paragraphBreak(top().para);
         return;
     default:
         return;
@@ -513,7 +414,7 @@ void RtfInterpreter::controlSymbol(char16_t symbol) {
 }
 
 void RtfInterpreter::hexByte(unsigned char byte) {
-    m_afterStar = false;
+    afterStar_ = false;
     if (consumeSkip())
         return;
     const char b = static_cast<char>(byte);
@@ -521,120 +422,75 @@ void RtfInterpreter::hexByte(unsigned char byte) {
 }
 
 void RtfInterpreter::binary(std::size_t) {
-    m_afterStar = false;
+    afterStar_ = false;
     consumeSkip();
 }
 
 void RtfInterpreter::character(char16_t c) {
     Group& g = top();
     if (g.dest == Dest::FieldInst) {
-        if (m_fieldInst.size() < 4096)
-            m_fieldInst += QChar(c);
+        if (fieldInst_.size() < 4096)
+            fieldInst_ += QChar(c);
         return;
     }
     if (g.dest != Dest::Text || g.chr.hidden)
         return;
-    m_builder.appendChars(QStringView(&c, 1), g.chr, g.para);
+    builder_.appendChars(QStringView(&c, 1), g.chr, g.para);
 }
 
 void RtfInterpreter::text(const char* begin, const char* end) {
-    m_afterStar = false;
-    while (m_skip > 0 && begin < end) {
+    afterStar_ = false;
+    while (skip_ > 0 && begin < end) {
         ++begin;
-        --m_skip;
+        --skip_;
     }
     if (begin == end)
         return;
     Group& g = top();
     if (g.dest == Dest::Text) {
         if (!g.chr.hidden)
-            m_builder.appendBytes(QByteArrayView(begin, end - begin), g.chr, g.para);
+            builder_.appendBytes(QByteArrayView(begin, end - begin), g.chr, g.para);
         return;
     }
     destinationText(begin, end);
 }
 
 void RtfInterpreter::wideText(const char16_t* begin, const char16_t* end) {
-    m_afterStar = false;
-    while (m_skip > 0 && begin < end) {
+    afterStar_ = false;
+    while (skip_ > 0 && begin < end) {
         ++begin;
-        --m_skip;
+        --skip_;
     }
     Group& g = top();
     if (begin == end || g.dest != Dest::Text || g.chr.hidden)
         return;
-    m_builder.appendChars(QStringView(begin, end - begin), g.chr, g.para);
+    builder_.appendChars(QStringView(begin, end - begin), g.chr, g.para);
 }
 
 void RtfInterpreter::destinationText(const char* begin, const char* end) {
     switch (top().dest) {
     case Dest::FontTable:
-        for (const char* p = begin; p < end; ++p) {
-            if (*p == ';')
-                commitFontName();
-            else if (m_fontName.size() < 256)
-                m_fontName += *p;
-        }
+        header_.fontText(begin, end);
         return;
     case Dest::ColorTable:
-        for (const char* p = begin; p < end; ++p) {
-            if (*p != ';')
-                continue;
-            if (m_tables.colors.size() < 65536)
-                m_tables.colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
-            m_colorSet = false;
-            m_red = m_green = m_blue = 0;
-        }
+        header_.colorText(begin, end);
         return;
     case Dest::StyleSheet:
-        for (const char* p = begin; p < end; ++p) {
-            if (*p == ';')
-                commitStyleName();
-            else if (m_styleName.size() < 256)
-                m_styleName += *p;
-        }
+        header_.styleText(begin, end);
         return;
     case Dest::FieldInst:
-        for (const char* p = begin; p < end && m_fieldInst.size() < 4096; ++p)
-            m_fieldInst += QChar(cp1252ToUnicode(static_cast<unsigned char>(*p)));
+        for (const char* p = begin; p < end && fieldInst_.size() < 4096; ++p)
+            fieldInst_ += QChar(cp1252ToUnicode(static_cast<unsigned char>(*p)));
         return;
     default:
         return;
     }
 }
 
-void RtfInterpreter::commitFontName() {
-    if (m_fontName.isEmpty())
-        return;
-    QString name;
-    CodePageDecoder decoder;
-    FontEntry& font = m_tables.fonts[m_fontId];
-    decoder.append(font.codePage > 0 ? font.codePage : m_tables.codePage, m_fontName, name);
-    font.family = name.trimmed();
-    m_fontName.clear();
-}
-
-void RtfInterpreter::commitStyleName() {
-    static const QRegularExpression heading(QStringLiteral("^\\s*(heading|titolo)\\s*([1-6])"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    if (m_styleId >= 0) {
-        int level = m_styleOutline;
-        if (!level) {
-            const auto match = heading.match(QString::fromLatin1(m_styleName));
-            if (match.hasMatch())
-                level = match.captured(2).toInt();
-        }
-        if (level)
-            m_styleHeading.insert(m_styleId, level);
-    }
-    m_styleName.clear();
-    m_styleOutline = 0;
-}
-
 void RtfInterpreter::finishFieldInstruction() {
     // HYPERLINK "target" [\l "anchor"]: inside quotes \" stands for a quote, \\ for a backslash.
-    const QString inst = m_fieldInst.trimmed();
-    m_fieldInst.clear();
+    const QString inst = fieldInst_.trimmed();
+    fieldInst_.clear();
     if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
         return;
     QString target;
@@ -674,12 +530,12 @@ void RtfInterpreter::finishFieldInstruction() {
         target += QLatin1Char('#') + anchor;
     if (target.isEmpty())
         return;
-    m_tables.links.append(target);
-    top().chr.link = static_cast<int>(m_tables.links.size());
+    tables_.links.append(target);
+    top().chr.link = static_cast<int>(tables_.links.size());
 }
 
 void RtfInterpreter::finish() {
-    m_builder.finish(top().para);
+    builder_.finish(top().para);
 }
 
 } // namespace velcaro::rtf

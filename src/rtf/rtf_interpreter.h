@@ -1,13 +1,12 @@
 #pragma once
 
 #include "rtf/document_builder.h"
+#include "rtf/header_tables.h"
 #include "rtf/rtf_format.h"
 #include "rtf/rtf_keywords.h"
 #include "rtf/rtf_tables.h"
 
-#include <QByteArray>
-#include <QHash>
-#include <map>
+#include <QString>
 #include <string_view>
 #include <vector>
 
@@ -17,8 +16,8 @@ namespace velcaro::rtf {
 
 // Gives meaning to the tokens of an RTF document: keeps the formatting state of each open
 // group on an explicit stack (no recursion; groups nested deeper than kMaxDepth share the
-// state of the deepest one), reads the font, colour, style and list tables, skips the
-// destinations that are not text, and hands the text to a DocumentBuilder.
+// state of the deepest one), hands the header tables to HeaderTables, skips the destinations
+// that are not text, and hands the text to a DocumentBuilder.
 class RtfInterpreter {
 public:
     explicit RtfInterpreter(QTextDocument& doc);
@@ -54,44 +53,26 @@ private:
         unsigned char ucSkip = 1;
     };
 
-    Group& top() { return m_stack.back(); }
+    Group& top() { return stack_.back(); }
     bool consumeSkip();
     void textWord(Keyword k, bool hasParam, int param);
     void tableWord(Keyword k, bool hasParam, int param);
     void character(char16_t c);
     void destinationText(const char* begin, const char* end);
-    void commitFontName();
-    void commitStyleName();
     void finishFieldInstruction();
-    void resolveList(ParaProps& para) const;
     CharProps defaultChar() const;
 
-    RtfTables m_tables;
-    DocumentBuilder m_builder;
-    std::vector<Group> m_stack;
-    std::size_t m_overflow = 0;
-    int m_skip = 0;
-    bool m_afterStar = false;
-    int m_defaultFont = 0;
-    int m_rowCells = 0;
+    RtfTables tables_;
+    HeaderTables header_;
+    DocumentBuilder builder_;
+    std::vector<Group> stack_;
+    std::size_t overflow_ = 0;
+    int skip_ = 0;
+    bool afterStar_ = false;
+    int defaultFont_ = 0;
+    int rowCells_ = 0;
 
-    int m_fontId = 0;
-    QByteArray m_fontName;
-    int m_red = 0, m_green = 0, m_blue = 0;
-    bool m_colorSet = false;
-    int m_styleId = -1;
-    int m_styleOutline = 0;
-    QByteArray m_styleName;
-    QHash<int, int> m_styleHeading;
-    QString m_fieldInst;
-
-    std::map<int, std::vector<ListStyle>> m_listLevels; // by \listid
-    std::vector<ListStyle> m_currentLevels;
-    int m_currentListId = 0;
-    std::map<int, int> m_overrides; // \ls -> \listid
-    int m_overrideListId = 0;
-    ListStyle m_pnStyle = ListStyle::None;
-    int m_pnLevel = 0;
+    QString fieldInst_;
 };
 
 } // namespace velcaro::rtf

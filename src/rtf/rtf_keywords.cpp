@@ -13,14 +13,12 @@ const std::unordered_map<std::string_view, Keyword>& keywordTable() {
         {"fonttbl", K::FontTable},
         {"colortbl", K::ColorTable},
         {"stylesheet", K::StyleSheet},
-        {"field", K::Field},
         {"fldinst", K::FieldInst},
         {"fldrslt", K::FieldResult},
         {"listtable", K::ListTable},
         {"listoverridetable", K::ListOverrideTable},
         {"list", K::List},
         {"listlevel", K::ListLevel},
-        {"listoverride", K::ListOverride},
         {"pn", K::Pn},
         // destinations whose content is not text of the document
         {"info", K::SkippedDestination},
@@ -87,7 +85,6 @@ const std::unordered_map<std::string_view, Keyword>& keywordTable() {
         {"ls", K::Ls},
         {"ilvl", K::Ilvl},
         {"pnlvlblt", K::PnBullet},
-        {"pnlvlbody", K::PnBody},
         {"pndec", K::PnDecimal},
         {"pnlcltr", K::PnLowerAlpha},
         {"pnucltr", K::PnUpperAlpha},
@@ -180,14 +177,14 @@ public:
     KeywordIndex() {
         for (const auto& [word, keyword] : keywordTable()) {
             uint32_t slot = hashWord(word) & kMask;
-            while (!m_slots[slot].word.empty())
+            while (!slots_[slot].word.empty())
                 slot = (slot + 1) & kMask;
-            m_slots[slot] = {word, keyword};
+            slots_[slot] = {word, keyword};
         }
     }
     Keyword find(std::string_view word) const {
         for (uint32_t slot = hashWord(word) & kMask;; slot = (slot + 1) & kMask) {
-            const Slot& s = m_slots[slot];
+            const Slot& s = slots_[slot];
             if (s.word.empty())
                 return Keyword::Unknown;
             if (s.word == word)
@@ -201,7 +198,7 @@ private:
         std::string_view word;
         Keyword keyword = Keyword::Unknown;
     };
-    Slot m_slots[kMask + 1];
+    Slot slots_[kMask + 1];
 };
 
 } // namespace

@@ -28,62 +28,62 @@ bool isPlainAscii(char16_t c) {
 } // namespace
 
 RtfOutput::RtfOutput(const QString& defaultFamily, int defaultHalfPoints)
-    : m_defaultHalfPoints(defaultHalfPoints > 0 ? defaultHalfPoints : 24) {
+    : defaultHalfPoints_(defaultHalfPoints > 0 ? defaultHalfPoints : 24) {
     fontIndex(defaultFamily.isEmpty() ? QStringLiteral("Times New Roman") : defaultFamily);
-    m_char.font = 0;
-    m_char.halfPoints = m_defaultHalfPoints;
-    m_body.reserve(1 << 16);
+    char_.font = 0;
+    char_.halfPoints = defaultHalfPoints_;
+    body_.reserve(1 << 16);
 }
 
 int RtfOutput::fontIndex(const QString& family) {
-    auto found = m_fontIndex.constFind(family);
-    if (found != m_fontIndex.constEnd())
+    auto found = fontIndex_.constFind(family);
+    if (found != fontIndex_.constEnd())
         return found.value();
-    const int index = static_cast<int>(m_fonts.size());
-    m_fonts.append(family);
-    m_fontIndex.insert(family, index);
+    const int index = static_cast<int>(fonts_.size());
+    fonts_.append(family);
+    fontIndex_.insert(family, index);
     return index;
 }
 
 int RtfOutput::colorIndex(QRgb rgb) {
     rgb |= 0xFF000000u;
-    auto found = m_colorIndex.constFind(rgb);
-    if (found != m_colorIndex.constEnd())
+    auto found = colorIndex_.constFind(rgb);
+    if (found != colorIndex_.constEnd())
         return found.value();
-    m_colors.push_back(rgb);
-    const int index = static_cast<int>(m_colors.size()); // entry 0 is "auto"
-    m_colorIndex.insert(rgb, index);
+    colors_.push_back(rgb);
+    const int index = static_cast<int>(colors_.size()); // entry 0 is "auto"
+    colorIndex_.insert(rgb, index);
     return index;
 }
 
 void RtfOutput::word(const char* controlWord) {
-    m_body += '\\';
-    m_body += controlWord;
-    m_body += ' ';
+    body_ += '\\';
+    body_ += controlWord;
+    body_ += ' ';
 }
 
 void RtfOutput::word(const char* controlWord, int value) {
-    m_body += '\\';
-    m_body += controlWord;
-    appendNumber(m_body, value);
-    m_body += ' ';
+    body_ += '\\';
+    body_ += controlWord;
+    appendNumber(body_, value);
+    body_ += ' ';
 }
 
 void RtfOutput::beginParagraph(const ParaProps& para, const QString& listMarker) {
-    m_body += "\\pard";
+    body_ += "\\pard";
     if (para.inTable)
-        m_body += "\\intbl";
+        body_ += "\\intbl";
     if (para.rightToLeft)
-        m_body += "\\rtlpar";
+        body_ += "\\rtlpar";
     switch (para.align) {
     case Align::Center:
-        m_body += "\\qc";
+        body_ += "\\qc";
         break;
     case Align::Right:
-        m_body += "\\qr";
+        body_ += "\\qr";
         break;
     case Align::Justify:
-        m_body += "\\qj";
+        body_ += "\\qj";
         break;
     case Align::Left:
         break;
@@ -95,105 +95,105 @@ void RtfOutput::beginParagraph(const ParaProps& para, const QString& listMarker)
                                                    {"\\sa", para.after}};
     for (const auto& [name, value] : lengths) {
         if (value != 0) {
-            m_body += name;
-            appendNumber(m_body, value);
+            body_ += name;
+            appendNumber(body_, value);
         }
     }
     if (para.headingLevel > 0) {
-        m_body += "\\outlinelevel";
-        appendNumber(m_body, para.headingLevel - 1);
+        body_ += "\\outlinelevel";
+        appendNumber(body_, para.headingLevel - 1);
     }
-    m_body += ' ';
+    body_ += ' ';
     if (para.list == ListStyle::None)
         return;
     // Word 6 paragraph numbering: the \pn group for readers that number paragraphs, the
     // \pntext marker for those that only show text.
-    m_body += "{\\pntext ";
-    appendEscaped(m_body, listMarker);
-    m_body += "\\tab}{\\*\\pn";
+    body_ += "{\\pntext ";
+    appendEscaped(body_, listMarker);
+    body_ += "\\tab}{\\*\\pn";
     switch (para.list) {
     case ListStyle::Bullet:
-        m_body += "\\pnlvlblt{\\pntxtb \\'95}";
+        body_ += "\\pnlvlblt{\\pntxtb \\'95}";
         break;
     case ListStyle::Decimal:
-        m_body += "\\pnlvlbody\\pndec";
+        body_ += "\\pnlvlbody\\pndec";
         break;
     case ListStyle::LowerAlpha:
-        m_body += "\\pnlvlbody\\pnlcltr";
+        body_ += "\\pnlvlbody\\pnlcltr";
         break;
     case ListStyle::UpperAlpha:
-        m_body += "\\pnlvlbody\\pnucltr";
+        body_ += "\\pnlvlbody\\pnucltr";
         break;
     case ListStyle::LowerRoman:
-        m_body += "\\pnlvlbody\\pnlcrm";
+        body_ += "\\pnlvlbody\\pnlcrm";
         break;
     case ListStyle::UpperRoman:
-        m_body += "\\pnlvlbody\\pnucrm";
+        body_ += "\\pnlvlbody\\pnucrm";
         break;
     case ListStyle::None:
         break;
     }
     if (para.list != ListStyle::Bullet)
-        m_body += "\\pnstart1{\\pntxta .}";
-    m_body += "\\pnindent360\\pnlvl";
-    appendNumber(m_body, para.listLevel + 1);
-    m_body += "}";
+        body_ += "\\pnstart1{\\pntxta .}";
+    body_ += "\\pnindent360\\pnlvl";
+    appendNumber(body_, para.listLevel + 1);
+    body_ += "}";
 }
 
 void RtfOutput::endParagraph() {
-    m_body += "\\par\r\n";
+    body_ += "\\par\r\n";
 }
 
 void RtfOutput::endCell() {
-    m_body += "\\cell\r\n";
+    body_ += "\\cell\r\n";
 }
 
 void RtfOutput::beginRow(const std::vector<int>& cellRightEdges) {
-    m_body += "\\trowd\\trgaph108";
+    body_ += "\\trowd\\trgaph108";
     for (int edge : cellRightEdges) {
-        m_body += "\\cellx";
-        appendNumber(m_body, edge);
+        body_ += "\\cellx";
+        appendNumber(body_, edge);
     }
-    m_body += "\r\n";
+    body_ += "\r\n";
 }
 
 void RtfOutput::endRow() {
-    m_body += "\\row\r\n";
+    body_ += "\\row\r\n";
 }
 
 void RtfOutput::setChar(const CharProps& p) {
-    CharProps& c = m_char;
-    const qsizetype before = m_body.size();
+    CharProps& c = char_;
+    const qsizetype before = body_.size();
     if (p.bold != c.bold)
-        m_body += p.bold ? "\\b" : "\\b0";
+        body_ += p.bold ? "\\b" : "\\b0";
     if (p.italic != c.italic)
-        m_body += p.italic ? "\\i" : "\\i0";
+        body_ += p.italic ? "\\i" : "\\i0";
     if (p.underline != c.underline)
-        m_body += p.underline ? "\\ul" : "\\ulnone";
+        body_ += p.underline ? "\\ul" : "\\ulnone";
     if (p.strike != c.strike)
-        m_body += p.strike ? "\\strike" : "\\strike0";
+        body_ += p.strike ? "\\strike" : "\\strike0";
     if (p.vertical != c.vertical)
-        m_body += p.vertical > 0 ? "\\super" : (p.vertical < 0 ? "\\sub" : "\\nosupersub");
+        body_ += p.vertical > 0 ? "\\super" : (p.vertical < 0 ? "\\sub" : "\\nosupersub");
     const int font = p.font < 0 ? 0 : p.font;
     if (font != c.font) {
-        m_body += "\\f";
-        appendNumber(m_body, font);
+        body_ += "\\f";
+        appendNumber(body_, font);
     }
-    const int size = p.halfPoints > 0 ? p.halfPoints : m_defaultHalfPoints;
+    const int size = p.halfPoints > 0 ? p.halfPoints : defaultHalfPoints_;
     if (size != c.halfPoints) {
-        m_body += "\\fs";
-        appendNumber(m_body, size);
+        body_ += "\\fs";
+        appendNumber(body_, size);
     }
     if (p.color != c.color) {
-        m_body += "\\cf";
-        appendNumber(m_body, p.color);
+        body_ += "\\cf";
+        appendNumber(body_, p.color);
     }
     if (p.background != c.background) {
-        m_body += "\\highlight";
-        appendNumber(m_body, p.background);
+        body_ += "\\highlight";
+        appendNumber(body_, p.background);
     }
-    if (m_body.size() != before)
-        m_body += ' ';
+    if (body_.size() != before)
+        body_ += ' ';
     c = p;
     c.font = font;
     c.halfPoints = size;
@@ -205,12 +205,12 @@ namespace {
 // writes a few bytes per character, and QByteArray's own append costs more than that.
 class ByteSink {
 public:
-    explicit ByteSink(QByteArray& out) : m_out(out) {}
+    explicit ByteSink(QByteArray& out) : out_(out) {}
     ~ByteSink() { flush(); }
     void put(char c) {
-        if (m_n == sizeof(m_buf))
+        if (n_ == sizeof(buf_))
             flush();
-        m_buf[m_n++] = c;
+        buf_[n_++] = c;
     }
     void put(const char* s) {
         while (*s)
@@ -230,14 +230,14 @@ public:
             put(digits[--n]);
     }
     void flush() {
-        m_out.append(m_buf, m_n);
-        m_n = 0;
+        out_.append(buf_, n_);
+        n_ = 0;
     }
 
 private:
-    QByteArray& m_out;
-    char m_buf[2048];
-    int m_n = 0;
+    QByteArray& out_;
+    char buf_[2048];
+    int n_ = 0;
 };
 
 } // namespace
@@ -297,42 +297,42 @@ void RtfOutput::appendEscaped(QByteArray& out, QStringView text) {
 }
 
 void RtfOutput::text(QStringView text) {
-    appendEscaped(m_body, text);
+    appendEscaped(body_, text);
 }
 
 void RtfOutput::beginLink(const QString& target) {
-    m_body += "{\\field{\\*\\fldinst{HYPERLINK \"";
+    body_ += "{\\field{\\*\\fldinst{HYPERLINK \"";
     QString quoted = target;
     quoted.replace(QLatin1String("\\"), QLatin1String("\\\\"));
     quoted.replace(QLatin1String("\""), QLatin1String("\\\""));
-    appendEscaped(m_body, quoted);
-    m_body += "\"}}{\\fldrslt{";
-    m_linkSaved = m_char;
-    m_inLink = true;
+    appendEscaped(body_, quoted);
+    body_ += "\"}}{\\fldrslt{";
+    linkSaved_ = char_;
+    inLink_ = true;
 }
 
 void RtfOutput::endLink() {
-    if (!m_inLink)
+    if (!inLink_)
         return;
-    m_body += "}}}";
-    m_char = m_linkSaved;
-    m_inLink = false;
+    body_ += "}}}";
+    char_ = linkSaved_;
+    inLink_ = false;
 }
 
 QByteArray RtfOutput::finish() {
     endLink();
     QByteArray out;
-    out.reserve(m_body.size() + 512);
+    out.reserve(body_.size() + 512);
     out += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1040\\uc1{\\fonttbl";
-    for (int i = 0; i < m_fonts.size(); ++i) {
+    for (int i = 0; i < fonts_.size(); ++i) {
         out += "{\\f";
         appendNumber(out, i);
         out += "\\fnil\\fcharset0 ";
-        appendEscaped(out, m_fonts[i]);
+        appendEscaped(out, fonts_[i]);
         out += ";}";
     }
     out += "}\r\n{\\colortbl;";
-    for (QRgb rgb : m_colors) {
+    for (QRgb rgb : colors_) {
         out += "\\red";
         appendNumber(out, qRed(rgb));
         out += "\\green";
@@ -342,9 +342,9 @@ QByteArray RtfOutput::finish() {
         out += ';';
     }
     out += "}\r\n\\viewkind4\\pard\\plain\\f0\\fs";
-    appendNumber(out, m_defaultHalfPoints);
+    appendNumber(out, defaultHalfPoints_);
     out += "\r\n";
-    out += m_body;
+    out += body_;
     out += "}\r\n";
     return out;
 }

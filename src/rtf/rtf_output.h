@@ -35,7 +35,7 @@ public:
 
     // Brings the character formatting in effect to `props`, writing only what changes.
     void setChar(const CharProps& props);
-    const CharProps& currentChar() const { return m_char; }
+    const CharProps& currentChar() const { return char_; }
 
     void text(QStringView text);
     // A hyperlink field around the text written between the two calls.
@@ -50,15 +50,15 @@ private:
     void word(const char* controlWord, int value);
     void appendEscaped(QByteArray& out, QStringView text);
 
-    QByteArray m_body;
-    QStringList m_fonts;
-    QHash<QString, int> m_fontIndex;
-    std::vector<QRgb> m_colors;
-    QHash<QRgb, int> m_colorIndex;
-    CharProps m_char;
-    CharProps m_linkSaved;
-    int m_defaultHalfPoints;
-    bool m_inLink = false;
+    QByteArray body_;
+    QStringList fonts_;
+    QHash<QString, int> fontIndex_;
+    std::vector<QRgb> colors_;
+    QHash<QRgb, int> colorIndex_;
+    CharProps char_;
+    CharProps linkSaved_;
+    int defaultHalfPoints_;
+    bool inLink_ = false;
 };
 
 } // namespace velcaro::rtf

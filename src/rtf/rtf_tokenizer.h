@@ -19,23 +19,22 @@ namespace velcaro::rtf {
 // skips at most what is left, and CR, LF and NUL bytes outside \bin data are ignored.
 template <typename Ch, typename Sink> class RtfTokenizer {
 public:
-    RtfTokenizer(const Ch* begin, const Ch* end, Sink& sink)
-        : m_p(begin), m_end(end), m_sink(sink) {}
+    RtfTokenizer(const Ch* begin, const Ch* end, Sink& sink) : p_(begin), end_(end), sink_(sink) {}
 
     void run() {
-        while (m_p < m_end) {
-            const Ch c = *m_p;
+        while (p_ < end_) {
+            const Ch c = *p_;
             if (c == '{') {
-                ++m_p;
-                m_sink.groupStart();
+                ++p_;
+                sink_.groupStart();
             } else if (c == '}') {
-                ++m_p;
-                if (!m_sink.groupEnd())
+                ++p_;
+                if (!sink_.groupEnd())
                     return;
             } else if (c == '\\') {
                 control();
             } else if (c == '\r' || c == '\n' || c == 0) {
-                ++m_p;
+                ++p_;
             } else {
                 textRun();
             }
@@ -50,94 +49,94 @@ private:
     }
 
     void textRun() {
-        const Ch* start = m_p;
+        const Ch* start = p_;
         if constexpr (sizeof(Ch) == 1) {
-            while (m_p < m_end && !endsText(*m_p))
-                ++m_p;
-            m_sink.text(reinterpret_cast<const char*>(start), reinterpret_cast<const char*>(m_p));
+            while (p_ < end_ && !endsText(*p_))
+                ++p_;
+            sink_.text(reinterpret_cast<const char*>(start), reinterpret_cast<const char*>(p_));
         } else {
-            const bool wide = *m_p > 0xFF;
-            while (m_p < m_end && !endsText(*m_p) && (*m_p > 0xFF) == wide)
-                ++m_p;
+            const bool wide = *p_ > 0xFF;
+            while (p_ < end_ && !endsText(*p_) && (*p_ > 0xFF) == wide)
+                ++p_;
             if (wide) {
-                m_sink.wideText(start, m_p);
+                sink_.wideText(start, p_);
             } else {
                 char bytes[256];
-                while (start < m_p) {
+                while (start < p_) {
                     int n = 0;
-                    while (start < m_p && n < 256)
+                    while (start < p_ && n < 256)
                         bytes[n++] = static_cast<char>(*start++);
-                    m_sink.text(bytes, bytes + n);
+                    sink_.text(bytes, bytes + n);
                 }
             }
         }
     }
 
     void control() {
-        ++m_p; // the backslash
-        if (m_p >= m_end)
+        ++p_; // the backslash
+        if (p_ >= end_)
             return;
-        const Ch c = *m_p;
+        const Ch c = *p_;
         if (isLetter(c)) {
             controlWord();
             return;
         }
-        ++m_p;
+        ++p_;
         if (c == '\'') {
-            const int hi = m_p < m_end ? hexDigitValue(*m_p) : -1;
-            const int lo = hi >= 0 && m_p + 1 < m_end ? hexDigitValue(m_p[1]) : -1;
+            const int hi = p_ < end_ ? hexDigitValue(*p_) : -1;
+            const int lo = hi >= 0 && p_ + 1 < end_ ? hexDigitValue(p_[1]) : -1;
             if (lo >= 0) {
-                m_p += 2;
-                m_sink.hexByte(static_cast<unsigned char>(hi * 16 + lo));
+                p_ += 2;
+                sink_.hexByte(static_cast<unsigned char>(hi * 16 + lo));
             } else if (hi >= 0) {
-                ++m_p; // half an escape: dropped
+                ++p_; // half an escape: dropped
             }
             return;
         }
-        m_sink.controlSymbol(static_cast<char16_t>(c));
+        sink_.controlSymbol(static_cast<char16_t>(c));
     }
 
     void controlWord() {
         char name[32];
         std::size_t length = 0;
-        while (m_p < m_end && isLetter(*m_p)) {
+        while (p_ < end_ && isLetter(*p_)) {
             if (length < sizeof(name))
-                name[length++] = static_cast<char>(*m_p);
-            ++m_p;
+                name[length++] = static_cast<char>(*p_);
+            ++p_;
         }
         bool negative = false;
         bool hasParam = false;
         int64_t value = 0;
-        if (m_p < m_end && *m_p == '-' && m_p + 1 < m_end && isDigit(m_p[1])) {
+        if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(p_[1])) {
             negative = true;
-            ++m_p;
+            ++p_;
         }
-        while (m_p < m_end && isDigit(*m_p)) {
+        while (p_ < end_ && isDigit(*p_)) {
             hasParam = true;
             if (value < 0x7FFFFFFF)
-                value = value * 10 + (*m_p - '0');
-            ++m_p;
+                value = value * 10 + (*p_ - '0');
+            ++p_;
         }
         if (value > 0x7FFFFFFF)
             value = 0x7FFFFFFF;
-        if (m_p < m_end && *m_p == ' ')
-            ++m_p;
+        if (p_ < end_ && *p_ == ' ')
+            ++p_;
         const int param = static_cast<int>(negative ? -value : value);
         const std::string_view word(name, length);
         if (word == "bin") {
-            const int64_t available = m_end - m_p;
+            const int64_t available = end_ - p_;
             const int64_t skip =
                 hasParam && param > 0 ? (param < available ? param : available) : 0;
-            m_p += skip;
-            m_sink.binary(static_cast<std::size_t>(skip));
+            p_ += skip;
+            sink_.binary(static_cast<std::size_t>(skip));
             return;
         }
-        m_sink.controlWord(word, hasParam, param);
+        sink_.controlWord(word, hasParam, param);
     }
 
-    const Ch* m_p;
-    const Ch* m_end;
-    Sink& m_sink;
+    const Ch* p_;
+    const Ch* end_;
+    Sink& sink_;
 };
 
 } // namespace velcaro::rtf

@@ -76,11 +76,11 @@ ListStyle listStyleOf(QTextListFormat::Style style) {
 class DocumentWriter {
 public:
     explicit DocumentWriter(const QTextDocument& doc)
-        : m_doc(doc), m_out(doc.defaultFont().family(), defaultHalfPoints(doc)) {}
+        : doc_(doc), out_(doc.defaultFont().family(), defaultHalfPoints(doc)) {}
 
     QByteArray write() {
-        writeFrame(m_doc.rootFrame(), false);
-        return m_out.finish();
+        writeFrame(doc_.rootFrame(), false);
+        return out_.finish();
     }
 
 private:
@@ -101,7 +101,7 @@ private:
                     writeFrame(child, inTable);
             } else {
                 writeBlock(it.currentBlock(), inTable);
-                m_out.endParagraph();
+                out_.endParagraph();
             }
         }
     }
@@ -120,15 +120,15 @@ private:
                 edges.push_back((c + cell.columnSpan()) * width);
                 cells.push_back(cell);
             }
-            m_out.beginRow(edges);
+            out_.beginRow(edges);
             for (const QTextTableCell& cell : cells) {
                 if (cell.row() == r)
                     writeCell(cell);
                 else
-                    m_out.beginParagraph(tableParagraph());
-                m_out.endCell();
+                    out_.beginParagraph(tableParagraph());
+                out_.endCell();
             }
-            m_out.endRow();
+            out_.endRow();
         }
     }
 
@@ -142,17 +142,17 @@ private:
         bool first = true;
         for (auto it = cell.begin(); !it.atEnd(); ++it) {
             if (!first)
-                m_out.endParagraph();
+                out_.endParagraph();
             first = false;
             if (QTextFrame* child = it.currentFrame()) {
                 writeFrame(child, true);
-                m_out.beginParagraph(tableParagraph());
+                out_.beginParagraph(tableParagraph());
             } else {
                 writeBlock(it.currentBlock(), true);
             }
         }
         if (first)
-            m_out.beginParagraph(tableParagraph());
+            out_.beginParagraph(tableParagraph());
     }
 
     ParaProps paragraphOf(const QTextBlock& block, bool inTable) const {
@@ -167,7 +167,7 @@ private:
         else if (h & Qt::AlignRight)
             p.align = Align::Right;
         p.rightToLeft = f.layoutDirection() == Qt::RightToLeft;
-        p.left = toTwips(f.leftMargin() + f.indent() * m_doc.indentWidth());
+        p.left = toTwips(f.leftMargin() + f.indent() * doc_.indentWidth());
         p.right = toTwips(f.rightMargin());
         p.firstLine = toTwips(f.textIndent());
         p.before = toTwips(f.topMargin());
@@ -177,7 +177,7 @@ private:
             const QTextListFormat lf = list->format();
             p.list = listStyleOf(lf.style());
             p.listLevel = qMax(0, lf.indent() - 1);
-            p.left += toTwips(lf.indent() * m_doc.indentWidth());
+            p.left += toTwips(lf.indent() * doc_.indentWidth());
             p.firstLine -= 360;
         }
         return p;
@@ -199,12 +199,12 @@ private:
                              f.isAnchor() ? f.anchorHref() : QString()};
         };
         if (index < 0 || index >= 1 << 20) {
-            m_scratch = convert();
-            return m_scratch;
+            scratch_ = convert();
+            return scratch_;
         }
-        if (static_cast<std::size_t>(index) >= m_formats.size())
-            m_formats.resize(index + 1);
-        auto& slot = m_formats[index];
+        if (static_cast<std::size_t>(index) >= formats_.size())
+            formats_.resize(index + 1);
+        auto& slot = formats_[index];
         if (!slot)
             slot = convert();
         return *slot;
@@ -223,10 +223,10 @@ private:
         const QVariant families = f.property(QTextFormat::FontFamilies);
         const QStringList familyList = families.toStringList();
         if (!familyList.isEmpty() && !familyList.first().isEmpty())
-            c.font = m_out.fontIndex(familyList.first());
+            c.font = out_.fontIndex(familyList.first());
         else if (const QString family = f.stringProperty(QTextFormat::FontFamily);
                  !family.isEmpty())
-            c.font = m_out.fontIndex(family);
+            c.font = out_.fontIndex(family);
         if (f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0)
             c.halfPoints = toHalfPoints(f.fontPointSize());
         else if (f.hasProperty(QTextFormat::FontPixelSize) &&
@@ -234,18 +234,18 @@ private:
             c.halfPoints = toHalfPoints(f.intProperty(QTextFormat::FontPixelSize) * 0.75);
         const QBrush fg = f.foreground();
         if (fg.style() != Qt::NoBrush)
-            c.color = m_out.colorIndex(fg.color().rgb());
+            c.color = out_.colorIndex(fg.color().rgb());
         const QBrush bg = f.background();
         if (bg.style() != Qt::NoBrush)
-            c.background = m_out.colorIndex(bg.color().rgb());
+            c.background = out_.colorIndex(bg.color().rgb());
         return c;
     }
 
     void writeBlock(const QTextBlock& block, bool inTable) {
         const ParaProps para = paragraphOf(block, inTable);
-        m_out.beginParagraph(para, para.list == ListStyle::None
-                                       ? QString()
-                                       : listMarker(para.list, ++m_listCounters[block.textList()]));
+        out_.beginParagraph(para, para.list == ListStyle::None
+                                      ? QString()
+                                      : listMarker(para.list, ++listCounters_[block.textList()]));
         QString link;
         const QString text = block.text();
         const int blockStart = block.position();
@@ -256,46 +256,29 @@ private:
                 continue;
             if (format.link != link) {
                 if (!link.isEmpty())
-                    m_out.endLink();
+                    out_.endLink();
                 if (!format.link.isEmpty())
-                    m_out.beginLink(format.link);
+                    out_.beginLink(format.link);
                 link = format.link;
             }
-            m_out.setChar(format.chr);
-            m_out.text(QStringView(text).mid(fragment.position() - blockStart, fragment.length()));
+            out_.setChar(format.chr);
+            out_.text(QStringView(text).mid(fragment.position() - blockStart, fragment.length()));
         }
         if (!link.isEmpty())
-            m_out.endLink();
+            out_.endLink();
     }
 
-    const QTextDocument& m_doc;
-    RtfOutput m_out;
-    std::vector<std::optional<RunFormat>> m_formats;
-    QHash<const QTextList*, int> m_listCounters;
-    RunFormat m_scratch;
+    const QTextDocument& doc_;
+    RtfOutput out_;
+    std::vector<std::optional<RunFormat>> formats_;
+    QHash<const QTextList*, int> listCounters_;
+    RunFormat scratch_;
 };
 
 } // namespace
 
 QByteArray writeRtf(const QTextDocument& doc) {
     return DocumentWriter(doc).write();
-}
-
-QByteArray plainTextToRtf(const QString& text) {
-    RtfOutput out(QStringLiteral("Times New Roman"), 24);
-    const QStringView all(text);
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= all.size(); ++i) {
-        if (i < all.size() && all[i] != u'\n' && all[i] != u'\r')
-            continue;
-        out.beginParagraph(ParaProps());
-        out.text(all.mid(start, i - start));
-        out.endParagraph();
-        if (i + 1 < all.size() && all[i] == u'\r' && all[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    return out.finish();
 }
 
 } // namespace velcaro::rtf

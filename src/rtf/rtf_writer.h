@@ -11,8 +11,4 @@ namespace velcaro::rtf {
 // hyperlinks (images are left out). Reading it back gives the same plain text.
 QByteArray writeRtf(const QTextDocument& doc);
 
-// An RTF document holding `text` with no formatting: one paragraph per line ("\n", "\r\n"
-// or "\r" ends a line).
-QByteArray plainTextToRtf(const QString& text);
-
 } // namespace velcaro::rtf

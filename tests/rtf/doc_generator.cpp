@@ -47,26 +47,26 @@ const QStringList& words() {
 
 class Generator {
 public:
-    Generator(QTextDocument& doc, uint32_t seed) : m_rng(seed), m_cursor(&doc) {}
+    Generator(QTextDocument& doc, uint32_t seed) : rng_(seed), cursor_(&doc) {}
 
     void run(int paragraphs) {
         for (int i = 0; i < paragraphs; ++i) {
             if (i > 0)
-                m_cursor.insertBlock(blockFormat());
+                cursor_.insertBlock(blockFormat());
             else
-                m_cursor.setBlockFormat(blockFormat());
+                cursor_.setBlockFormat(blockFormat());
             const int kind = pick(12);
             if (kind == 0)
                 insertTable();
             else if (kind == 1)
                 insertList();
             else
-                insertRuns(m_cursor, 1 + pick(6));
+                insertRuns(cursor_, 1 + pick(6));
         }
     }
 
 private:
-    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
 
     QString text(int count) {
         QStringList parts;
@@ -142,23 +142,23 @@ private:
         QTextListFormat lf;
         lf.setStyle(styles[pick(4)]);
         lf.setIndent(1 + pick(2));
-        m_cursor.setBlockFormat(QTextBlockFormat());
-        QTextList* list = m_cursor.createList(lf);
+        cursor_.setBlockFormat(QTextBlockFormat());
+        QTextList* list = cursor_.createList(lf);
         const int items = 2 + pick(3);
         for (int i = 0; i < items; ++i) {
             if (i > 0) {
-                m_cursor.insertBlock(QTextBlockFormat());
-                list->add(m_cursor.block());
+                cursor_.insertBlock(QTextBlockFormat());
+                list->add(cursor_.block());
             }
-            insertRuns(m_cursor, 1 + pick(3));
+            insertRuns(cursor_, 1 + pick(3));
         }
-        m_cursor.insertBlock(QTextBlockFormat());
+        cursor_.insertBlock(QTextBlockFormat());
     }
 
     void insertTable() {
         const int rows = 1 + pick(4);
         const int columns = 1 + pick(4);
-        QTextTable* table = m_cursor.insertTable(rows, columns);
+        QTextTable* table = cursor_.insertTable(rows, columns);
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
                 if (pick(5) == 0)
@@ -171,13 +171,13 @@ private:
                 }
             }
         }
-        m_cursor = table->lastCursorPosition();
-        m_cursor.movePosition(QTextCursor::NextBlock);
-        insertRuns(m_cursor, 1);
+        cursor_ = table->lastCursorPosition();
+        cursor_.movePosition(QTextCursor::NextBlock);
+        insertRuns(cursor_, 1);
     }
 
-    std::mt19937 m_rng;
-    QTextCursor m_cursor;
+    std::mt19937 rng_;
+    QTextCursor cursor_;
 };
 
 } // namespace

@@ -84,14 +84,6 @@ TEST(RtfRoundTrip, WritesTheExpectedHeaderAndEscapes) {
         EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "RTF is 7-bit";
 }
 
-TEST(RtfRoundTrip, PlainTextToRtfMakesOneParagraphPerLine) {
-    const QString text = QStringLiteral("uno\r\ndue\rtre\nquattro è\n");
-    QTextDocument back;
-    readRtf(plainTextToRtf(text), back);
-    EXPECT_EQ(back.toPlainText(), QStringLiteral("uno\ndue\ntre\nquattro è\n"));
-    EXPECT_EQ(back.blockCount(), 5);
-}
-
 TEST(RtfRoundTrip, GeneratedDocumentsKeepTextAndFormatting) {
     for (uint32_t seed = 1; seed <= 40; ++seed) {
         QTextDocument doc;

@@ -1,7 +1,7 @@
 // rtfconv: the RTF library from the command line.
 //   rtfconv html2rtf IN.html OUT.rtf   the clipboard's HTML to RTF converter
 //   rtfconv rtf2txt IN.rtf OUT.txt     the text of an RTF document, UTF-8
-//   rtfconv txt2rtf IN.txt OUT.rtf     a UTF-8 text as the RTF save writes it
+//   rtfconv txt2rtf IN.txt OUT.rtf     a UTF-8 text, put in a document and saved as RTF
 #include "rtf/html_to_rtf.h"
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "rtfconv: %s is not UTF-8 text\n", argv[2]);
             return 1;
         }
-        output = velcaro::rtf::plainTextToRtf(text);
+        QTextDocument doc;
+        doc.setPlainText(text);
+        output = velcaro::rtf::writeRtf(doc);
     }
     return writeFile(argv[3], output) ? 0 : 1;
 }

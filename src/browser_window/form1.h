@@ -14,6 +14,21 @@ class TextBox;
 class WebBrowser;
 
 // The browser window: the address row, the embedded browser and the File menu.
+//
+// The names of the forms, controls and handlers are the designed ones (docs/naming.md):
+//   Label1                     "Sito Internet:"         the address row's label
+//   Text1                      the address box          Enter in it (Text1_KeyPress) is GO
+//   Command1                   "GO"                     Command1_Click: shows the address
+//   Command2                   "..."                    Command2_Click: picks a local file
+//   WebBrowser1                the browser area         hidden until the first GO
+//   CommonDialog1              the file dialog          shared with Form3's saves
+//   mnuFilePrint               "&Print" (Ctrl+P)        mnuFilePrint_Click
+//   mnuFilePrintPreview        "Print Preview..." (Ctrl+R)  mnuFilePrintPreview_Click
+//   mnuCopia_Testo             "Copia testo Pag.Html" (Ctrl+C)  the capture command
+//   mnuFileExit                "E&xit"                  mnuFileExit_Click
+// Positions and sizes are in twips, 1/1440 of an inch (15 to a pixel at 96 dots per inch).
+// KeyAscii is the character code of the key typed in a text box, 13 for Enter; a handler
+// may change it.
 class Form1 : public Form {
 public:
     explicit Form1(Application& app);

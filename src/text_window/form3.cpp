@@ -77,7 +77,8 @@ void Form3::Form_Resize() {
         Me().setWidth(kMinWidth);
     }
 
-    // The row's tests: Command1 adds the margin, the two save buttons subtract it.
+    // The row's tests: Command1 adds the margin, the two save buttons subtract it. The
+    // asymmetry is the designed behaviour, kept on purpose.
     placeButton(Command1(), 1, kRightMargin);
     placeButton(Command2(), 2, -kRightMargin);
     placeButton(Command3(), 3, -kRightMargin);
@@ -95,8 +96,7 @@ void Form3::placeButton(CommandButton& button, int buttonsInRow, double testOffs
     const double widths = rowWidth(buttonsInRow);
     const float testSum = static_cast<float>(widths + testOffset);
     if (testSum < Me().Width()) {
-        const double alignedWidths = rowWidth(buttonsInRow);
-        button.setLeft(static_cast<float>(Me().Width() - (alignedWidths + kRightMargin)));
+        button.setLeft(static_cast<float>(Me().Width() - (widths + kRightMargin)));
     } else {
         button.setLeft(kFallbackLeft);
     }
@@ -108,11 +108,12 @@ void Form3::Command1_Click() {
 }
 
 void Form3::Command2_Click() {
-    save(QStringLiteral("/TESTO.TXT"), 1, QStringLiteral("Salvato il testo nel file: "));
+    save(QStringLiteral("/TESTO.TXT"), RichTextBox::rtfText,
+         QStringLiteral("Salvato il testo nel file: "));
 }
 
 void Form3::Command3_Click() {
-    save(QStringLiteral("/TESTO.RTF"), 0,
+    save(QStringLiteral("/TESTO.RTF"), RichTextBox::rtfRTF,
          QStringLiteral("Salvato il testo di tipo RTF nel file: "));
 }
 

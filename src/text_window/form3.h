@@ -12,6 +12,14 @@ class Form3Ui;
 class RichTextBox;
 
 // The captured-text window: the editable text and the row of close and save buttons.
+//
+// The names of the controls and handlers are the designed ones (docs/naming.md):
+//   RichTextBox1   the captured text, editable       filled by the capture command
+//   Command1       "F I N E"                         Command1_Click: closes the window
+//   Command2       "Salva Testo .TXT"                Command2_Click: saves plain text
+//   Command3       "Salva Testo .RTF"                Command3_Click: saves RTF
+// Command1 is "F I N E" here and "GO" in Form1: each form names its controls from 1.
+// Positions and sizes are in twips, 1/1440 of an inch (15 to a pixel at 96 dots per inch).
 class Form3 : public Form {
 public:
     explicit Form3(Application& app);

@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
-#include "browser_window/form1.h"
-#include "app/qt_platform.h"
-#include "platform/text_box.h"
 #include "app/app_record.h"
-#include "shell/application.h"
 #include "app/command_line.h"
 #include "app/engine_setup.h"
+#include "app/qt_platform.h"
+#include "browser_window/form1.h"
+#include "platform/text_box.h"
+#include "shell/application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,13 +70,15 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
 
     QtPlatform platform;
     Application app(platform);
-    app.errorReport().run([&app, &commandLine] {
-        app.form1().Show();
-        if (commandLine.address.isEmpty())
-            return;
-        app.form1().Text1().setText(commandLine.address);
-        app.form1().Command1_Click();
-    });
+    // Without its first window the program would wait for nothing: it ends.
+    if (!app.errorReport().runOrPrint([&app] { app.form1().Show(); }))
+        return 1;
+    if (!commandLine.address.isEmpty()) {
+        app.errorReport().run([&app, &commandLine] {
+            app.form1().Text1().setText(commandLine.address);
+            app.form1().Command1_Click();
+        });
+    }
     if (afterShown)
         afterShown();
     return QApplication::exec();

@@ -5,10 +5,21 @@
 
 namespace velcaro {
 
+namespace {
+
+// "~" and "~/..." are in the home folder; "~name" is not (it names another user's home to a
+// shell) and is read as any other address.
+bool isHomeRelative(const QString& address) {
+    return address == QLatin1String("~") || address.startsWith(QLatin1String("~/"));
+}
+
+} // namespace
+
 QUrl addressToUrl(const QString& address, const QString& workingDirectory) {
-    if (address.startsWith(u'/') || address.startsWith(u'~'))
-        return QUrl::fromLocalFile(QDir::cleanPath(
-            address.startsWith(u'~') ? QDir::homePath() + address.mid(1) : address));
+    if (address.startsWith(u'/'))
+        return QUrl::fromLocalFile(QDir::cleanPath(address));
+    if (isHomeRelative(address))
+        return QUrl::fromLocalFile(QDir::cleanPath(QDir::homePath() + address.mid(1)));
     const QFileInfo relative(QDir(workingDirectory), address);
     if (!address.contains(u':') && relative.exists())
         return QUrl::fromLocalFile(relative.absoluteFilePath());

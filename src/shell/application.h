@@ -27,8 +27,7 @@ public:
     QString appPath() const;
 
     // Ends the program when none of its windows is visible any more (a window loaded hidden
-    // only to reach its controls does not count). Checked after a window is unloaded and
-    // after every handler: a handler may load a closed window again, hidden.
+    // only to reach its controls does not count). Checked each time a window is unloaded.
     void quitWhenNoWindowIsVisible();
 
 private:

@@ -3,21 +3,43 @@
 #include "platform/message_box.h"
 #include "platform/velcaro_error.h"
 
+#include <cstdio>
 #include <new>
 
 namespace velcaro {
 
-void ErrorReport::run(const std::function<void()>& handler) noexcept {
+bool ErrorReport::attempt(const std::function<void()>& handler, int& number,
+                          QString& description) noexcept {
     try {
         handler();
+        return true;
     } catch (const VelcaroError& e) {
-        report(e.number(), e.description());
+        number = e.number();
+        description = e.description();
     } catch (const std::bad_alloc&) {
-        report(error::kOutOfMemory, QStringLiteral("Memoria insufficiente."));
+        number = error::kOutOfMemory;
+        description = QStringLiteral("Memoria insufficiente.");
     } catch (const std::exception& e) {
-        report(error::kInternal,
-               QStringLiteral("Errore interno: %1").arg(QString::fromUtf8(e.what())));
+        number = error::kInternal;
+        description = QStringLiteral("Errore interno: %1").arg(QString::fromUtf8(e.what()));
     }
+    return false;
+}
+
+void ErrorReport::run(const std::function<void()>& handler) noexcept {
+    int number = 0;
+    QString description;
+    if (!attempt(handler, number, description))
+        report(number, description);
+}
+
+bool ErrorReport::runOrPrint(const std::function<void()>& handler) noexcept {
+    int number = 0;
+    QString description;
+    if (attempt(handler, number, description))
+        return true;
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text(number, description)));
+    return false;
 }
 
 void ErrorReport::report(int number, const QString& description) noexcept {

@@ -31,6 +31,21 @@ TEST(AddressToUrl, LocalPathsBecomeFileUrls) {
         << "an absolute path is a file even when it does not exist";
     EXPECT_EQ(addressToUrl(QStringLiteral("~/pagina.html"), dir.path()),
               QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("/pagina.html")));
+    EXPECT_EQ(addressToUrl(QStringLiteral("~"), dir.path()), QUrl::fromLocalFile(QDir::homePath()));
+}
+
+TEST(AddressToUrl, TildeFollowedByANameIsNotTheHomeFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("~nome")));
+    QFile f(dir.filePath(QStringLiteral("~nome/pagina.html")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+
+    EXPECT_EQ(addressToUrl(QStringLiteral("~nome/pagina.html"), dir.path()),
+              QUrl::fromLocalFile(dir.filePath(QStringLiteral("~nome/pagina.html"))));
+    EXPECT_NE(addressToUrl(QStringLiteral("~nome"), dir.path()),
+              QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("nome")));
 }
 
 TEST(AddressToUrl, WebAddressesKeepTheirSchemeOrBecomeHttp) {

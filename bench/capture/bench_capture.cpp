@@ -1,12 +1,12 @@
 // The capture command ("Copia testo Pag.Html") on a generated 5 MB page against the engine's
 // select-all and copy alone, measured alternately in the same run; then the TXT and RTF saves
 // of the captured text. One goal: the capture takes at most 1.25 times the copy alone.
+#include "app/engine_setup.h"
 #include "browser_window/form1.h"
 #include "capture_page.h"
 #include "platform/rich_text_box.h"
 #include "platform/text_box.h"
 #include "shell/application.h"
-#include "app/engine_setup.h"
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
 

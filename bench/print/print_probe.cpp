@@ -4,9 +4,9 @@
 //   print_probe preview PAGE    Print Preview until its first page is on screen
 //   print_probe pdf PAGE OUT    Print to a PDF file
 // Prints "seconds=S peak_growth_mb=M pages=N" on success.
+#include "app/engine_setup.h"
 #include "browser_window/form1.h"
 #include "shell/application.h"
-#include "app/engine_setup.h"
 #include "support/qt_helpers.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "app/qt_platform.h"
 
-#include "qt/qt_form1_ui.h"
 #include "platform/default_save_folder.h"
+#include "qt/qt_form1_ui.h"
 #include "qt/qt_form3_ui.h"
 
 #include <QCoreApplication>

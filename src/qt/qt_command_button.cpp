@@ -4,9 +4,9 @@
 
 namespace velcaro {
 
-QtCommandButton::QtCommandButton(QPushButton* button, float left, float top, float width,
-                                 float height)
-    : button_(button), left_(left), top_(top), width_(width), height_(height) {
+QtCommandButton::QtCommandButton(QPushButton* button, const TwipsRect& designed)
+    : button_(button), left_(designed.left), top_(designed.top), width_(designed.width),
+      height_(designed.height) {
     place();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/command_button.h"
+#include "platform/twips_rect.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -10,7 +11,7 @@ namespace velcaro {
 // CommandButton over a QPushButton; its twips geometry is kept exactly as set.
 class QtCommandButton : public CommandButton {
 public:
-    QtCommandButton(QPushButton* button, float left, float top, float width, float height);
+    QtCommandButton(QPushButton* button, const TwipsRect& designed);
 
     float Left() const override { return left_; }
     float Width() const override { return width_; }

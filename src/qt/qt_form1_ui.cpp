@@ -1,6 +1,7 @@
 #include "qt/qt_form1_ui.h"
 
 #include "browser_window/form1.h"
+#include "browser_window/form1_layout.h"
 #include "qt/qt_key_filters.h"
 #include "qt/qt_window_widget.h"
 #include "qt/twips.h"
@@ -18,19 +19,16 @@
 namespace velcaro {
 namespace {
 
-// The designed client area and controls, in twips.
-constexpr double kClientWidth = 11880;
-constexpr double kClientHeight = 8190;
-constexpr float kText1Height = 285;
+using namespace form1_layout;
 
-void placeInTwips(QWidget* w, double left, double top, double width, double height) {
-    w->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-                   Twips::toPixels(height));
+void placeInTwips(QWidget* w, const TwipsRect& r) {
+    w->setGeometry(Twips::toPixels(r.left), Twips::toPixels(r.top), Twips::toPixels(r.width),
+                   Twips::toPixels(r.height));
 }
 
 // The label was drawn for a narrower font than today's desktop defaults: it may widen up to
 // the address box, and its font shrinks (to 7 points at the least) until the caption fits.
-constexpr double kLabelRoom = 1185 - 45 - 30;
+constexpr double kLabelRoom = kText1.left - kLabel1.left - 30;
 
 void fitCaption(QLabel* label, int roomPixels) {
     QFont font = label->font();
@@ -53,7 +51,7 @@ QLineEdit* makeText1(QWidget* client) {
     auto* edit = new QLineEdit(client);
     edit->setObjectName(QStringLiteral("Text1"));
     edit->setMaxLength(std::numeric_limits<int>::max());
-    placeInTwips(edit, 1185, 0, 6225, kText1Height);
+    placeInTwips(edit, kText1);
     return edit;
 }
 
@@ -61,8 +59,8 @@ QLineEdit* makeText1(QWidget* client) {
 
 QtForm1Ui::QtForm1Ui(Form1& form, const QString& title)
     : QtFormUi(form, makeWindow(title)), window_(widget_),
-      text1_(makeText1(widget_->client()), kText1Height), browser_(widget_->client()) {
-    placeInTwips(browser_.area(), 30, 300, 750, 120);
+      text1_(makeText1(widget_->client()), kText1.height), browser_(widget_->client()) {
+    placeInTwips(browser_.area(), kWebBrowser1);
     buildAddressRow();
     buildMenu();
     window_.setClientSize(kClientWidth, kClientHeight);
@@ -76,17 +74,17 @@ void QtForm1Ui::buildAddressRow() {
     QWidget* client = widget_->client();
     auto* label = new QLabel(QStringLiteral("Sito Internet:"), client);
     label->setObjectName(QStringLiteral("Label1"));
-    placeInTwips(label, 45, 0, 975, 225);
+    placeInTwips(label, kLabel1);
     fitCaption(label, Twips::toPixels(kLabelRoom));
 
     auto* go = new QPushButton(QStringLiteral("GO"), client);
     go->setObjectName(QStringLiteral("Command1"));
-    placeInTwips(go, 8400, 30, 600, 270);
+    placeInTwips(go, kCommand1);
     QObject::connect(go, &QPushButton::clicked, widget_, handler(&Form1::Command1_Click));
 
     auto* browse = new QPushButton(QStringLiteral("..."), client);
     browse->setObjectName(QStringLiteral("Command2"));
-    placeInTwips(browse, 7485, 15, 600, 270);
+    placeInTwips(browse, kCommand2);
     QObject::connect(browse, &QPushButton::clicked, widget_, handler(&Form1::Command2_Click));
 
     auto* edit = client->findChild<QLineEdit*>(QStringLiteral("Text1"));

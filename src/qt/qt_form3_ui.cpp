@@ -3,6 +3,7 @@
 #include "qt/qt_window_widget.h"
 #include "rtf/rtf_reader.h"
 #include "text_window/form3.h"
+#include "text_window/form3_layout.h"
 
 #include <QPushButton>
 #include <QTextEdit>
@@ -10,8 +11,7 @@
 namespace velcaro {
 namespace {
 
-constexpr double kClientWidth = 9795;
-constexpr double kClientHeight = 6555;
+using namespace form3_layout;
 
 QtWindowWidget* makeWindow() {
     auto* widget = new QtWindowWidget(QStringLiteral("Form3"));
@@ -39,13 +39,12 @@ QPushButton* makeButton(QWidget* client, const char* name, const QString& captio
 
 QtForm3Ui::QtForm3Ui(Form3& form)
     : QtFormUi(form, makeWindow()), window_(widget_),
-      text_(makeText(widget_->client()), 30, 390, 9705, 6105),
-      command1_(makeButton(widget_->client(), "Command1", QStringLiteral("F I N E")), 8895, 30, 825,
-                330),
-      command2_(makeButton(widget_->client(), "Command2", QStringLiteral("Salva Testo .TXT")), 5745,
-                30, 1575, 330),
-      command3_(makeButton(widget_->client(), "Command3", QStringLiteral("Salva Testo .RTF")), 7305,
-                30, 1575, 330) {
+      text_(makeText(widget_->client()), kRichTextBox1),
+      command1_(makeButton(widget_->client(), "Command1", QStringLiteral("F I N E")), kCommand1),
+      command2_(makeButton(widget_->client(), "Command2", QStringLiteral("Salva Testo .TXT")),
+                kCommand2),
+      command3_(makeButton(widget_->client(), "Command3", QStringLiteral("Salva Testo .RTF")),
+                kCommand3) {
     QWidget* client = widget_->client();
     auto* text = client->findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
     const char* names[] = {"Command1", "Command2", "Command3"};

@@ -1,8 +1,8 @@
 #include "qt/qt_form_window.h"
 
+#include "platform/velcaro_error.h"
 #include "qt/qt_window_widget.h"
 #include "qt/twips.h"
-#include "platform/velcaro_error.h"
 
 #include <QMenuBar>
 

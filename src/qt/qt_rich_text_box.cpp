@@ -1,17 +1,17 @@
 #include "qt/qt_rich_text_box.h"
 
 #include "platform/atomic_file.h"
+#include "platform/velcaro_error.h"
 #include "qt/qt_busy_cursor.h"
 #include "qt/twips.h"
-#include "platform/velcaro_error.h"
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
 
-
 namespace velcaro {
 
-QtRichTextBox::QtRichTextBox(QTextEdit* edit, float left, float top, float width, float height)
-    : edit_(edit), left_(left), top_(top), width_(width), height_(height) {
+QtRichTextBox::QtRichTextBox(QTextEdit* edit, const TwipsRect& designed)
+    : edit_(edit), left_(designed.left), top_(designed.top), width_(designed.width),
+      height_(designed.height) {
     place();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/rich_text_box.h"
+#include "platform/twips_rect.h"
 
 #include <QPointer>
 #include <QTextEdit>
@@ -11,7 +12,7 @@ namespace velcaro {
 // every save replaces the file atomically, so a failed save leaves the old file as it was.
 class QtRichTextBox : public RichTextBox {
 public:
-    QtRichTextBox(QTextEdit* edit, float left, float top, float width, float height);
+    QtRichTextBox(QTextEdit* edit, const TwipsRect& designed);
 
     void setText(const QString& text) override;
     void setTextRTF(const QString& rtf) override;

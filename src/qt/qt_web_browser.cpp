@@ -1,10 +1,10 @@
 #include "qt/qt_web_browser.h"
 
 #include "platform/address_url.h"
+#include "platform/velcaro_error.h"
 #include "qt/qt_busy_cursor.h"
 #include "qt/rtf_mime_data.h"
 #include "qt/twips.h"
-#include "platform/velcaro_error.h"
 #include "qt/web_engine_loader.h"
 
 #include <QClipboard>

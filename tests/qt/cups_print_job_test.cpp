@@ -1,8 +1,8 @@
 // The print job sent to CUPS: the options taken from the print dialog's choices, and a PDF
 // queued on a CUPS server of the test's own, whose queue writes what it receives to a file.
 
-#include "qt/print/cups_print_job.h"
 #include "platform/velcaro_error.h"
+#include "qt/print/cups_print_job.h"
 
 #include <QDir>
 #include <QFile>

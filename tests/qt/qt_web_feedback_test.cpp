@@ -1,9 +1,9 @@
 // What the user sees of the browser while it works, offscreen: the progress line of a slow
 // load, the wait cursor of a copy, and the page's right-click menu in Italian.
 
+#include "platform/velcaro_error.h"
 #include "qt/qt_rich_text_box.h"
 #include "qt/qt_web_browser.h"
-#include "platform/velcaro_error.h"
 #include "support/qt_helpers.h"
 
 #include <QFile>
@@ -135,9 +135,10 @@ TEST_F(QtWebFeedback, ACopyShowsTheWaitCursorAndRestoresItAlsoOnFailure) {
 
 TEST(QtRichTextBoxCursor, AFailedSaveLeavesNoWaitCursorBehind) {
     QTextEdit edit;
-    QtRichTextBox box(&edit, 0, 0, 1500, 1500);
+    QtRichTextBox box(&edit, {0, 0, 1500, 1500});
     box.setText(QStringLiteral("testo"));
-    EXPECT_THROW(box.SaveFile(QStringLiteral("/no/such/folder/TESTO.TXT"), 1), VelcaroError);
+    EXPECT_THROW(box.SaveFile(QStringLiteral("/no/such/folder/TESTO.TXT"), RichTextBox::rtfText),
+                 VelcaroError);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 

@@ -4,6 +4,7 @@
 // what the handlers asked of it and can be told to fail.
 
 #include "browser_window/form1.h"
+#include "browser_window/form1_layout.h"
 #include "browser_window/form1_ui.h"
 #include "platform/clipboard.h"
 #include "platform/command_button.h"
@@ -17,6 +18,7 @@
 #include "platform/web_browser.h"
 #include "support/qt_printers.h"
 #include "text_window/form3.h"
+#include "text_window/form3_layout.h"
 #include "text_window/form3_ui.h"
 
 #include <QStringList>
@@ -37,6 +39,20 @@ public:
     // The form's resize handler, delivered as the platform does: at the first showing and
     // at every change of the outer size.
     std::function<void()> onResize;
+
+    // The designed client size, the outer size around it, and the form's Form_Resize as the
+    // resize handler.
+    template <typename Form>
+    void design(Form& form, float clientWidth, float clientHeight, float outerWidth,
+                float outerHeight) {
+        scaleWidth = clientWidth;
+        scaleHeight = clientHeight;
+        width = outerWidth;
+        height = outerHeight;
+        onResize = [&form] {
+            form.dispatch([&form] { form.Form_Resize(); });
+        };
+    }
 
     int WindowState() const override { return state; }
     float ScaleWidth() const override { return scaleWidth; }
@@ -73,7 +89,7 @@ public:
 class FakeTextBox : public TextBox {
 public:
     QString text;
-    float height = 285;
+    float height = form1_layout::kText1.height;
 
     QString Text() const override { return text; }
     void setText(const QString& t) override { text = t; }
@@ -148,13 +164,7 @@ public:
 class FakeForm1Ui : public Form1Ui {
 public:
     explicit FakeForm1Ui(Form1& form) {
-        win.scaleWidth = 11880;
-        win.scaleHeight = 8190;
-        win.width = 12120;
-        win.height = 8940;
-        win.onResize = [&form] {
-            form.dispatch([&form] { form.Form_Resize(); });
-        };
+        win.design(form, form1_layout::kClientWidth, form1_layout::kClientHeight, 12120, 8940);
     }
 
     FakeFormWindow win;
@@ -170,7 +180,8 @@ public:
 
 class FakeCommandButton : public CommandButton {
 public:
-    FakeCommandButton(float l, float w, float h) : left(l), width(w), height(h) {}
+    explicit FakeCommandButton(const TwipsRect& place)
+        : left(place.left), width(place.width), height(place.height) {}
     float left, width, height;
 
     float Left() const override { return left; }
@@ -184,7 +195,8 @@ class FakeRichTextBox : public RichTextBox {
 public:
     QString content = QStringLiteral("RichTextBox1");
     bool contentIsRtf = true;
-    float height = 6105, width = 9705;
+    float height = form3_layout::kRichTextBox1.height;
+    float width = form3_layout::kRichTextBox1.width;
     QStringList log;
     struct Save {
         QString path;
@@ -258,20 +270,14 @@ private:
 class FakeForm3Ui : public Form3Ui {
 public:
     explicit FakeForm3Ui(Form3& form) {
-        win.scaleWidth = 9795;
-        win.scaleHeight = 6555;
-        win.width = 10025;
-        win.height = 7035;
-        win.onResize = [&form] {
-            form.dispatch([&form] { form.Form_Resize(); });
-        };
+        win.design(form, form3_layout::kClientWidth, form3_layout::kClientHeight, 10025, 7035);
     }
 
     FakeFormWindow win;
     FakeRichTextBox text;
-    FakeCommandButton command1{8895, 825, 330};
-    FakeCommandButton command2{5745, 1575, 330};
-    FakeCommandButton command3{7305, 1575, 330};
+    FakeCommandButton command1{form3_layout::kCommand1};
+    FakeCommandButton command2{form3_layout::kCommand2};
+    FakeCommandButton command3{form3_layout::kCommand3};
 
     FormWindow& window() override { return win; }
     RichTextBox& RichTextBox1() override { return text; }

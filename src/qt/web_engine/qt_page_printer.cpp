@@ -1,10 +1,10 @@
 #include "qt/web_engine/qt_page_printer.h"
 
 #include "platform/atomic_file.h"
+#include "platform/velcaro_error.h"
 #include "qt/print/cups_print_job.h"
 #include "qt/print/qt_print_feedback.h"
 #include "qt/print/qt_print_preview.h"
-#include "platform/velcaro_error.h"
 #include "qt/web_engine/qt_pdf_maker.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "qt/web_engine/qt_pdf_maker.h"
 
-#include "qt/print/qt_print_feedback.h"
 #include "platform/velcaro_error.h"
+#include "qt/print/qt_print_feedback.h"
 
 #include <QEventLoop>
 #include <QPointer>

@@ -66,6 +66,8 @@ void Form1::mnuCopia_Testo_Click() {
         Form3& form3 = app_.form3();
         skipOnFailure([&] { form3.Load(); });
         skipOnFailure([&] { form3.Show(); });
+        // A score of 8 or 9 (RTF, with or without text) puts in the clipboard's plain text,
+        // any other score the RTF: the designed branches, kept as they are on purpose.
         if (score == 8 || score == 9) {
             skipOnFailure(
                 [&] { form3.RichTextBox1().setText(clipboard.GetText(clipformat::kText)); });

@@ -170,6 +170,21 @@ TEST(RtfReaderFeatures, PlainTextAndEmptyInput) {
     EXPECT_EQ(doc.toPlainText(), QStringLiteral(" {\\rtf1 x}"));
 }
 
+TEST(RtfReaderFeatures, TheEndOfTheDocumentEndsItsLastParagraph) {
+    QTextDocument doc;
+    readRtf(QByteArray("{\\rtf1 uno\\par\\qc {\\b due}}"), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("uno\ndue"));
+    EXPECT_EQ(blockWith(doc, "due").blockFormat().alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(formatAt(doc, "due").fontWeight(), QFont::Bold);
+
+    readRtf(QByteArray("{\\rtf1 uno\\par}"), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("uno"))
+        << "a \\par at the end leaves no empty paragraph after it";
+    readRtf(QByteArray("{\\rtf1\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b"), doc);
+    EXPECT_TRUE(doc.toPlainText().contains(QStringLiteral("b")))
+        << "text in a row that never ends is kept";
+}
+
 TEST(RtfReaderFeatures, StringInputTakesWideCharactersLiterally) {
     QTextDocument doc;
     readRtf(QStringLiteral("{\\rtf1\\ansi \\'e8 中文 \u00e9\\u8364?}"), doc);

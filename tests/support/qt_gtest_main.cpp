@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    velcaro::ignoreFileSizeSignal();
     velcaro::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

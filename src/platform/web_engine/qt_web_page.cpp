@@ -4,10 +4,14 @@
 
 namespace velcaro {
 
-QtWebPage::QtWebPage(QWidget* parent) : view_(new QWebEngineView(parent)) {}
+QtWebPage::QtWebPage(QWidget* parent)
+    : view_(new QWebEngineView(parent)), page_(new QtGuardedPage(view_)) {
+    view_->setPage(page_);
+}
 
 QtWebPage::~QtWebPage() {
-    delete view_;
+    if (view_)
+        page_->disposeView(view_);
 }
 
 QWebEngineView& QtWebPage::view() {
@@ -16,8 +20,22 @@ QWebEngineView& QtWebPage::view() {
     return *view_;
 }
 
+QtGuardedPage& QtWebPage::page() {
+    view();
+    return *page_;
+}
+
+QWebEngineView& QtWebPage::liveView() {
+    QWebEngineView& v = view();
+    if (page().processEnded())
+        throw VelcaroError(error::kCopyFailed,
+                           QStringLiteral("La pagina si è interrotta: premere GO per caricarla "
+                                          "di nuovo."));
+    return v;
+}
+
 void QtWebPage::load(const QUrl& url) {
-    view().setUrl(url);
+    page().open(url);
 }
 
 bool QtWebPage::hasDocument() const {
@@ -33,11 +51,11 @@ void QtWebPage::preview() {
 }
 
 void QtWebPage::selectAll() {
-    copier_.selectAll(view());
+    copier_.selectAll(liveView());
 }
 
 void QtWebPage::copy() {
-    copier_.copy(view());
+    copier_.copy(liveView());
 }
 
 void QtWebPage::clearSelection() {

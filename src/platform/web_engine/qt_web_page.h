@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/web_engine/qt_guarded_page.h"
 #include "platform/web_engine/qt_page_copier.h"
 #include "platform/web_engine/qt_page_printer.h"
 #include "platform/web_page.h"
@@ -26,8 +27,12 @@ public:
 
 private:
     QWebEngineView& view();
+    QtGuardedPage& page();
+    // The view, for select-all and copy: fails at once when the page's process has ended.
+    QWebEngineView& liveView();
 
     QPointer<QWebEngineView> view_;
+    QtGuardedPage* page_; // a child of the view
     QtPagePrinter printer_;
     QtPageCopier copier_;
 };

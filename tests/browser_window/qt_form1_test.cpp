@@ -203,12 +203,14 @@ TEST_F(QtForm1, PreviewShowsThePagesOfTheShownPage) {
     open(page);
 
     int pages = -1;
-    whenDialogAppears<QPrintPreviewDialog>([&pages](QPrintPreviewDialog* dialog) {
-        auto* widget = dialog->findChild<QPrintPreviewWidget*>();
-        QTRY_VERIFY_WITH_TIMEOUT(widget->pageCount() > 0, 30000);
-        pages = widget->pageCount();
-        dialog->reject();
-    });
+    whenDialogAppears<QPrintPreviewDialog>(
+        [&pages](QPrintPreviewDialog* dialog) {
+            auto* widget = dialog->findChild<QPrintPreviewWidget*>();
+            QTRY_VERIFY_WITH_TIMEOUT(widget->pageCount() > 0, 30000);
+            pages = widget->pageCount();
+            dialog->reject();
+        },
+        120000); // the dialog shows once the first rendering at printer resolution is done
     action("mnuFilePrintPreview")->trigger();
     EXPECT_GT(pages, 1);
     EXPECT_TRUE(platform.messages.prompts.isEmpty());

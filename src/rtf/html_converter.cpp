@@ -1,5 +1,6 @@
 #include "rtf/html_converter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -107,7 +108,8 @@ const char* attribute(const char* const* attributes, const char* name) {
 
 } // namespace
 
-HtmlConverter::HtmlConverter() : m_out(QStringLiteral("Times New Roman"), 24) {
+HtmlConverter::HtmlConverter(QString* plainText)
+    : m_out(QStringLiteral("Times New Roman"), 24), m_plain(plainText) {
     Element root;
     root.chr.font = 0;
     root.chr.halfPoints = 24;
@@ -323,6 +325,8 @@ void HtmlConverter::startText() {
             m_out.beginParagraph(ParaProps());
         m_out.endParagraph();
         m_inParagraph = false;
+        if (m_plain)
+            *m_plain += QLatin1Char('\n');
     }
     m_requiredBreaks = 0;
     m_forcedBreaks = 0;
@@ -335,6 +339,21 @@ void HtmlConverter::startText() {
 }
 
 void HtmlConverter::writeText(QStringView text) {
+    // A text document takes a paragraph separator for a paragraph break: write it as one.
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(QChar::ParagraphSeparator); at >= 0;
+         at = text.indexOf(QChar::ParagraphSeparator, from)) {
+        writeRun(text.mid(from, at - from));
+        ++m_forcedBreaks;
+        m_lineStarted = false;
+        m_lineHasText = false;
+        m_pendingSpace = false;
+        from = at + 1;
+    }
+    writeRun(text.mid(from));
+}
+
+void HtmlConverter::writeRun(QStringView text) {
     if (text.isEmpty())
         return;
     const int link = m_stack.back().chr.link;
@@ -351,11 +370,27 @@ void HtmlConverter::writeText(QStringView text) {
     chr.link = 0;
     m_out.setChar(chr);
     // The engine's plain copy has plain spaces where the page has non-breaking ones (its HTML
-    // also writes them for spaces next to inline elements); the RTF keeps the same text.
-    if (text.contains(QChar(0x00A0)))
-        m_out.text(text.toString().replace(QChar(0x00A0), u' '));
-    else
+    // also writes them for spaces next to inline elements); the RTF keeps the same text. The
+    // non-characters a text document keeps for itself are not text and become U+FFFD.
+    const auto special = [](QChar c) {
+        return c.unicode() == 0x00A0 || (c.unicode() >= 0xFDD0 && c.unicode() <= 0xFDD2);
+    };
+    if (std::any_of(text.begin(), text.end(), special)) {
+        QString clean = text.toString();
+        for (QChar& c : clean) {
+            if (c.unicode() == 0x00A0)
+                c = u' ';
+            else if (special(c))
+                c = QChar::ReplacementCharacter;
+        }
+        m_out.text(clean);
+        if (m_plain)
+            *m_plain += clean;
+    } else {
         m_out.text(text);
+        if (m_plain)
+            *m_plain += text;
+    }
     m_lineHasText = true;
     m_lineStarted = true;
 }

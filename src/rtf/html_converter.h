@@ -16,7 +16,9 @@ namespace velcaro::rtf {
 // breaks and table cells into the newlines of the engine's plain copy.
 class HtmlConverter {
 public:
-    HtmlConverter();
+    // With `plainText`, the converter also writes there the text of the RTF it makes, with
+    // its paragraphs separated by newlines: what a reader of that RTF shows as plain text.
+    explicit HtmlConverter(QString* plainText = nullptr);
 
     void startElement(std::string_view tag, const char* const* attributes);
     void endElement(std::string_view tag);
@@ -43,9 +45,11 @@ private:
     void requireBreak(int newlines);
     void startText();
     void writeText(QStringView text);
+    void writeRun(QStringView text);
     int fontFor(std::string_view family);
 
     RtfOutput m_out;
+    QString* m_plain;
     std::vector<Element> m_stack;
     QString m_buffer;
     QByteArray m_bytes;

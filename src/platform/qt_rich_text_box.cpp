@@ -7,7 +7,6 @@
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
 
-
 namespace velcaro {
 
 QtRichTextBox::QtRichTextBox(QTextEdit* edit, float left, float top, float width, float height)

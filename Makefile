@@ -1,11 +1,13 @@
 # make run: install what is missing, build, start Velcaro.
 # make test: install what is missing, build, run every test.
 # make package: the same build, then the Debian package, checked by lintian.
+# make check-sanitizers: the whole suite built with ASan and UBSan, in build-asan (slow).
+# make fuzz FUZZ_TARGET=rtf_reader|html_to_rtf|css_style FUZZ_SECONDS=600: one fuzz target.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap build run test bench package fuzz format clean
+.PHONY: all bootstrap build run test check-sanitizers bench package fuzz format clean
 
 all: build
 
@@ -29,8 +31,24 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 	@lintian --info $(BUILD)/velcaro_*.deb
 
+# Not reported: leaks (the engine's in-process part leaks by design at exit) and
+# new-delete-type-mismatch, which the engine's own code (libQt6WebEngineCore, destroying a
+# page) triggers on Debian's build. Every other ASan and UBSan finding fails the test. The
+# tests run one at a time: instrumented, the engine tests side by side outgrow their time-outs.
+SANITIZE = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+check-sanitizers: bootstrap
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" -DCMAKE_MODULE_LINKER_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE)" >/dev/null
+	@cmake --build build-asan -j$(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j1 --timeout 1800
+
+FUZZ_TARGET ?= rtf_reader
+FUZZ_SECONDS ?= 600
 fuzz: bootstrap
-	@scripts/fuzz-rtf
+	@scripts/fuzz-rtf $(FUZZ_TARGET) $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

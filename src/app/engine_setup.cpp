@@ -1,6 +1,7 @@
 #include "app/engine_setup.h"
 
 #include <QtGlobal>
+#include <csignal>
 #include <unistd.h>
 
 namespace velcaro {
@@ -11,6 +12,10 @@ QString prepareWebEngineEnvironment() {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     return QStringLiteral("velcaro: in esecuzione come root, la sandbox del motore web è "
                           "disattivata");
+}
+
+void ignoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace velcaro

@@ -9,4 +9,9 @@ namespace velcaro {
 // user when something was changed, or an empty string.
 QString prepareWebEngineEnvironment();
 
+// A write past the file size limit (ulimit -f) would end the process with SIGXFSZ and lose
+// the captured text: with the signal ignored the write fails (EFBIG) and the save reports
+// error 61 like a full disk.
+void ignoreFileSizeSignal();
+
 } // namespace velcaro

@@ -54,6 +54,7 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
                    stderr);
         return 1;
     }
+    ignoreFileSizeSignal();
     const QString note = prepareWebEngineEnvironment();
     if (!note.isEmpty())
         std::fprintf(stderr, "%s\n", qUtf8Printable(note));

@@ -61,6 +61,9 @@ protected:
 
 private:
     std::unique_ptr<Form1Ui> ui_;
+    // A capture waits for the page in an event loop, where a second Ctrl+C would start
+    // another: that one does nothing.
+    bool capturing_ = false;
 };
 
 } // namespace velcaro

@@ -9,6 +9,7 @@
 #include "shell/application.h"
 #include "text_window/form3.h"
 
+#include <QScopeGuard>
 #include <cstdint>
 #include <utility>
 
@@ -37,6 +38,10 @@ bool presentOrFailed(Clipboard& clipboard, std::int16_t code) {
 } // namespace
 
 void Form1::mnuCopia_Testo_Click() {
+    if (capturing_)
+        return;
+    capturing_ = true;
+    const auto done = qScopeGuard([this] { capturing_ = false; });
     Clipboard& clipboard = app_.platform().clipboard();
 
     skipOnFailure([&] { clipboard.Clear(); });

@@ -2,6 +2,7 @@
 
 #include "rtf/hex_digit.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,6 +34,11 @@ double number(std::string_view s, std::string_view& unit) {
     buf[n] = 0;
     char* end = nullptr;
     const double v = std::strtod(buf, &end);
+    // strtod also reads "nan" and "inf", which no CSS number is.
+    if (!std::isfinite(v)) {
+        unit = s;
+        return 0;
+    }
     unit = s.substr(static_cast<std::size_t>(end - buf));
     return v;
 }

@@ -2,6 +2,7 @@
 
 #include "rtf/html_tags.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -24,7 +25,8 @@ const char* attribute(const char* const* attributes, const char* name) {
 
 } // namespace
 
-HtmlConverter::HtmlConverter() : out_(QStringLiteral("Times New Roman"), 24) {
+HtmlConverter::HtmlConverter(QString* plainText)
+    : out_(QStringLiteral("Times New Roman"), 24), plain_(plainText) {
     Element root;
     root.chr.font = 0;
     root.chr.halfPoints = 24;
@@ -167,8 +169,8 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
             e.para.left = 720 * (e.para.listLevel + 1);
             e.para.firstLine = -360;
             marker_ = e.para.list == ListStyle::Bullet
-                          ? QStringLiteral("\u2022")
-                          : QString::number(++parent.listCounter) + QLatin1Char('.');
+                           ? QStringLiteral("\u2022")
+                           : QString::number(++parent.listCounter) + QLatin1Char('.');
             break;
         case Kind::Cell:
             // The engine separates cells by tabs, but writes none at the start of a line.
@@ -238,6 +240,8 @@ void HtmlConverter::startText() {
             out_.beginParagraph(ParaProps());
         out_.endParagraph();
         inParagraph_ = false;
+        if (plain_)
+            *plain_ += QLatin1Char('\n');
     }
     requiredBreaks_ = 0;
     forcedBreaks_ = 0;
@@ -250,6 +254,21 @@ void HtmlConverter::startText() {
 }
 
 void HtmlConverter::writeText(QStringView text) {
+    // A text document takes a paragraph separator for a paragraph break: write it as one.
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(QChar::ParagraphSeparator); at >= 0;
+         at = text.indexOf(QChar::ParagraphSeparator, from)) {
+        writeRun(text.mid(from, at - from));
+        ++forcedBreaks_;
+        lineStarted_ = false;
+        lineHasText_ = false;
+        pendingSpace_ = false;
+        from = at + 1;
+    }
+    writeRun(text.mid(from));
+}
+
+void HtmlConverter::writeRun(QStringView text) {
     if (text.isEmpty())
         return;
     const int link = stack_.back().chr.link;
@@ -266,11 +285,27 @@ void HtmlConverter::writeText(QStringView text) {
     chr.link = 0;
     out_.setChar(chr);
     // The engine's plain copy has plain spaces where the page has non-breaking ones (its HTML
-    // also writes them for spaces next to inline elements); the RTF keeps the same text.
-    if (text.contains(QChar(0x00A0)))
-        out_.text(text.toString().replace(QChar(0x00A0), u' '));
-    else
+    // also writes them for spaces next to inline elements); the RTF keeps the same text. The
+    // non-characters a text document keeps for itself are not text and become U+FFFD.
+    const auto special = [](QChar c) {
+        return c.unicode() == 0x00A0 || (c.unicode() >= 0xFDD0 && c.unicode() <= 0xFDD2);
+    };
+    if (std::any_of(text.begin(), text.end(), special)) {
+        QString clean = text.toString();
+        for (QChar& c : clean) {
+            if (c.unicode() == 0x00A0)
+                c = u' ';
+            else if (special(c))
+                c = QChar::ReplacementCharacter;
+        }
+        out_.text(clean);
+        if (plain_)
+            *plain_ += clean;
+    } else {
         out_.text(text);
+        if (plain_)
+            *plain_ += text;
+    }
     lineHasText_ = true;
     lineStarted_ = true;
 }

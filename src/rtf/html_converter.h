@@ -17,7 +17,9 @@ namespace velcaro::rtf {
 // breaks and table cells into the newlines of the engine's plain copy.
 class HtmlConverter {
 public:
-    HtmlConverter();
+    // With `plainText`, the converter also writes there the text of the RTF it makes, with
+    // its paragraphs separated by newlines: what a reader of that RTF shows as plain text.
+    explicit HtmlConverter(QString* plainText = nullptr);
 
     void startElement(std::string_view tag, const char* const* attributes);
     void endElement(std::string_view tag);
@@ -44,9 +46,11 @@ private:
     void requireBreak(int newlines);
     void startText();
     void writeText(QStringView text);
+    void writeRun(QStringView text);
     int fontFor(std::string_view family);
 
     RtfOutput out_;
+    QString* plain_;
     std::vector<Element> stack_;
     QString buffer_;
     QByteArray bytes_;

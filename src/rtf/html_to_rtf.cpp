@@ -28,8 +28,8 @@ void ignoreMessage(void*, const char*, ...) {}
 
 } // namespace
 
-QByteArray htmlToRtf(const QByteArray& html) {
-    HtmlConverter conversion;
+QByteArray htmlToRtf(const QByteArray& html, QString* plainText) {
+    HtmlConverter conversion(plainText);
     htmlSAXHandler sax{};
     sax.startElement = onStart;
     sax.endElement = onEnd;

@@ -181,4 +181,27 @@ TEST_F(CaptureCommand, AfterTheWindowWasClosedTheNextCaptureBuildsAFreshOne) {
     EXPECT_EQ(text()->command1.left, 9000.0f) << "laid out anew by its first showing";
 }
 
+TEST_F(CaptureCommand, ASecondCaptureWhileTheCopyWaitsDoesNothing) {
+    copied = {{clipformat::kText, QStringLiteral("testo")},
+              {clipformat::kRtf, QStringLiteral("{\\rtf1 testo}")}};
+    int nested = 0;
+    const auto copy = browser().onExecWB;
+    browser().onExecWB = [&](int cmd) {
+        // Ctrl+C pressed again while the copy waits in its event loop.
+        if (cmd == 12 && nested++ == 0)
+            capture();
+        copy(cmd);
+    };
+    capture();
+    EXPECT_EQ(nested, 1);
+    const std::vector<std::pair<int, int>> commands{{17, 2}, {12, 2}, {18, 2}};
+    EXPECT_EQ(browser().commands, commands) << "one select-all, one copy, one unselect";
+    EXPECT_EQ(platform.clip.log.count(QStringLiteral("Clear")), 1);
+    ASSERT_NE(text(), nullptr);
+    EXPECT_EQ(text()->text.content, QStringLiteral("testo"));
+
+    capture();
+    EXPECT_EQ(browser().commands.size(), 6u) << "the next capture runs again";
+}
+
 } // namespace

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QToolButton>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace velcaro;
@@ -208,7 +209,8 @@ TEST_F(QtPrint, ThePreviewsPrintButtonPrintsThroughThePrintDialog) {
 }
 
 TEST_F(QtPrint, CancelEndsTheWaitWritesNothingAndTheEngineIsFreeOnceDone) {
-    open(makeLongPage(200));
+    // Long enough for the PDF step to outlast the progress window's delay on a fast machine.
+    open(makeLongPage(1000));
     const QString out = dir.filePath(QStringLiteral("annullata.pdf"));
     printToFileWhenAsked(out);
     bool progressShown = false;
@@ -217,7 +219,7 @@ TEST_F(QtPrint, CancelEndsTheWaitWritesNothingAndTheEngineIsFreeOnceDone) {
         progress->findChild<QPushButton*>()->click();
     });
     action("mnuFilePrint")->trigger();
-    EXPECT_TRUE(progressShown) << "a slow PDF step shows its progress window";
+    ASSERT_TRUE(progressShown) << "a slow PDF step shows its progress window";
     EXPECT_TRUE(errors().isEmpty()) << qPrintable(errors().join('|'));
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
@@ -252,6 +254,36 @@ TEST_F(QtPrint, ASecondJobWhileOneRunsIsRefused) {
     action("mnuFilePrintPreview")->trigger();
     ASSERT_EQ(errors().size(), 1);
     EXPECT_TRUE(errors()[0].startsWith(QStringLiteral("Errore 1003:"))) << qPrintable(errors()[0]);
+}
+
+TEST_F(QtPrint, APageWhoseProcessEndedIsNotPrintedAndGoRecovers) {
+    open("<html><body><p>Pagina da stampare</p></body></html>");
+    QWidget* view = engineView(window);
+    QObject* enginePage = nullptr;
+    for (QObject* child : view->findChildren<QObject*>())
+        if (child->inherits("QWebEnginePage"))
+            enginePage = child;
+    ASSERT_NE(enginePage, nullptr);
+    ::kill(static_cast<pid_t>(enginePage->property("renderProcessPid").toLongLong()), SIGKILL);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [view] {
+            return view->property("title").toString() == QStringLiteral("Pagina interrotta");
+        },
+        10000));
+
+    action("mnuFilePrintPreview")->trigger();
+    action("mnuFilePrint")->trigger();
+    ASSERT_EQ(errors().size(), 2);
+    for (const QString& e : errors())
+        EXPECT_TRUE(e.startsWith(QStringLiteral("Errore 1002:"))) << qPrintable(e);
+
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_TRUE(waitForLoad(view));
+    const QString out = dir.filePath(QStringLiteral("ripresa.pdf"));
+    printToFileWhenAsked(out);
+    action("mnuFilePrint")->trigger();
+    EXPECT_EQ(errors().size(), 2);
+    EXPECT_TRUE(QFile::exists(out));
 }
 
 TEST_F(QtPrint, ClosingTheWindowWhileThePdfIsMadeDoesNoHarm) {

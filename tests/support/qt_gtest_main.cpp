@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
         qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
+    velcaro::ignoreFileSizeSignal();
     velcaro::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -8,7 +8,9 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
+#include <QWebEngineScript>
 #include <QWebEngineView>
+#include <memory>
 
 namespace velcaro {
 namespace {
@@ -46,6 +48,21 @@ bool waitFor(Sender* sender, Signal signal, const std::function<bool()>& done, Q
     return done();
 }
 
+// Run in a world of our own, where the page's scripts cannot replace what it calls: takes
+// the focus from the focused element (a field, a text area, an editable block, or a frame,
+// which keeps the focus of its own fields) and drops a selection left inside it, so that
+// select-all selects the page and not the inside of that element; gives the length of the
+// page's text.
+const char kReleaseFocus[] = R"(
+(function () {
+    var active = document.activeElement;
+    if (active && active !== document.body && typeof active.blur === 'function')
+        active.blur();
+    window.getSelection().removeAllRanges();
+    return document.body ? document.body.textContent.length : 0;
+})()
+)";
+
 bool holdsPageCopy(const QMimeData* data) {
     return data && (data->hasText() || data->hasHtml());
 }
@@ -54,7 +71,32 @@ bool holdsPageCopy(const QMimeData* data) {
 
 void QtPageCopier::selectAll(QWebEngineView& view) {
     FocusLender lend(view);
-    view.triggerPageAction(QWebEnginePage::SelectAll);
+    QPointer<QWebEngineView> alive(&view);
+    // The answer may come after the wait has given up: it then finds no loop to end.
+    struct Answer {
+        bool received = false;
+        double chars = 0;
+        QEventLoop* loop = nullptr;
+    };
+    const auto answer = std::make_shared<Answer>();
+    view.page()->runJavaScript(QString::fromLatin1(kReleaseFocus),
+                               QWebEngineScript::ApplicationWorld, [answer](const QVariant& v) {
+                                   answer->received = true;
+                                   answer->chars = v.toDouble();
+                                   if (answer->loop)
+                                       answer->loop->quit();
+                               });
+    if (!answer->received) {
+        QEventLoop loop;
+        answer->loop = &loop;
+        QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kScriptWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        answer->loop = nullptr;
+    }
+    pageChars_ = answer->chars;
+    if (alive)
+        view.triggerPageAction(QWebEnginePage::SelectAll);
 }
 
 void QtPageCopier::copy(QWebEngineView& view) {
@@ -74,8 +116,11 @@ void QtPageCopier::copy(QWebEngineView& view) {
         QObject::connect(clipboard, &QClipboard::dataChanged,
                          [&] { changed = holdsPageCopy(clipboard->mimeData()); });
     view.triggerPageAction(QWebEnginePage::Copy);
+    // A page that cancels the copy leaves the clipboard as it was: the wait ends in seconds.
+    const int waitMs =
+        static_cast<int>(qMin<double>(kCopyMaxWaitMs, kCopyBaseWaitMs + pageChars_ / kCharsPerMs));
     const bool copied = waitFor(
-        clipboard, &QClipboard::dataChanged, [&] { return changed; }, view, kCopyWaitMs);
+        clipboard, &QClipboard::dataChanged, [&] { return changed; }, view, waitMs);
     QObject::disconnect(watch);
     if (!copied || !alive)
         throw VelcaroError(error::kCopyFailed,

@@ -15,6 +15,7 @@ namespace {
 // Shared with the engine's callback, which can come after the wait has ended.
 struct PdfResult {
     bool arrived = false;
+    bool processEnded = false;
     QByteArray pdf;
     QPointer<QEventLoop> loop;
     std::shared_ptr<bool> engineBusy;
@@ -43,9 +44,20 @@ std::optional<QByteArray> QtPdfMaker::make(QWebEngineView& view, const QPageLayo
     feedback.onCancel([&loop] { loop.quit(); });
     QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
     QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    // A page process that ends takes the job with it: its result will never come.
+    auto ending = std::make_shared<QMetaObject::Connection>();
+    *ending = QObject::connect(view.page(), &QWebEnginePage::renderProcessTerminated, view.page(),
+                               [result, ending] {
+                                   QObject::disconnect(*ending);
+                                   *result->engineBusy = false;
+                                   result->processEnded = true;
+                                   if (result->loop)
+                                       result->loop->quit();
+                               });
     *busy_ = true;
     view.page()->printToPdf(
-        [result](const QByteArray& pdf) {
+        [result, ending](const QByteArray& pdf) {
+            QObject::disconnect(*ending);
             *result->engineBusy = false;
             result->arrived = true;
             result->pdf = pdf;
@@ -60,6 +72,10 @@ std::optional<QByteArray> QtPdfMaker::make(QWebEngineView& view, const QPageLayo
     if (!alive)
         throw VelcaroError(error::kPrintFailed,
                            QStringLiteral("Stampa interrotta: la finestra è stata chiusa."));
+    if (result->processEnded)
+        throw VelcaroError(error::kPrintFailed,
+                           QStringLiteral("La pagina si è interrotta durante la stampa: premere "
+                                          "GO per caricarla di nuovo."));
     if (!result->arrived)
         throw VelcaroError(error::kPrintFailed,
                            QStringLiteral("La stampa della pagina non è terminata in tempo."));

@@ -6,12 +6,15 @@
 
 namespace velcaro {
 
-QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
+QtWebPage::QtWebPage(QWidget* parent)
+    : view_(new QtWebView(parent)), page_(new QtGuardedPage(view_)) {
+    view_->setPage(page_);
     new QtLoadProgressLine(*view_);
 }
 
 QtWebPage::~QtWebPage() {
-    delete view_;
+    if (view_)
+        page_->disposeView(view_);
 }
 
 QWebEngineView& QtWebPage::view() {
@@ -20,8 +23,22 @@ QWebEngineView& QtWebPage::view() {
     return *view_;
 }
 
+QtGuardedPage& QtWebPage::page() {
+    view();
+    return *page_;
+}
+
+QWebEngineView& QtWebPage::liveView(int failure) {
+    QWebEngineView& v = view();
+    if (page().processEnded())
+        throw VelcaroError(failure,
+                           QStringLiteral("La pagina si è interrotta: premere GO per caricarla "
+                                          "di nuovo."));
+    return v;
+}
+
 void QtWebPage::load(const QUrl& url) {
-    view().setUrl(url);
+    page().open(url);
 }
 
 bool QtWebPage::hasDocument() const {
@@ -29,19 +46,19 @@ bool QtWebPage::hasDocument() const {
 }
 
 void QtWebPage::print() {
-    printer_.printWithDialog(view());
+    printer_.printWithDialog(liveView(error::kPrintFailed));
 }
 
 void QtWebPage::preview() {
-    printer_.previewWithDialog(view());
+    printer_.previewWithDialog(liveView(error::kPrintFailed));
 }
 
 void QtWebPage::selectAll() {
-    copier_.selectAll(view());
+    copier_.selectAll(liveView(error::kCopyFailed));
 }
 
 void QtWebPage::copy() {
-    copier_.copy(view());
+    copier_.copy(liveView(error::kCopyFailed));
 }
 
 void QtWebPage::clearSelection() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "qt/web_engine/qt_guarded_page.h"
 #include "qt/web_engine/qt_page_copier.h"
 #include "qt/web_engine/qt_page_printer.h"
 #include "qt/web_page.h"
@@ -26,8 +27,13 @@ public:
 
 private:
     QWebEngineView& view();
+    QtGuardedPage& page();
+    // The view, for printing, select-all and copy: fails at once with error `failure` when
+    // the page's process has ended.
+    QWebEngineView& liveView(int failure);
 
     QPointer<QWebEngineView> view_;
+    QtGuardedPage* page_; // a child of the view
     QtPagePrinter printer_;
     QtPageCopier copier_;
 };

@@ -1,0 +1,120 @@
+#include "qt/web_engine/qt_guarded_page.h"
+
+#include "qt/web_engine/qt_local_page_guard.h"
+
+#include <QEventLoop>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace velcaro {
+namespace {
+
+// A page's message is text of its own choosing: only its start is shown.
+constexpr int kMaxMessageChars = 4000;
+
+// The profile every page of the program uses, with the interceptor that contains local pages.
+QWebEngineProfile* guardedProfile() {
+    static QWebEngineProfile* const profile = [] {
+        QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
+        p->setUrlRequestInterceptor(new QtLocalPageGuard(p));
+        return p;
+    }();
+    return profile;
+}
+
+} // namespace
+
+QtGuardedPage::QtGuardedPage(QObject* parent) : QWebEnginePage(guardedProfile(), parent) {
+    connect(this, &QWebEnginePage::featurePermissionRequested, this, &QtGuardedPage::refuseFeature);
+    connect(this, &QWebEnginePage::renderProcessTerminated, this, &QtGuardedPage::showProcessEnded);
+}
+
+void QtGuardedPage::open(const QUrl& url) {
+    emit dialogsClosing();
+    processEnded_ = false;
+    dialogsStopped_ = false;
+    burst_ = 0;
+    setUrl(url);
+}
+
+void QtGuardedPage::disposeView(QWidget* view) {
+    if (dialogDepth_ == 0) {
+        delete view;
+        return;
+    }
+    // The page's own call is still on the stack: the view leaves the window, which may go
+    // first, and is deleted when the call has returned.
+    view->hide();
+    view->setParent(nullptr);
+    disposedView_ = view;
+    emit dialogsClosing();
+}
+
+void QtGuardedPage::refuseFeature(const QUrl& origin, Feature feature) {
+    setFeaturePermission(origin, feature, PermissionDeniedByUser);
+}
+
+void QtGuardedPage::showProcessEnded(RenderProcessTerminationStatus status) {
+    if (status == NormalTerminationStatus)
+        return;
+    processEnded_ = true;
+    emit dialogsClosing();
+    setHtml(QStringLiteral(
+        "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Pagina interrotta</title>"
+        "</head>"
+        "<body style='font-family: sans-serif; margin: 2em'>"
+        "<p><b>La pagina si è interrotta:</b> il processo del motore web che la mostrava è "
+        "terminato.</p><p>Premere GO per caricarla di nuovo.</p></body></html>"));
+}
+
+void QtGuardedPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
+    runDialog(QtScriptDialog::Kind::Alert, securityOrigin, msg, QString(), nullptr);
+}
+
+bool QtGuardedPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
+    return runDialog(QtScriptDialog::Kind::Confirm, securityOrigin, msg, QString(), nullptr);
+}
+
+bool QtGuardedPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
+                                     const QString& defaultValue, QString* result) {
+    return runDialog(QtScriptDialog::Kind::Prompt, securityOrigin, msg, defaultValue, result);
+}
+
+bool QtGuardedPage::runDialog(QtScriptDialog::Kind kind, const QUrl& origin, const QString& message,
+                              const QString& defaultValue, QString* value) {
+    if (dialogsStopped_ || disposedView_ || processEnded_)
+        return false;
+    QWebEngineView* view = QWebEngineView::forPage(this);
+    if (!view)
+        return false;
+    const bool inBurst = lastDialogClosed_.isValid() && lastDialogClosed_.elapsed() < kBurstGapMs;
+    burst_ = inBurst ? burst_ + 1 : 1;
+
+    auto* dialog = new QtScriptDialog(kind, origin.host(), message.left(kMaxMessageChars),
+                                      defaultValue, burst_ >= kOfferToStopFrom, view->window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    bool accepted = false;
+    QEventLoop loop;
+    connect(dialog, &QDialog::finished, &loop, [&](int result) {
+        accepted = result == QDialog::Accepted;
+        if (value)
+            *value = dialog->value();
+        if (dialog->stopRequested())
+            dialogsStopped_ = true;
+        loop.quit();
+    });
+    connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
+    connect(this, &QtGuardedPage::dialogsClosing, dialog, &QDialog::reject);
+    ++dialogDepth_;
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    loop.exec();
+    --dialogDepth_;
+    lastDialogClosed_.start();
+    if (dialogDepth_ == 0 && disposedView_)
+        disposedView_->deleteLater();
+    return accepted;
+}
+
+} // namespace velcaro

@@ -1,0 +1,348 @@
+// Pages that attack or break: each is a local fixture loaded in the real engine, offscreen,
+// and met as the user meets it, through the browser window, its menu and Ctrl+C.
+
+#include "browser_window/form1.h"
+#include "shell/application.h"
+#include "support/qt_helpers.h"
+#include "text_window/form3.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+using namespace velcaro;
+using namespace velcaro::testing;
+
+namespace {
+
+const char kSecret[] = "SEGRETO-7f3a-CONTENUTO";
+const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
+
+class HostilePages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        app.form1().Show();
+        form1 = topLevel(QStringLiteral("Form1"));
+        ASSERT_NE(form1, nullptr);
+        edit = form1->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    }
+    void TearDown() override {
+        if (app.form3().isLoaded())
+            app.form3().Unload();
+        if (app.form1().isLoaded())
+            app.form1().Unload();
+        QTest::qWait(50);
+    }
+
+    QString write(const QString& name, const QByteArray& content) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+        return path;
+    }
+    // Types the address, presses Enter and waits for the load.
+    void go(const QString& address) {
+        edit->setText(address);
+        QTest::keyClick(edit, Qt::Key_Return);
+        view = engineView(form1);
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(waitForLoad(view));
+    }
+    // The page's title, which the fixtures set when their scripts are done.
+    QString title() const { return view ? view->property("title").toString() : QString(); }
+    QAction* action(const char* name) { return form1->findChild<QAction*>(QLatin1String(name)); }
+    // Ctrl+C from the address box; the text of the captured-text window, or null.
+    // The window is activated first: without a window manager it can lose activation while a
+    // page loads, and the menu's shortcut needs an active window.
+    QTextEdit* capture() {
+        form1->activateWindow();
+        if (!QTest::qWaitFor([this] { return QApplication::activeWindow() == form1; }, 5000))
+            return nullptr;
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+        QWidget* form3 = topLevel(QStringLiteral("Form3"));
+        return form3 ? form3->findChild<QTextEdit*>(QStringLiteral("RichTextBox1")) : nullptr;
+    }
+
+public:
+    static QDialog* scriptDialog() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("ScriptDialog") && w->isVisible())
+                return qobject_cast<QDialog*>(w);
+        return nullptr;
+    }
+
+protected:
+    RecordingQtPlatform platform;
+    Application app{platform};
+    QTemporaryDir dir;
+    QWidget* form1 = nullptr;
+    QLineEdit* edit = nullptr;
+    QWidget* view = nullptr;
+};
+
+TEST_F(HostilePages, ALocalPageReadsNoOtherFileAndOpensNoConnectionButLoadsItsOwnResources) {
+    write(QStringLiteral("segreto.txt"), kSecret);
+    write(QStringLiteral("stile.css"), "#styled { color: rgb(0, 128, 0); }");
+    QImage image(7, 5, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("figura.png"))));
+    write(QStringLiteral("riquadro.html"), "<p id='inner'>Testo del riquadro</p>");
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] { ++connections; });
+
+    const QByteArray page =
+        "<!DOCTYPE html><html><head><meta charset='utf-8'><link rel='stylesheet' "
+        "href='stile.css'></head><body><p id='styled'>Pagina locale</p>"
+        "<img id='pic' src='figura.png'><iframe id='frame' src='riquadro.html'></iframe>"
+        "<pre id='out'></pre><script>"
+        "var results = {};"
+        "function report(name, value) { results[name] = value;"
+        "  document.getElementById('out').textContent += name + ': ' + value + '\\n';"
+        "  if (Object.keys(results).length == 6) document.title = 'fatto'; }"
+        "try { var x = new XMLHttpRequest(); x.open('GET', 'segreto.txt');"
+        "  x.onload = function () { report('xhr', 'letto ' + x.responseText); };"
+        "  x.onerror = function () { report('xhr', 'blocked'); }; x.send();"
+        "} catch (e) { report('xhr', 'blocked'); }"
+        "fetch('file://" +
+        dir.path().toUtf8() +
+        "/').then(function (r) { return r.text(); })"
+        "  .then(function (t) { report('fetch', 'letto ' + t); },"
+        "        function () { report('fetch', 'blocked'); });"
+        "var ws = new WebSocket('ws://127.0.0.1:" +
+        QByteArray::number(server.serverPort()) +
+        "/');"
+        "ws.onopen = function () { report('ws', 'aperto'); };"
+        "ws.onerror = function () { report('ws', 'blocked'); };"
+        "window.onload = function () {"
+        "  report('css', getComputedStyle(document.getElementById('styled')).color);"
+        "  report('img', document.getElementById('pic').naturalWidth);"
+        "  var f = document.getElementById('frame');"
+        "  report('frame', f.contentDocument ? f.contentDocument.body.textContent : 'no access');"
+        "};"
+        "</script></body></html>";
+    go(write(QStringLiteral("attacco.html"), page));
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("fatto"), 20000);
+
+    QTextEdit* text = capture();
+    ASSERT_NE(text, nullptr) << qPrintable(platform.messages.prompts.join('|'));
+    const QString captured = text->toPlainText();
+    EXPECT_TRUE(captured.contains(QStringLiteral("xhr: blocked"))) << qPrintable(captured);
+    EXPECT_TRUE(captured.contains(QStringLiteral("fetch: blocked"))) << qPrintable(captured);
+    EXPECT_TRUE(captured.contains(QStringLiteral("ws: blocked"))) << qPrintable(captured);
+    EXPECT_FALSE(captured.contains(QLatin1String(kSecret)));
+    EXPECT_FALSE(captured.contains(QStringLiteral("segreto.txt"))) << "no directory listing";
+    EXPECT_EQ(connections, 0) << "the WebSocket never reached the server";
+    // The page's own stylesheet, image and frame, given by its tags.
+    EXPECT_TRUE(captured.contains(QStringLiteral("css: rgb(0, 128, 0)"))) << qPrintable(captured);
+    EXPECT_TRUE(captured.contains(QStringLiteral("img: 7"))) << qPrintable(captured);
+    EXPECT_TRUE(captured.contains(QStringLiteral("Testo del riquadro"))) << qPrintable(captured);
+}
+
+TEST_F(HostilePages, FeatureRequestsAreRefusedWithoutAsking) {
+    const QByteArray page =
+        "<!DOCTYPE html><html><body><p id='out'></p><script>"
+        "var n = 0; function report(s) { document.getElementById('out').textContent += s + ' ';"
+        "  if (++n == 2) document.title = 'fatto'; }"
+        "navigator.geolocation.getCurrentPosition(function () { report('geo: granted'); },"
+        "  function (e) { report('geo: ' + (e.code == e.PERMISSION_DENIED ? 'denied' : e.code)); "
+        "});"
+        "Notification.requestPermission().then(function (p) { report('notify: ' + p); });"
+        "</script></body></html>";
+    go(write(QStringLiteral("permessi.html"), page));
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("fatto"), 10000);
+    QTextEdit* text = capture();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("geo: denied")))
+        << qPrintable(text->toPlainText());
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("notify: denied")))
+        << qPrintable(text->toPlainText());
+    EXPECT_EQ(scriptDialog(), nullptr) << "nothing asked the user";
+}
+
+TEST_F(HostilePages, AFocusedElementDoesNotNarrowTheCapture) {
+    const QByteArray body =
+        "<h1>Documentazione</h1><p>Paragrafo della pagina con il testo da catturare.</p>";
+    write(QStringLiteral("campo.html"), "<input id='inner' value='nel riquadro'>");
+    const struct {
+        const char* name;
+        QByteArray focused;
+    } cases[] = {
+        {"input", "<input id='f' value='search box text'>"},
+        {"empty input", "<input id='f'>"},
+        {"textarea", "<textarea id='f'>testo dell'area</textarea>"},
+        // With text after it: the engine cannot select a page whose last visible text is in
+        // an editable block, focused or not (the selection collapses).
+        {"contenteditable", "<div id='f' contenteditable>blocco modificabile</div><p>Piede</p>"},
+        {"iframe field", "<iframe id='frame' src='campo.html'></iframe>"},
+    };
+    const QByteArray focusScript =
+        "<script>window.onload = function () { var f = document.getElementById('f');"
+        " if (f) f.focus(); else { var d = document.getElementById('frame').contentDocument;"
+        " d.getElementById('inner').focus(); }"
+        " document.title = document.activeElement.id || 'nessuno'; };</script>";
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        go(write(QStringLiteral("focus%1.html").arg(n++), "<!DOCTYPE html><html><body>" + body +
+                                                              c.focused + focusScript +
+                                                              "</body></html>"));
+        QTRY_VERIFY_WITH_TIMEOUT(title() == QLatin1String("f") || title() == "frame", 10000);
+        QTextEdit* text = capture();
+        ASSERT_NE(text, nullptr) << qPrintable(platform.messages.prompts.join('|'));
+        const QString captured = text->toPlainText();
+        EXPECT_TRUE(captured.startsWith(QStringLiteral("Documentazione\n")))
+            << qPrintable(captured);
+        EXPECT_TRUE(captured.contains(QStringLiteral("Paragrafo della pagina")));
+        EXPECT_TRUE(platform.messages.prompts.isEmpty());
+        app.form3().Unload();
+    }
+}
+
+TEST_F(HostilePages, APageThatRefusesTheCopyIsReportedWithinSeconds) {
+    QByteArray page = "<!DOCTYPE html><html><body>";
+    for (int i = 0; i < 200; ++i)
+        page += "<p>Un paragrafo di testo che la pagina non lascia copiare.</p>";
+    page += "<script>document.addEventListener('copy', function (e) { e.preventDefault(); });"
+            "</script></body></html>";
+    go(write(QStringLiteral("nocopia.html"), page));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(capture(), nullptr);
+    EXPECT_LT(clock.elapsed(), 15000) << "the wait is bounded by the page's size";
+    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
+}
+
+const QByteArray kAlertLoop = "<!DOCTYPE html><html><body><p>Pagina con finestre</p><script>"
+                              "window.onload = function () { setTimeout(function () {"
+                              "  var n = 0; while (true) alert('messaggio ' + (++n)); }, 100); };"
+                              "</script></body></html>";
+
+// Meets the page's dialogs as the user does while each one shows: a dialog runs an event loop
+// of its own, below which the test's waits do not run, so a timer hands each new dialog to
+// `act` with its number.
+class DialogUser {
+public:
+    explicit DialogUser(std::function<void(QDialog*, int)> act) : act_(std::move(act)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QDialog* dialog = HostilePages::scriptDialog();
+            if (!dialog || dialog->property("seen").toBool())
+                return;
+            dialog->setProperty("seen", true);
+            act_(dialog, ++count);
+        });
+        timer_.start(30);
+    }
+    int count = 0;
+
+private:
+    std::function<void(QDialog*, int)> act_;
+    QTimer timer_;
+};
+
+void pressOk(QDialog* dialog) {
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+
+TEST_F(HostilePages, ADialogLoopCanBeStopped) {
+    QStringList problems;
+    DialogUser user([&](QDialog* dialog, int n) {
+        if (dialog->parentWidget() != form1)
+            problems << QStringLiteral("dialog %1 is no window of the browser window").arg(n);
+        if (dialog->isModal())
+            problems << QStringLiteral("dialog %1 is modal").arg(n);
+        auto* stop = dialog->findChild<QCheckBox*>(QStringLiteral("StopDialogs"));
+        if ((stop != nullptr) != (n >= 3))
+            problems << QStringLiteral("dialog %1: the offer to stop is wrong").arg(n);
+        if (stop) {
+            if (stop->text() != QStringLiteral("Non permettere a questa pagina di aprire altre "
+                                               "finestre di dialogo"))
+                problems << stop->text();
+            stop->setChecked(true);
+        }
+        pressOk(dialog);
+    });
+    go(write(QStringLiteral("ciclo.html"), kAlertLoop));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return user.count >= 3; }, 20000));
+    QTest::qWait(1500);
+    EXPECT_EQ(user.count, 3) << "the page opens no more dialogs";
+    EXPECT_EQ(scriptDialog(), nullptr);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join('\n'));
+}
+
+TEST_F(HostilePages, ExitWorksWhileAPageShowsDialogs) {
+    DialogUser user([&](QDialog* dialog, int n) {
+        if (n == 1)
+            pressOk(dialog);
+        else
+            action("mnuFileExit")->trigger();
+    });
+    go(write(QStringLiteral("ciclo.html"), kAlertLoop));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.form1().isLoaded(); }, 20000));
+    EXPECT_EQ(platform.quits, 1);
+    QTest::qWait(500);
+    EXPECT_EQ(scriptDialog(), nullptr) << "the page's dialog went with the window";
+    EXPECT_EQ(user.count, 2);
+}
+
+TEST_F(HostilePages, TheCloseBoxWorksWhileAPageShowsDialogs) {
+    app.form3().Show();
+    DialogUser user([&](QDialog* dialog, int n) {
+        if (n == 1)
+            pressOk(dialog);
+        else
+            form1->close();
+    });
+    go(write(QStringLiteral("ciclo.html"), kAlertLoop));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.form1().isLoaded(); }, 20000));
+    EXPECT_EQ(platform.quits, 0) << "the captured-text window keeps the program running";
+    QTest::qWait(500);
+    EXPECT_EQ(scriptDialog(), nullptr);
+    EXPECT_EQ(user.count, 2);
+    EXPECT_TRUE(app.form3().isVisible());
+}
+
+TEST_F(HostilePages, AKilledPageProcessIsReportedAndGoLoadsThePageAgain) {
+    const QString page =
+        write(QStringLiteral("vittima.html"),
+              "<!DOCTYPE html><html><body><p>Testo della pagina vittima.</p></body></html>");
+    go(page);
+    QObject* enginePage = nullptr;
+    for (QObject* child : view->findChildren<QObject*>())
+        if (child->inherits("QWebEnginePage"))
+            enginePage = child;
+    ASSERT_NE(enginePage, nullptr);
+    const qint64 pid = enginePage->property("renderProcessPid").toLongLong();
+    ASSERT_GT(pid, 0);
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("Pagina interrotta"), 10000);
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(capture(), nullptr);
+    EXPECT_LT(clock.elapsed(), 2000) << "the capture fails at once";
+    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
+
+    go(page);
+    QTextEdit* text = capture();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("Testo della pagina vittima."));
+}
+
+} // namespace

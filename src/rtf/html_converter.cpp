@@ -169,8 +169,8 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
             e.para.left = 720 * (e.para.listLevel + 1);
             e.para.firstLine = -360;
             marker_ = e.para.list == ListStyle::Bullet
-                           ? QStringLiteral("\u2022")
-                           : QString::number(++parent.listCounter) + QLatin1Char('.');
+                          ? QStringLiteral("\u2022")
+                          : QString::number(++parent.listCounter) + QLatin1Char('.');
             break;
         case Kind::Cell:
             // The engine separates cells by tabs, but writes none at the start of a line.

@@ -151,7 +151,12 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
         applyStyle(e, parseInlineStyle(style));
     if (attribute(attributes, "hidden"))
         e.hidden = true;
-    if (e.kind == Kind::Skip)
+    // The engine's plain copy gives a shown image's alternative text in its place, as text of
+    // the line it sits in.
+    const char* alt = tag == "img" && !e.hidden ? attribute(attributes, "alt") : nullptr;
+    if (alt && *alt)
+        e.kind = Kind::Inline;
+    else if (e.kind == Kind::Skip)
         e.hidden = true;
     e.chr.halfPoints = qBound(2, static_cast<int>(std::lround(e.points * 2)), 3276);
 
@@ -192,6 +197,8 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
             skipNewline_ = true;
     }
     stack_.push_back(e);
+    if (alt && *alt)
+        characters(alt, static_cast<int>(std::strlen(alt)));
 }
 
 void HtmlConverter::endElement(std::string_view) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace velcaro {
@@ -19,6 +20,8 @@ public:
     // Writes the whole content to `path`, replacing the file: as RTF for rtfRTF, as UTF-8
     // plain text for rtfText.
     virtual void SaveFile(const QString& path, int type) = 0;
+    // The bytes SaveFile writes for `type`.
+    virtual QByteArray fileContent(int type) = 0;
     virtual void setHeight(float twips) = 0;
     virtual void setWidth(float twips) = 0;
 };

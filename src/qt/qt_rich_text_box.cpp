@@ -41,9 +41,12 @@ void QtRichTextBox::Refresh() {
 
 void QtRichTextBox::SaveFile(const QString& path, int type) {
     const QtBusyCursor busy;
+    writeFileAtomically(path, fileContent(type));
+}
+
+QByteArray QtRichTextBox::fileContent(int type) {
     const QTextDocument& doc = *edit().document();
-    const QByteArray bytes = type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
-    writeFileAtomically(path, bytes);
+    return type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
 }
 
 void QtRichTextBox::setHeight(float twips) {

@@ -18,6 +18,7 @@ public:
     void setTextRTF(const QString& rtf) override;
     void Refresh() override;
     void SaveFile(const QString& path, int type) override;
+    QByteArray fileContent(int type) override;
     void setHeight(float twips) override;
     void setWidth(float twips) override;
 

@@ -220,6 +220,10 @@ public:
         op(QStringLiteral("SaveFile"));
         saves.push_back({path, type});
     }
+    QByteArray fileContent(int type) override {
+        op(QStringLiteral("Content"));
+        return (type == rtfRTF ? QStringLiteral("RTF:") + content : content).toUtf8();
+    }
     void setHeight(float twips) override { height = twips; }
     void setWidth(float twips) override { width = twips; }
 

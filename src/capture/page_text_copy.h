@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace velcaro {
+
+class Clipboard;
+class RichTextBox;
+class WebBrowser;
+
+// The steps that take the whole text of the page shown in a browser through the clipboard:
+// empty the clipboard, select all, copy, read what the copy left. "Copia testo Pag.Html"
+// fills the captured-text window with them; the command-line capture, a file. Every step
+// that fails is skipped without a word and the capture goes on with the next one.
+class PageTextCopy {
+public:
+    // `browser` is asked for at each step: a window may be closed while the copy waits.
+    PageTextCopy(std::function<WebBrowser&()> browser, Clipboard& clipboard);
+
+    // Selects and copies the whole page; false when the clipboard holds no copied text.
+    bool copy();
+    // Puts the copied text into the box as the captured-text window receives it; true when
+    // it went in as RTF, with its formatting. `box` is asked for at each step.
+    bool fill(const std::function<RichTextBox&()>& box);
+    // The copy as an RTF document (the converter's, made from the copied HTML), or an empty
+    // string when the clipboard has none.
+    QString rtf();
+    // Drops the page's selection.
+    void clearSelection();
+
+private:
+    std::function<WebBrowser&()> browser_;
+    Clipboard& clipboard_;
+    int score_ = 0;
+};
+
+} // namespace velcaro

@@ -28,6 +28,10 @@ WebPage& QtWebBrowser::ensurePage() {
         throw VelcaroError(error::kInternal, QStringLiteral("Il browser non esiste più."));
     if (!page_) {
         page_ = createWebPage(area_);
+        if (loadFinished_)
+            page_->setLoadFinished(loadFinished_);
+        if (unattended_)
+            page_->setUnattended();
         area_->layout()->addWidget(page_->widget());
         area_->setFocusProxy(page_->widget());
     }
@@ -81,6 +85,18 @@ void QtWebBrowser::offerRtf() {
     if (copied)
         clipboard->setMimeData(
             new RtfMimeData(copied->text(), copied->data(QStringLiteral("text/html"))));
+}
+
+void QtWebBrowser::setLoadFinished(std::function<void(const QString& failure)> finished) {
+    loadFinished_ = std::move(finished);
+    if (page_)
+        page_->setLoadFinished(loadFinished_);
+}
+
+void QtWebBrowser::setUnattended() {
+    unattended_ = true;
+    if (page_)
+        page_->setUnattended();
 }
 
 void QtWebBrowser::setVisible(bool visible) {

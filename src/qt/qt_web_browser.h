@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace velcaro {
@@ -23,6 +24,11 @@ public:
     void Move(float left, double top, float width, double height) override;
 
     QWidget* area() const { return area_; }
+    // `finished` runs when each load ends: with an empty text when the page was loaded, else
+    // why it was not.
+    void setLoadFinished(std::function<void(const QString& failure)> finished);
+    // Nobody answers the page's script dialogs: they return at once.
+    void setUnattended();
 
 private:
     WebPage& ensurePage();
@@ -32,6 +38,8 @@ private:
 
     QPointer<QWidget> area_;
     std::unique_ptr<WebPage> page_;
+    std::function<void(const QString&)> loadFinished_;
+    bool unattended_ = false;
 };
 
 } // namespace velcaro

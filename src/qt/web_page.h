@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
+#include <functional>
 
 class QWidget;
 
@@ -16,6 +18,12 @@ public:
     // The engine's view, a child of the area it was created in.
     virtual QWidget* widget() = 0;
     virtual void load(const QUrl& url) = 0;
+    // `finished` runs when each load ends: with an empty text when the page was loaded, else
+    // why it was not, in Italian.
+    virtual void setLoadFinished(std::function<void(const QString& failure)> finished) = 0;
+    // Nobody is there to answer the page's script dialogs: alerts return at once, confirms
+    // answer no, prompts are cancelled.
+    virtual void setUnattended() = 0;
     virtual bool hasDocument() const = 0;
     // The print dialog, then the page printed as the user chose.
     virtual void print() = 0;

@@ -82,7 +82,7 @@ bool QtGuardedPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& 
 
 bool QtGuardedPage::runDialog(QtScriptDialog::Kind kind, const QUrl& origin, const QString& message,
                               const QString& defaultValue, QString* value) {
-    if (dialogsStopped_ || disposedView_ || processEnded_)
+    if (unattended_ || dialogsStopped_ || disposedView_ || processEnded_)
         return false;
     QWebEngineView* view = QWebEngineView::forPage(this);
     if (!view)

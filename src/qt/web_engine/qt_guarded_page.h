@@ -20,6 +20,8 @@ public:
     // Loads `url` as the user asked for it: the end of a process is forgotten and the page may
     // open dialogs again.
     void open(const QUrl& url);
+    // Nobody is there to answer the page's dialogs: from now on they return at once.
+    void setUnattended() { unattended_ = true; }
     // Whether the page's process ended since the last load.
     bool processEnded() const { return processEnded_; }
     // Deletes `view`, which shows this page, now or, while the page's dialogs are on the call
@@ -47,6 +49,7 @@ private:
     void showProcessEnded(RenderProcessTerminationStatus status);
 
     bool processEnded_ = false;
+    bool unattended_ = false;
     bool dialogsStopped_ = false;
     int dialogDepth_ = 0;
     int burst_ = 0;

@@ -1,8 +1,11 @@
 #include "qt/web_engine/qt_web_page.h"
 
 #include "platform/velcaro_error.h"
+#include "qt/web_engine/qt_load_failure.h"
 #include "qt/web_engine/qt_load_progress_line.h"
 #include "qt/web_engine/qt_web_view.h"
+
+#include <QWebEngineLoadingInfo>
 
 namespace velcaro {
 
@@ -39,6 +42,18 @@ QWebEngineView& QtWebPage::liveView(int failure) {
 
 void QtWebPage::load(const QUrl& url) {
     page().open(url);
+}
+
+void QtWebPage::setLoadFinished(std::function<void(const QString& failure)> finished) {
+    QObject::connect(page_, &QWebEnginePage::loadingChanged, view_,
+                     [finished = std::move(finished)](const QWebEngineLoadingInfo& info) {
+                         if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+                             finished(loadFailure(info));
+                     });
+}
+
+void QtWebPage::setUnattended() {
+    page().setUnattended();
 }
 
 bool QtWebPage::hasDocument() const {

@@ -18,6 +18,8 @@ public:
 
     QWidget* widget() override { return view_; }
     void load(const QUrl& url) override;
+    void setLoadFinished(std::function<void(const QString& failure)> finished) override;
+    void setUnattended() override;
     bool hasDocument() const override;
     void print() override;
     void preview() override;

@@ -1,0 +1,22 @@
+#include "qt/qt_capture_page.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace velcaro {
+
+QtCapturePage::QtCapturePage(QWidget* host) : browser_(std::make_unique<QtWebBrowser>(host)) {
+    browser_->setUnattended();
+}
+
+QtCapturePage::~QtCapturePage() {
+    const QPointer<QWidget> area = browser_->area();
+    browser_.reset();
+    delete area;
+}
+
+void QtCapturePage::setLoadFinished(std::function<void(const QString& failure)> finished) {
+    browser_->setLoadFinished(std::move(finished));
+}
+
+} // namespace velcaro

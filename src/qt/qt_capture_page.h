@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/capture_page.h"
+#include "qt/qt_web_browser.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace velcaro {
+
+// A page of the command-line capture: a browser area inside `host`, a window nobody sees,
+// whose script dialogs return at once. Deleting it deletes the area and the page.
+class QtCapturePage : public CapturePage {
+public:
+    explicit QtCapturePage(QWidget* host);
+    ~QtCapturePage() override;
+
+    WebBrowser& browser() override { return *browser_; }
+    void setLoadFinished(std::function<void(const QString& failure)> finished) override;
+
+private:
+    std::unique_ptr<QtWebBrowser> browser_;
+};
+
+} // namespace velcaro

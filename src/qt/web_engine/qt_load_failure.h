@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWebEngineLoadingInfo;
+
+namespace velcaro {
+
+// Why a finished load did not give the page, in Italian, or an empty text when it did. An
+// answer of the server with an HTTP error status (404, 500...) counts as a failure: the page
+// shown is the server's error page, not the one asked for.
+QString loadFailure(const QWebEngineLoadingInfo& info);
+
+} // namespace velcaro

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QThread>
 #include <QTranslator>
 #include <cstdio>
 
@@ -19,16 +20,55 @@ struct Options {
                             QStringLiteral("Mostra questo aiuto ed esce.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Mostra la versione ed esce.")};
+    QCommandLineOption capture{QStringLiteral("capture"),
+                               QStringLiteral("Prende il testo delle pagine senza finestra.")};
+    QCommandLineOption format{QStringLiteral("format"),
+                              QStringLiteral("Con --capture: txt (testo UTF-8, come \"Salva "
+                                             "Testo .TXT\") o rtf (testo formattato)."),
+                              QStringLiteral("txt|rtf"), QStringLiteral("txt")};
+    QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Con --capture: il file (un indirizzo) o la cartella (più indirizzi, "
+                       "un file per pagina) dove scrivere; senza, il testo va sull'uscita "
+                       "standard."),
+        QStringLiteral("file|cartella")};
+    QCommandLineOption force{QStringLiteral("force"),
+                             QStringLiteral("Con --capture: sostituisce i file che esistono già.")};
+    QCommandLineOption settle{
+        QStringLiteral("settle"),
+        QStringLiteral("Con --capture: attesa dopo il caricamento, per le pagine che si "
+                       "modificano da sé (predefinita: %1 ms).")
+            .arg(CaptureOptions::kDefaultSettleMs),
+        QStringLiteral("ms")};
+    QCommandLineOption timeout{
+        QStringLiteral("timeout"),
+        QStringLiteral("Con --capture: tempo massimo di caricamento di una pagina (predefinito: "
+                       "%1 s).")
+            .arg(CaptureOptions::kDefaultTimeoutSeconds),
+        QStringLiteral("s")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                            QStringLiteral("Con --capture: pagine caricate insieme (predefinite: "
+                                           "%1, al massimo %2).")
+                                .arg(defaultCaptureJobs())
+                                .arg(CaptureOptions::kMaxJobs),
+                            QStringLiteral("n")};
 };
 
 void describe(QCommandLineParser& parser, const Options& options) {
-    parser.setApplicationDescription(QStringLiteral("Mostra una pagina web e ne prende il testo."));
-    parser.addOption(options.help);
-    parser.addOption(options.version);
+    parser.setApplicationDescription(QStringLiteral(
+        "Mostra una pagina web e ne prende il testo.\n\n"
+        "velcaro --capture [opzioni] indirizzo...\n"
+        "  prende il testo delle pagine senza aprire finestre e senza toccare gli appunti:\n"
+        "  lo stesso testo di \"Copia testo Pag.Html\" e \"Salva Testo .TXT\". Un indirizzo \"-\"\n"
+        "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
+    parser.addOptions({options.help, options.version, options.capture, options.format,
+                       options.output, options.force, options.settle, options.timeout,
+                       options.jobs});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
-        QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo)."),
-        QStringLiteral("[indirizzo]"));
+        QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
+                       "--capture, uno o più indirizzi da prendere."),
+        QStringLiteral("[indirizzo...]"));
 }
 
 QString resolveAddress(const QString& argument, const QString& workingFolder) {
@@ -36,6 +76,55 @@ QString resolveAddress(const QString& argument, const QString& workingFolder) {
     if (!argument.isEmpty() && local.exists())
         return QDir::cleanPath(local.absoluteFilePath());
     return argument;
+}
+
+// The whole number given to `option`, within [low, high]; otherwise `problem` says why.
+int number(const QCommandLineParser& parser, const QCommandLineOption& option, int fallback,
+           int low, int high, QString* problem) {
+    if (!parser.isSet(option))
+        return fallback;
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < low || value > high)
+        *problem = QStringLiteral("Valore non valido per --%1: \"%2\" (da %3 a %4).")
+                       .arg(option.names().constLast(), parser.value(option))
+                       .arg(low)
+                       .arg(high);
+    return value;
+}
+
+// The capture's options; `problem` says what is wrong with them.
+CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& options,
+                              const QString& workingFolder, QString* problem) {
+    CaptureOptions capture;
+    capture.workingFolder = workingFolder;
+    capture.addresses = parser.positionalArguments();
+    const QString format = parser.value(options.format);
+    if (format == QLatin1String("rtf"))
+        capture.format = CaptureOptions::Format::Rtf;
+    else if (format != QLatin1String("txt"))
+        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt o rtf).").arg(format);
+    capture.output = parser.value(options.output);
+    capture.force = parser.isSet(options.force);
+    capture.settleMs =
+        number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
+    capture.timeoutSeconds =
+        number(parser, options.timeout, CaptureOptions::kDefaultTimeoutSeconds, 1, 86400, problem);
+    capture.jobs =
+        number(parser, options.jobs, defaultCaptureJobs(), 1, CaptureOptions::kMaxJobs, problem);
+    if (capture.addresses.isEmpty())
+        *problem = QStringLiteral("Indicare almeno un indirizzo da prendere.");
+    else if (capture.addresses.count(QStringLiteral("-")) > 1)
+        *problem = QStringLiteral("L'elenco \"-\" si può leggere una volta sola.");
+    return capture;
+}
+
+bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
+    for (const QCommandLineOption* option : {&options.format, &options.output, &options.force,
+                                             &options.settle, &options.timeout, &options.jobs})
+        if (parser.isSet(*option))
+            return true;
+    return false;
 }
 
 void print(FILE* stream, const QString& text) {
@@ -57,6 +146,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         result.action = CommandLine::Action::Help;
     } else if (parser.isSet(options.version)) {
         result.action = CommandLine::Action::Version;
+    } else if (parser.isSet(options.capture)) {
+        result.action = CommandLine::Action::Capture;
+        result.capture = captureOptions(parser, options, workingFolder, &result.problem);
+        if (!result.problem.isEmpty())
+            result.action = CommandLine::Action::Unusable;
+    } else if (anyCaptureOption(parser, options)) {
+        result.action = CommandLine::Action::Unusable;
+        result.problem = QStringLiteral("Le opzioni di cattura valgono solo con --capture.");
     } else if (parser.positionalArguments().size() > 1) {
         result.action = CommandLine::Action::Unusable;
         result.problem = QStringLiteral("Si può dare un solo indirizzo.");
@@ -64,6 +161,20 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         result.address = resolveAddress(parser.positionalArguments().constFirst(), workingFolder);
     }
     return result;
+}
+
+QStringList readAddressList(const QByteArray& list) {
+    QStringList addresses;
+    for (const QByteArray& line : list.split('\n')) {
+        const QString address = QString::fromUtf8(line).trimmed();
+        if (!address.isEmpty() && !address.startsWith(u'#'))
+            addresses << address;
+    }
+    return addresses;
+}
+
+int defaultCaptureJobs() {
+    return qBound(2, QThread::idealThreadCount() * 2, 8);
 }
 
 int answerCommandLine(const CommandLine& commandLine, int argc, char** argv) {

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/app_record.h"
+#include "app/capture_run.h"
 #include "app/command_line.h"
 #include "app/engine_setup.h"
 #include "app/qt_platform.h"
@@ -46,6 +47,8 @@ QStringList argumentsOf(int argc, char** argv) {
 
 int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
     const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv), QDir::currentPath());
+    if (commandLine.action == CommandLine::Action::Capture)
+        return runCapture(commandLine.capture, argc, argv);
     if (commandLine.action != CommandLine::Action::Run)
         return answerCommandLine(commandLine, argc, argv);
     if (!hasDisplay()) {

@@ -65,6 +65,50 @@ TEST(CommandLineParser, UnknownOptionsAndASecondAddressAreRefused) {
     EXPECT_FALSE(two.problem.isEmpty());
 }
 
+TEST(CommandLineParser, CaptureTakesItsOptionsAndSeveralAddresses) {
+    const CommandLine line =
+        parse({"--capture", "--format", "rtf", "-o", "testi", "--force", "--settle", "0",
+               "--timeout", "5", "-j", "3", "a.html", "https://example.org/", "-"},
+              QStringLiteral("/lavoro"));
+    ASSERT_EQ(line.action, Action::Capture) << qPrintable(line.problem);
+    const CaptureOptions& c = line.capture;
+    EXPECT_EQ(c.addresses, (QStringList{"a.html", "https://example.org/", "-"}));
+    EXPECT_EQ(c.format, CaptureOptions::Format::Rtf);
+    EXPECT_EQ(c.output, QStringLiteral("testi"));
+    EXPECT_TRUE(c.force);
+    EXPECT_EQ(c.settleMs, 0);
+    EXPECT_EQ(c.timeoutSeconds, 5);
+    EXPECT_EQ(c.jobs, 3);
+    EXPECT_EQ(c.workingFolder, QStringLiteral("/lavoro"));
+
+    const CaptureOptions defaults = parse({"--capture", "a.html"}).capture;
+    EXPECT_EQ(defaults.format, CaptureOptions::Format::Text);
+    EXPECT_TRUE(defaults.output.isEmpty());
+    EXPECT_EQ(defaults.settleMs, CaptureOptions::kDefaultSettleMs);
+    EXPECT_EQ(defaults.timeoutSeconds, CaptureOptions::kDefaultTimeoutSeconds);
+    EXPECT_EQ(defaults.jobs, defaultCaptureJobs());
+}
+
+TEST(CommandLineParser, BadCaptureValuesAreRefused) {
+    for (const QStringList& bad :
+         {QStringList{"--capture"}, QStringList{"--capture", "--format", "pdf", "a.html"},
+          QStringList{"--capture", "-j", "0", "a.html"},
+          QStringList{"--capture", "-j", "99", "a.html"},
+          QStringList{"--capture", "--timeout", "dieci", "a.html"},
+          QStringList{"--capture", "--settle", "-1", "a.html"}, QStringList{"--capture", "-", "-"},
+          QStringList{"-o", "testi", "a.html"}}) {
+        const CommandLine line = parse(bad);
+        EXPECT_EQ(line.action, Action::Unusable) << qPrintable(bad.join(u' '));
+        EXPECT_FALSE(line.problem.isEmpty());
+    }
+}
+
+TEST(CommandLineParser, AnAddressListSkipsBlankAndCommentLines) {
+    EXPECT_EQ(readAddressList("  a.html \r\n\n# commento\nhttps://example.org/è\n\t\n"),
+              (QStringList{"a.html", "https://example.org/è"}));
+    EXPECT_TRUE(readAddressList("").isEmpty());
+}
+
 struct Answer {
     int exitCode;
     QString out;
@@ -90,6 +134,9 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.contains(QStringLiteral("--version"))) << qPrintable(help.out);
         EXPECT_TRUE(help.out.contains(QStringLiteral("indirizzo")));
+        for (const char* capture :
+             {"--capture", "--format", "--output", "--force", "--settle", "--timeout", "--jobs"})
+            EXPECT_TRUE(help.out.contains(QString::fromLatin1(capture))) << capture;
         EXPECT_TRUE(help.err.isEmpty()) << qPrintable(help.err);
     }
     for (const char* option : {"-v", "--version"}) {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/capture_platform.h"
+#include "platform/std_console.h"
+#include "qt/qt_clipboard.h"
+#include "qt/qt_rich_text_box.h"
+
+#include <QTextEdit>
+#include <QWidget>
+
+namespace velcaro {
+
+// The command-line capture on Qt: its pages sit in one window of the offscreen platform
+// (which gives the program a clipboard of its own), the copied text goes into a text box like
+// the captured-text window's, and the run ends by leaving the event loop.
+class QtCapturePlatform : public CapturePlatform {
+public:
+    QtCapturePlatform();
+
+    std::unique_ptr<CapturePage> createPage() override;
+    Clipboard& clipboard() override { return clipboard_; }
+    RichTextBox& textBox() override { return textBox_; }
+    Console& console() override { return console_; }
+    void finish(int exitCode) override;
+
+private:
+    QWidget host_;
+    QTextEdit edit_;
+    QtRichTextBox textBox_;
+    QtClipboard clipboard_;
+    StdConsole console_;
+};
+
+} // namespace velcaro

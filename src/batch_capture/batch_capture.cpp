@@ -1,0 +1,344 @@
+#include "batch_capture/batch_capture.h"
+
+#include "batch_capture/output_names.h"
+#include "browser_window/form1.h"
+#include "browser_window/form1_layout.h"
+#include "capture/page_text_copy.h"
+#include "platform/atomic_file.h"
+#include "platform/capture_page.h"
+#include "platform/capture_platform.h"
+#include "platform/console.h"
+#include "platform/rich_text_box.h"
+#include "platform/velcaro_error.h"
+#include "platform/web_browser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QTemporaryFile>
+
+namespace velcaro {
+
+// A page being loaded, waited for or captured.
+struct BatchCapture::Page {
+    int index = 0;
+    std::unique_ptr<CapturePage> page;
+    QElapsedTimer clock;
+    QTimer deadline;
+    QTimer settle;
+    bool loaded = false;
+};
+
+namespace {
+
+const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
+
+// Why nothing can be written in `folder`, or an empty text.
+QString folderProblem(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".velcaro-XXXXXX")));
+    if (probe.open())
+        return {};
+    return probe.errorString();
+}
+
+QString kilobytes(qsizetype bytes) {
+    return QString::number(static_cast<double>(bytes) / 1024.0, 'f', 1);
+}
+
+QString seconds(qint64 ms) {
+    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1);
+}
+
+} // namespace
+
+BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
+    : platform_(platform), options_(std::move(options)) {
+    pumpTimer_.setSingleShot(true);
+    pumpTimer_.setInterval(0);
+    QObject::connect(&pumpTimer_, &QTimer::timeout, [this] { pump(); });
+}
+
+BatchCapture::~BatchCapture() = default;
+
+void BatchCapture::start() {
+    clock_.start();
+    // The same page asked for twice is taken once.
+    QHash<QString, int> seen;
+    int repeated = 0;
+    for (const QString& address : options_.addresses) {
+        CaptureTarget target = captureTarget(address, options_.workingFolder);
+        const QString key = target.url.toString(QUrl::FullyEncoded);
+        if (target.problem.isEmpty() && seen.contains(key)) {
+            ++repeated;
+            continue;
+        }
+        seen.insert(key, static_cast<int>(targets_.size()));
+        targets_.push_back(std::move(target));
+    }
+    if (targets_.empty()) {
+        platform_.console().report(QStringLiteral("velcaro: nessun indirizzo da prendere."));
+        end(kBadUsage);
+        return;
+    }
+    if (repeated == 1)
+        platform_.console().report(
+            QStringLiteral("velcaro: 1 indirizzo ripetuto, preso una volta sola."));
+    else if (repeated > 1)
+        platform_.console().report(
+            QStringLiteral("velcaro: %1 indirizzi ripetuti, presi una volta sola.").arg(repeated));
+    if (!planOutput())
+        return;
+    advance();
+    finishIfDone();
+}
+
+// Where each page goes: standard output for a single page without --output, the file named
+// for a single page, else one file per page in the folder. Fails the whole run, before any
+// load, when the folder cannot be made or written.
+bool BatchCapture::planOutput() {
+    Console& console = platform_.console();
+    const auto total = targets_.size();
+    if (options_.output.isEmpty()) {
+        if (total > 1) {
+            console.report(QStringLiteral("velcaro: con più indirizzi serve --output CARTELLA."));
+            end(kBadUsage);
+            return false;
+        }
+        outputPaths_.assign(total, QString());
+        return true;
+    }
+    const QString output = QDir(options_.workingFolder).absoluteFilePath(options_.output);
+    const bool toFolder = total > 1 || QFileInfo(output).isDir() || options_.output.endsWith(u'/');
+    const QString folder = toFolder ? output : QFileInfo(output).absolutePath();
+    QString problem;
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        problem = QStringLiteral("c'è un file con quel nome");
+    else if (!QDir().mkpath(folder))
+        problem = QStringLiteral("impossibile crearla");
+    else
+        problem = folderProblem(folder);
+    if (!problem.isEmpty()) {
+        console.report(QStringLiteral("velcaro: impossibile scrivere nella cartella %1: %2.")
+                           .arg(QDir::toNativeSeparators(folder), problem));
+        end(kSomeFailed);
+        return false;
+    }
+    if (!toFolder) {
+        outputPaths_.assign(1, output);
+        return true;
+    }
+    OutputNames names(options_.format == CaptureOptions::Format::Rtf ? QStringLiteral(".rtf")
+                                                                     : QStringLiteral(".txt"));
+    outputPaths_.reserve(total);
+    for (const CaptureTarget& target : targets_)
+        outputPaths_.push_back(QDir(folder).filePath(names.take(target.url)));
+    return true;
+}
+
+// Starts pages until as many load as the run allows; a page that cannot be loaded at all
+// (a missing file, an output file in the way) fails at once without taking a place.
+void BatchCapture::advance() {
+    if (capturing_ || ended_)
+        return;
+    const int total = static_cast<int>(targets_.size());
+    while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
+        const int index = next_++;
+        const QString& path = outputPaths_[static_cast<size_t>(index)];
+        if (!targets_[static_cast<size_t>(index)].problem.isEmpty())
+            fail(index, targets_[static_cast<size_t>(index)].problem);
+        else if (!path.isEmpty() && !options_.force && QFileInfo::exists(path))
+            fail(index, QStringLiteral("il file %1 esiste già (--force per sostituirlo)")
+                            .arg(QDir::toNativeSeparators(path)));
+        else
+            open(index);
+    }
+    showStatus();
+}
+
+void BatchCapture::open(int index) {
+    auto page = std::make_unique<Page>();
+    page->index = index;
+    page->clock.start();
+    page->page = platform_.createPage();
+    page->page->setLoadFinished([this, index](const QString& failure) { loaded(index, failure); });
+    page->deadline.setSingleShot(true);
+    page->deadline.setInterval(options_.timeoutSeconds * 1000);
+    QObject::connect(&page->deadline, &QTimer::timeout, [this, index] {
+        fail(index, QStringLiteral("la pagina non ha finito di caricarsi entro %1 s")
+                        .arg(options_.timeoutSeconds));
+    });
+    page->settle.setSingleShot(true);
+    page->settle.setInterval(options_.settleMs);
+    QObject::connect(&page->settle, &QTimer::timeout, [this, index] {
+        ready_.push_back(index);
+        schedulePump();
+    });
+    Page& p = *page;
+    running_[index] = std::move(page);
+    try {
+        // The browser area of the window as it first shows a page, so that pages that lay
+        // themselves out by width give the same text.
+        WebBrowser& browser = p.page->browser();
+        const double top = form1_layout::kText1.height + Form1::kBrowserGap;
+        browser.Move(0, 0, form1_layout::kClientWidth, form1_layout::kClientHeight - top);
+        browser.setVisible(true);
+        p.deadline.start();
+        browser.Navigate(targets_[static_cast<size_t>(index)].url.toString());
+    } catch (const VelcaroError& e) {
+        fail(index, e.description());
+    }
+}
+
+void BatchCapture::loaded(int index, const QString& failure) {
+    const auto found = running_.find(index);
+    if (found == running_.end() || found->second->loaded)
+        return;
+    Page& page = *found->second;
+    page.loaded = true;
+    page.deadline.stop();
+    if (!failure.isEmpty())
+        fail(index, failure);
+    else
+        page.settle.start();
+}
+
+// Captures the pages that are ready, one at a time: a capture waits for the engine in an
+// event loop, where other pages may become ready or fail; they wait in the queue, and the
+// pages that ended meanwhile are released only once no capture is running.
+void BatchCapture::pump() {
+    if (capturing_ || ended_)
+        return;
+    while (!ready_.empty()) {
+        const int index = ready_.front();
+        ready_.pop_front();
+        const auto found = running_.find(index);
+        if (found == running_.end())
+            continue;
+        capturing_ = true;
+        capture(*found->second);
+        capturing_ = false;
+    }
+    released_.clear();
+    advance();
+    finishIfDone();
+}
+
+void BatchCapture::capture(Page& page) {
+    const int index = page.index;
+    QString failure;
+    const QByteArray bytes = content(page, &failure);
+    if (!failure.isEmpty()) {
+        fail(index, failure);
+        return;
+    }
+    try {
+        const QString& path = outputPaths_[static_cast<size_t>(index)];
+        if (path.isEmpty())
+            platform_.console().output(bytes);
+        else
+            writeFileAtomically(path, bytes);
+        succeed(index, bytes.size());
+    } catch (const VelcaroError& e) {
+        fail(index, e.description());
+    }
+}
+
+// The page's text as the window's capture and save give it: the plain text through the same
+// rich text box and its TXT save, or the RTF document made from the copied HTML.
+QByteArray BatchCapture::content(Page& page, QString* failure) {
+    CapturePage& capturePage = *page.page;
+    PageTextCopy copy([&capturePage]() -> WebBrowser& { return capturePage.browser(); },
+                      platform_.clipboard());
+    if (!copy.copy()) {
+        *failure = kNoText;
+        return {};
+    }
+    try {
+        if (options_.format == CaptureOptions::Format::Rtf) {
+            const QString rtf = copy.rtf();
+            if (rtf.isEmpty())
+                *failure = kNoText;
+            return rtf.toLatin1();
+        }
+        copy.fill([this]() -> RichTextBox& { return platform_.textBox(); });
+        return platform_.textBox().fileContent(RichTextBox::rtfText);
+    } catch (const VelcaroError& e) {
+        *failure = e.description();
+        return {};
+    }
+}
+
+void BatchCapture::succeed(int index, qsizetype bytes) {
+    const auto found = running_.find(index);
+    const qint64 ms = found == running_.end() ? 0 : found->second->clock.elapsed();
+    platform_.console().report(
+        QStringLiteral("[%1/%2] ok %3 s %4 KB %5")
+            .arg(index + 1)
+            .arg(targets_.size())
+            .arg(seconds(ms), kilobytes(bytes), targets_[static_cast<size_t>(index)].address));
+    release(index);
+}
+
+void BatchCapture::fail(int index, const QString& reason) {
+    const QString& address = targets_[static_cast<size_t>(index)].address;
+    platform_.console().report(QStringLiteral("[%1/%2] FAILED: %3 %4")
+                                   .arg(index + 1)
+                                   .arg(targets_.size())
+                                   .arg(reason, address));
+    failures_ << QStringLiteral("  %1: %2").arg(address, reason);
+    release(index);
+}
+
+// The page has ended: it leaves the running pages now and is deleted by the pump.
+void BatchCapture::release(int index) {
+    ++done_;
+    const auto found = running_.find(index);
+    if (found != running_.end()) {
+        found->second->deadline.stop();
+        found->second->settle.stop();
+        released_.push_back(std::move(found->second));
+        running_.erase(found);
+    }
+    schedulePump();
+}
+
+// The pump runs from the event loop, never from inside a page's own signals, so that it may
+// delete the pages that have ended.
+void BatchCapture::schedulePump() {
+    if (!ended_)
+        pumpTimer_.start();
+}
+
+void BatchCapture::showStatus() {
+    platform_.console().status(QStringLiteral("velcaro: %1/%2 pagine, %3 non riuscite, %4 in corso")
+                                   .arg(done_)
+                                   .arg(targets_.size())
+                                   .arg(failures_.size())
+                                   .arg(running_.size()));
+}
+
+void BatchCapture::finishIfDone() {
+    if (ended_ || capturing_ || done_ < static_cast<int>(targets_.size()) || !running_.empty())
+        return;
+    Console& console = platform_.console();
+    const int total = static_cast<int>(targets_.size());
+    if (total > 1 || !failures_.isEmpty()) {
+        console.report(QStringLiteral("velcaro: %1 pagine su %2 prese in %3 s.")
+                           .arg(total - failures_.size())
+                           .arg(total)
+                           .arg(seconds(clock_.elapsed())));
+        if (!failures_.isEmpty())
+            console.report(QStringLiteral("Non riuscite (%1):\n%2")
+                               .arg(failures_.size())
+                               .arg(failures_.join(u'\n')));
+    }
+    end(failures_.isEmpty() ? kAllCaptured : kSomeFailed);
+}
+
+void BatchCapture::end(int exitCode) {
+    ended_ = true;
+    pumpTimer_.stop();
+    platform_.finish(exitCode);
+}
+
+} // namespace velcaro

@@ -1,0 +1,78 @@
+#include "batch_capture/capture_target.h"
+
+#include "platform/address_url.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+
+namespace velcaro {
+namespace {
+
+// A file name a site's name never has.
+const QRegularExpression& pageFileName() {
+    static const QRegularExpression name(QStringLiteral("\\.(html?|xhtml|shtml|txt)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return name;
+}
+
+// Whether `address` names a local path: absolute, in the home folder, relative with a first
+// folder that exists here, or a bare page file name ("pagina.html").
+bool looksLocal(const QString& address, const QString& workingFolder) {
+    if (address.startsWith(u'/') || address.startsWith(QLatin1String("./")) ||
+        address.startsWith(QLatin1String("../")) || address == QLatin1String("~") ||
+        address.startsWith(QLatin1String("~/")))
+        return true;
+    if (address.contains(u':'))
+        return false;
+    if (!address.contains(u'/'))
+        return pageFileName().match(address).hasMatch();
+    return QFileInfo(QDir(workingFolder), address.section(u'/', 0, 0)).isDir();
+}
+
+// What keeps a local file from being a page: the engine would show a folder listing, an
+// image or a download instead of a text.
+QString localProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("file inesistente");
+    if (info.isDir())
+        return QStringLiteral("è una cartella, non una pagina");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("file illeggibile (%1)").arg(file.errorString());
+    const QByteArray head = file.peek(4096);
+    // Text in UTF-16 starts with its byte-order mark; any other text has no zero bytes.
+    const bool utf16 = head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff");
+    if (head.contains('\0') && !utf16)
+        return QStringLiteral("file binario, non una pagina");
+    const QMimeType type = QMimeDatabase().mimeTypeForFileNameAndData(path, head);
+    if (!type.inherits(QStringLiteral("text/plain")) &&
+        !type.inherits(QStringLiteral("application/xhtml+xml")) &&
+        !type.inherits(QStringLiteral("application/xml")))
+        return QStringLiteral("non è una pagina né un testo (%1)").arg(type.name());
+    return {};
+}
+
+} // namespace
+
+CaptureTarget captureTarget(const QString& address, const QString& workingFolder) {
+    CaptureTarget target;
+    target.address = address;
+    const QString trimmed = address.trimmed();
+    if (looksLocal(trimmed, workingFolder) && !addressToUrl(trimmed, workingFolder).isLocalFile())
+        target.url = QUrl::fromLocalFile(QDir(workingFolder).absoluteFilePath(trimmed));
+    else
+        target.url = addressToUrl(trimmed, workingFolder);
+    if (trimmed.isEmpty())
+        target.problem = QStringLiteral("indirizzo vuoto");
+    else if (!target.url.isValid())
+        target.problem = QStringLiteral("indirizzo non valido");
+    else if (target.url.isLocalFile())
+        target.problem = localProblem(target.url.toLocalFile());
+    return target;
+}
+
+} // namespace velcaro

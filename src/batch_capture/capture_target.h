@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace velcaro {
+
+// One address of a capture, read as GO reads it, with what makes it unusable before any
+// load: a local file that does not exist, a folder, a file that is not text.
+struct CaptureTarget {
+    QString address;
+    QUrl url;
+    // Empty when the address can be loaded.
+    QString problem;
+};
+
+// A relative address whose first component exists in `workingFolder` (a folder of it) is a
+// local path even when the file itself is missing, so that a mistyped path is reported as a
+// missing file and not sent to the network as a site name.
+CaptureTarget captureTarget(const QString& address, const QString& workingFolder);
+
+} // namespace velcaro

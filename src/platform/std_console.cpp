@@ -1,0 +1,45 @@
+#include "platform/std_console.h"
+
+#include "platform/velcaro_error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace velcaro {
+
+StdConsole::StdConsole(std::FILE* out, std::FILE* err)
+    : out_(out), err_(err), terminal_(isatty(fileno(err)) == 1) {}
+
+void StdConsole::output(const QByteArray& bytes) {
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out_) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(out_) != 0)
+        throw VelcaroError(error::kInternal,
+                           QStringLiteral("Impossibile scrivere sull'uscita standard: %1")
+                               .arg(QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+void StdConsole::report(const QString& line) {
+    clearStatus();
+    std::fputs(qUtf8Printable(line + u'\n'), err_);
+    std::fflush(err_);
+}
+
+void StdConsole::status(const QString& text) {
+    if (!terminal_)
+        return;
+    // Back to the start of the line, the text, and the rest of the old line erased.
+    std::fputs(qUtf8Printable(QStringLiteral("\r%1\x1b[K").arg(text)), err_);
+    std::fflush(err_);
+    statusShown_ = true;
+}
+
+void StdConsole::clearStatus() {
+    if (!statusShown_)
+        return;
+    std::fputs("\r\x1b[K", err_);
+    statusShown_ = false;
+}
+
+} // namespace velcaro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/console.h"
+
+#include <cstdio>
+
+namespace velcaro {
+
+// Console over the C streams; the status line is drawn only when standard error is a
+// terminal.
+class StdConsole : public Console {
+public:
+    StdConsole(std::FILE* out = stdout, std::FILE* err = stderr);
+
+    void output(const QByteArray& bytes) override;
+    void report(const QString& line) override;
+    void status(const QString& text) override;
+
+private:
+    void clearStatus();
+
+    std::FILE* out_;
+    std::FILE* err_;
+    bool terminal_;
+    bool statusShown_ = false;
+};
+
+} // namespace velcaro

@@ -1,0 +1,248 @@
+// The command-line capture's run, driven through fakes: what it loads, in what order and how
+// many at once, what it writes where, and what it says for each page.
+
+#include "batch_capture/batch_capture.h"
+#include "platform/capture_page.h"
+#include "platform/capture_platform.h"
+#include "platform/console.h"
+#include "support/fakes.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace velcaro;
+using namespace velcaro::testing;
+
+namespace {
+
+// What the fake engine does with a page, chosen by the address's file name.
+//   "nothing*"  the copy leaves nothing on the clipboard
+//   "broken*"   the load fails
+//   "endless*"  the load never ends
+// Any other page loads at once and copies "text of ADDRESS".
+class FakeCapturePage : public CapturePage {
+public:
+    FakeCapturePage(std::shared_ptr<FakeWebBrowser> browser, FakeClipboard& clip, int& open,
+                    int& mostOpen)
+        : browser_(std::move(browser)), open_(open) {
+        mostOpen = std::max(mostOpen, ++open_);
+        browser_->onExecWB = [this, &clip](int cmd) {
+            if (cmd == olecmd::kCopy && !name().startsWith(QLatin1String("nothing"))) {
+                clip.formats[clipformat::kText] = QStringLiteral("text of ") + name();
+                clip.formats[clipformat::kRtf] = QStringLiteral("{\\rtf1 ") + name() + u'}';
+            }
+        };
+    }
+    ~FakeCapturePage() override { --open_; }
+
+    WebBrowser& browser() override { return *browser_; }
+    void setLoadFinished(std::function<void(const QString&)> finished) override {
+        // The load ends from the event loop, as the engine's does.
+        QTimer::singleShot(1, &context_, [this, finished] {
+            if (name().startsWith(QLatin1String("broken")))
+                finished(QStringLiteral("sito irraggiungibile"));
+            else if (!name().startsWith(QLatin1String("endless")))
+                finished(QString());
+        });
+    }
+    QString name() const {
+        return browser_->navigated.isEmpty() ? QString()
+                                             : QUrl(browser_->navigated.constLast()).fileName();
+    }
+
+private:
+    std::shared_ptr<FakeWebBrowser> browser_;
+    int& open_;
+    QObject context_;
+};
+
+class FakeConsole : public Console {
+public:
+    QByteArray out;
+    QStringList lines;
+    void output(const QByteArray& bytes) override { out += bytes; }
+    void report(const QString& line) override { lines << line; }
+    void status(const QString&) override {}
+};
+
+class FakeCapturePlatform : public CapturePlatform {
+public:
+    std::unique_ptr<CapturePage> createPage() override {
+        browsers.push_back(std::make_shared<FakeWebBrowser>());
+        return std::make_unique<FakeCapturePage>(browsers.back(), clip, open, mostOpen);
+    }
+    Clipboard& clipboard() override { return clip; }
+    RichTextBox& textBox() override { return box; }
+    Console& console() override { return console_; }
+    void finish(int code) override { exitCode = code; }
+
+    FakeClipboard clip;
+    FakeRichTextBox box;
+    FakeConsole console_;
+    // The browser of every page created, kept after the page is released.
+    std::vector<std::shared_ptr<FakeWebBrowser>> browsers;
+    int open = 0;
+    int mostOpen = 0;
+    int exitCode = -1;
+};
+
+class BatchCaptureRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        options.workingFolder = dir.path();
+        options.settleMs = 1;
+        options.timeoutSeconds = 1;
+    }
+    // A local page that exists, so that the addresses pass the checks made before loading.
+    QString page(const QString& name) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<p>x</p>");
+        return f.fileName();
+    }
+    int run() {
+        BatchCapture capture(platform, options);
+        capture.start();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (platform.exitCode >= 0)
+                loop.quit();
+        });
+        poll.start(5);
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return platform.exitCode;
+    }
+    QByteArray file(const QString& name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    }
+    const QStringList& lines() { return platform.console_.lines; }
+
+    QTemporaryDir dir;
+    CaptureOptions options;
+    FakeCapturePlatform platform;
+};
+
+TEST_F(BatchCaptureRun, OnePageGoesToStandardOutputAsTheWindowsTextSaveWritesIt) {
+    options.addresses = {page(QStringLiteral("uno.html"))};
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    // The copy went into the text box as the window fills it, and out as its TXT save.
+    EXPECT_EQ(platform.box.log, (QStringList{"Text", "Refresh", "Content"}));
+    EXPECT_EQ(platform.console_.out, QByteArray("text of uno.html"));
+    ASSERT_EQ(platform.browsers.size(), 1u);
+    const FakeWebBrowser& browser = *platform.browsers[0];
+    ASSERT_GE(browser.commands.size(), 2u);
+    EXPECT_EQ(browser.commands[0].first, olecmd::kSelectAll);
+    EXPECT_EQ(browser.commands[1].first, olecmd::kCopy);
+    // The page is laid out as wide as the window's browser area when it first shows a page.
+    ASSERT_EQ(browser.moves.size(), 1u);
+    EXPECT_EQ(browser.moves[0].width, form1_layout::kClientWidth);
+    EXPECT_EQ(browser.visible, std::optional<bool>(true));
+    EXPECT_EQ(platform.console_.lines.size(), 1);
+    EXPECT_TRUE(lines().at(0).contains(QRegularExpression("^\\[1/1\\] ok \\d+\\.\\d s 0\\.0 KB ")))
+        << lines().at(0).toStdString();
+    EXPECT_EQ(platform.open, 0) << "every page is released";
+}
+
+TEST_F(BatchCaptureRun, ManyPagesLoadAtMostJobsAtOnceAndEachGetsItsFile) {
+    for (int i = 0; i < 9; ++i)
+        options.addresses << page(QStringLiteral("p%1.html").arg(i));
+    options.output = QStringLiteral("out");
+    options.jobs = 3;
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(platform.mostOpen, 3);
+    EXPECT_EQ(platform.open, 0);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(file(QStringLiteral("out/p%1.txt").arg(i)),
+                  QStringLiteral("text of p%1.html").arg(i).toUtf8());
+    EXPECT_EQ(lines().filter(QRegularExpression("^\\[\\d/9\\] ok ")).size(), 9);
+    EXPECT_TRUE(lines().constLast().startsWith(QStringLiteral("velcaro: 9 pagine su 9 prese")));
+}
+
+TEST_F(BatchCaptureRun, FailedPagesAreNamedAndTheOthersAreStillWritten) {
+    options.addresses = {page(QStringLiteral("buona.html")),   page(QStringLiteral("broken.html")),
+                         page(QStringLiteral("nothing.html")), page(QStringLiteral("endless.html")),
+                         QStringLiteral("manca.html"),         dir.path(),
+                         page(QStringLiteral("altra.html"))};
+    options.output = QStringLiteral("out");
+    options.jobs = 2;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(file(QStringLiteral("out/buona.txt")), QByteArray("text of buona.html"));
+    EXPECT_EQ(file(QStringLiteral("out/altra.txt")), QByteArray("text of altra.html"));
+    const QString all = lines().join(u'\n');
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: sito irraggiungibile ") +
+                             dir.filePath("broken.html")));
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: Non trovo nessun testo copiato !!! ") +
+                             dir.filePath("nothing.html")));
+    EXPECT_TRUE(
+        all.contains(QStringLiteral("FAILED: la pagina non ha finito di caricarsi entro 1 s ")));
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: file inesistente manca.html")));
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: è una cartella, non una pagina")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Non riuscite (5):")));
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
+    // Pages that fail before loading never take an engine page.
+    EXPECT_EQ(static_cast<int>(platform.browsers.size()), 5);
+    EXPECT_EQ(platform.open, 0);
+}
+
+TEST_F(BatchCaptureRun, ExistingFilesAreKeptUnlessForced) {
+    options.addresses = {page(QStringLiteral("a.html")), page(QStringLiteral("b.html"))};
+    options.output = QStringLiteral("out");
+    ASSERT_TRUE(QDir(dir.path()).mkpath("out"));
+    QFile old(dir.filePath("out/a.txt"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("vecchio");
+    old.close();
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(file(QStringLiteral("out/a.txt")), QByteArray("vecchio"));
+    EXPECT_EQ(file(QStringLiteral("out/b.txt")), QByteArray("text of b.html"));
+    EXPECT_TRUE(lines().join(u'\n').contains(QStringLiteral("esiste già")));
+
+    platform.exitCode = -1;
+    options.force = true;
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(file(QStringLiteral("out/a.txt")), QByteArray("text of a.html"));
+}
+
+TEST_F(BatchCaptureRun, RtfIsTheCopysRtfDocument) {
+    options.addresses = {page(QStringLiteral("r.html"))};
+    options.output = QStringLiteral("r.rtf");
+    options.format = CaptureOptions::Format::Rtf;
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(file(QStringLiteral("r.rtf")), QByteArray("{\\rtf1 r.html}"));
+    EXPECT_TRUE(platform.box.log.isEmpty());
+}
+
+TEST_F(BatchCaptureRun, BadUsageAndUnwritableOutputEndTheRunBeforeAnyLoad) {
+    options.addresses = {page(QStringLiteral("a.html")), page(QStringLiteral("b.html"))};
+    EXPECT_EQ(run(), BatchCapture::kBadUsage) << "several pages need --output";
+    EXPECT_TRUE(lines().constLast().contains(QStringLiteral("--output")));
+
+    platform.exitCode = -1;
+    options.output = page(QStringLiteral("un file")) + QStringLiteral("/out");
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_TRUE(lines().constLast().startsWith(QStringLiteral("velcaro: impossibile scrivere")));
+    EXPECT_EQ(static_cast<int>(platform.browsers.size()), 0);
+}
+
+TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
+    const QString a = page(QStringLiteral("a.html"));
+    options.addresses = {a, QStringLiteral("a.html"), QUrl::fromLocalFile(a).toString(),
+                         page(QStringLiteral("b.html"))};
+    options.output = QStringLiteral("out");
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(static_cast<int>(platform.browsers.size()), 2);
+    EXPECT_EQ(lines().first(),
+              QStringLiteral("velcaro: 2 indirizzi ripetuti, presi una volta sola."));
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+// `velcaro --capture` as a user runs it, on local fixture pages: its text against the window's
+// own capture and TXT save of the same pages, its RTF read back by our reader and by
+// LibreOffice, several pages at once against one at a time, a list on standard input, the
+// exit codes, and the user's clipboard under a real X server.
+
+#include "app/qt_platform.h"
+#include "browser_window/form1.h"
+#include "platform/rich_text_box.h"
+#include "platform/text_box.h"
+#include "rtf/rtf_reader.h"
+#include "shell/application.h"
+#include "support/qt_helpers.h"
+#include "text_window/form3.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+using namespace velcaro;
+using namespace velcaro::testing;
+
+namespace {
+
+const char kHead[] = "<!DOCTYPE html><html><head><meta charset='utf-8'></head><body>";
+
+// Name and markup of each fixture page.
+const std::pair<const char*, const char*> kPages[] = {
+    {"lingue.html", "<h1>Città, caffè e perché</h1><p>日本語のテキスト、中文，한국어 — emoji "
+                    "🙂🚀👩‍💻</p>"
+                    "<p dir='rtl'>שלום עולם</p><p dir='rtl' lang='ar'>مرحبا بالعالم</p>"},
+    {"struttura.html",
+     "<table border='1'><tr><th>Valuta</th><th>Cambio</th></tr><tr><td>Euro €</td>"
+     "<td>1,00</td></tr><tr><td>Yen ¥</td><td>161,5</td></tr></table>"
+     "<ul><li>primo</li><li>secondo<ol><li>uno</li><li>due</li></ol></li></ul>"
+     "<p>Logo: <img alt='Il logo della ditta' src='data:image/gif;base64,"
+     "R0lGODlhAQABAAAAACw=' width='8' height='8'> fine.</p>"
+     "<p style='display:none'>nascosto</p><p hidden>anche nascosto</p>"
+     "<p>prima <span style='visibility:hidden'>invisibile</span> dopo</p>"},
+    {"script.html",
+     "<p>Statico.</p><div id='d'></div><script>window.addEventListener('load', function () {"
+     "setTimeout(function () { document.getElementById('d').textContent = "
+     "'Scritto dallo script dopo il caricamento'; }, 100); });</script>"},
+};
+
+struct CommandRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+class QtBatchCapture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(dir.isValid());
+        for (const auto& [name, body] : kPages) {
+            QFile f(dir.filePath(QString::fromUtf8(name)));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(kHead) + body + "</body></html>");
+        }
+    }
+    static QStringList pages() {
+        QStringList list;
+        for (const auto& page : kPages)
+            list << dir.filePath(QString::fromUtf8(page.first));
+        return list;
+    }
+    static QString stem(const QString& page) { return QFileInfo(page).completeBaseName(); }
+
+    // Runs the program with `arguments`, `input` on its standard input.
+    static CommandRun
+    capture(const QStringList& arguments, const QByteArray& input = {},
+            const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VELCARO_EXE), QStringList{"--capture"} + arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        CommandRun run;
+        if (!process.waitForFinished(120000))
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+    static QByteArray contentOf(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    // The window's capture of `page`: GO, "Copia testo Pag.Html" once the page's own scripts
+    // are done, then the TXT save's bytes.
+    static QByteArray windowText(const QString& page) {
+        RecordingQtPlatform platform;
+        Application app(platform);
+        app.form1().Show();
+        QWidget* form1 = topLevel(QStringLiteral("Form1"));
+        form1->activateWindow();
+        app.form1().Text1().setText(page);
+        app.form1().Command1_Click();
+        if (!waitForLoad(engineView(form1)))
+            return "<not loaded>";
+        QTest::qWait(600);
+        app.form1().mnuCopia_Testo_Click();
+        const QString path = dir.filePath(QStringLiteral("finestra.txt"));
+        app.form3().RichTextBox1().SaveFile(path, RichTextBox::rtfText);
+        app.form3().Unload();
+        app.form1().Unload();
+        return contentOf(path);
+    }
+
+    static inline QTemporaryDir dir;
+};
+
+TEST_F(QtBatchCapture, TheTextIsWhatTheWindowsCaptureAndTextSaveGive) {
+    const CommandRun sequential = capture(QStringList{"-j", "1", "-o", "uno"} + pages());
+    ASSERT_EQ(sequential.exitCode, 0) << sequential.err.toStdString();
+    for (const QString& page : pages()) {
+        const QByteArray command = contentOf(dir.filePath("uno/" + stem(page) + ".txt"));
+        EXPECT_EQ(command.toStdString(), windowText(page).toStdString())
+            << stem(page).toStdString();
+    }
+    const QString all = QString::fromUtf8(contentOf(dir.filePath("uno/lingue.txt")) +
+                                          contentOf(dir.filePath("uno/struttura.txt")) +
+                                          contentOf(dir.filePath("uno/script.txt")));
+    for (const char* piece :
+         {"日本語のテキスト", "👩‍💻", "שלום עולם", "مرحبا", "Yen ¥\t161,5",
+          "Il logo della ditta", "Scritto dallo script", "prima  dopo"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(piece))) << piece;
+    EXPECT_FALSE(all.contains(QStringLiteral("nascosto")));
+
+    // The same pages, three at once, listed on standard input: the same files.
+    const CommandRun parallel =
+        capture({"-j", "3", "-o", "tre", "-"}, pages().join(u'\n').toUtf8() + "\n\n# fine\n");
+    ASSERT_EQ(parallel.exitCode, 0) << parallel.err.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("tre")).entryList(QDir::Files),
+              QDir(dir.filePath("uno")).entryList(QDir::Files));
+    for (const QString& name : QDir(dir.filePath("uno")).entryList(QDir::Files))
+        EXPECT_EQ(contentOf(dir.filePath("tre/" + name)), contentOf(dir.filePath("uno/" + name)))
+            << name.toStdString();
+    EXPECT_EQ(parallel.err.count(QRegularExpression("\\[\\d/3\\] ok \\d+\\.\\d s \\d+\\.\\d KB ")),
+              3)
+        << parallel.err.toStdString();
+}
+
+TEST_F(QtBatchCapture, RtfReadsBackAsTheTextInOurReaderAndInLibreOffice) {
+    const CommandRun txt = capture(QStringList{"-o", "txt"} + pages());
+    const CommandRun rtf = capture(QStringList{"--format", "rtf", "-o", "rtf"} + pages());
+    ASSERT_EQ(txt.exitCode, 0) << txt.err.toStdString();
+    ASSERT_EQ(rtf.exitCode, 0) << rtf.err.toStdString();
+    QStringList rtfFiles;
+    for (const QString& page : pages()) {
+        const QString text =
+            QString::fromUtf8(contentOf(dir.filePath("txt/" + stem(page) + ".txt")));
+        rtfFiles << dir.filePath("rtf/" + stem(page) + ".rtf");
+        const QByteArray document = contentOf(rtfFiles.constLast());
+        ASSERT_TRUE(document.startsWith("{\\rtf1")) << stem(page).toStdString();
+        QTextDocument doc;
+        rtf::readRtf(document, doc);
+        EXPECT_EQ(doc.toPlainText().toStdString(), text.toStdString()) << stem(page).toStdString();
+    }
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed: scripts/bootstrap";
+    QProcess office;
+    office.start(soffice,
+                 QStringList{"--headless", "-env:UserInstallation=file://" + dir.filePath("lo"),
+                             "--convert-to", "txt:Text (encoded):UTF8", "--outdir",
+                             dir.filePath("lo-txt")} +
+                     rtfFiles);
+    ASSERT_TRUE(office.waitForFinished(120000));
+    for (const QString& page : pages()) {
+        QString read = QString::fromUtf8(contentOf(dir.filePath("lo-txt/" + stem(page) + ".txt")));
+        // LibreOffice's text export: a byte-order mark, CR LF, a final line end, a six-per-em
+        // space before each space of a run, and the list items' markers, which the engine's
+        // plain copy leaves out.
+        read.remove(QChar(0xFEFF)).remove(QChar(0x2006)).replace(QStringLiteral("\r\n"), "\n");
+        read.remove(QRegularExpression(QStringLiteral("^ *(•|\\d+\\.) "),
+                                       QRegularExpression::MultilineOption));
+        const QString text =
+            QString::fromUtf8(contentOf(dir.filePath("txt/" + stem(page) + ".txt")));
+        EXPECT_EQ(read.trimmed().toStdString(), text.trimmed().toStdString())
+            << stem(page).toStdString();
+    }
+}
+
+TEST_F(QtBatchCapture, ExitCodesAndStandardOutput) {
+    const CommandRun one = capture({pages().constFirst()});
+    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
+    EXPECT_EQ(one.out.toStdString(), windowText(pages().constFirst()).toStdString());
+    EXPECT_TRUE(QString::fromUtf8(one.out).startsWith(QStringLiteral("Città, caffè e perché\n")));
+
+    const CommandRun someFailed = capture({"-o", "misto", pages().constFirst(), "manca.html"});
+    EXPECT_EQ(someFailed.exitCode, 1);
+    EXPECT_TRUE(someFailed.err.contains(QStringLiteral("FAILED: file inesistente manca.html")));
+    EXPECT_EQ(contentOf(dir.filePath("misto/lingue.txt")), one.out) << "the good page is written";
+
+    for (const QStringList& bad :
+         {QStringList{}, QStringList{"--jobs", "0", "a.html"},
+          QStringList{"--format", "doc", "a.html"}, QStringList{"a.html", "b.html"}})
+        EXPECT_EQ(capture(bad).exitCode, 2) << bad.join(u' ').toStdString();
+}
+
+// Under a real X server the command still runs offscreen, with a clipboard of its own: the
+// user's clipboard and selection hold what they held.
+TEST_F(QtBatchCapture, TheUsersClipboardIsUntouched) {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+    ASSERT_FALSE(xvfb.isEmpty() || xclip.isEmpty()) << "Xvfb and xclip: scripts/bootstrap";
+    QProcess server;
+    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_TRUE(server.waitForReadyRead(20000));
+    const QString display = u':' + QString::fromLatin1(server.readLine()).trimmed();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    const auto xclipRun = [&](const QStringList& args, const QByteArray& input) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(xclip, args);
+        p.write(input);
+        p.closeWriteChannel();
+        p.waitForFinished(10000);
+        return p.readAllStandardOutput();
+    };
+    for (const char* selection : {"clipboard", "primary"})
+        xclipRun({"-selection", selection}, QByteArray("dell'utente: ") + selection);
+
+    const CommandRun run = capture({"-o", "x", pages().constFirst()}, {}, env);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char* selection : {"clipboard", "primary"})
+        EXPECT_EQ(xclipRun({"-selection", selection, "-o"}, {}),
+                  QByteArray("dell'utente: ") + selection);
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+} // namespace

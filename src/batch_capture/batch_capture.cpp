@@ -299,6 +299,7 @@ void BatchCapture::release(int index) {
         released_.push_back(std::move(found->second));
         running_.erase(found);
     }
+    showStatus();
     schedulePump();
 }
 

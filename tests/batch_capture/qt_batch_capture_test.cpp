@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -204,6 +205,34 @@ TEST_F(QtBatchCapture, ExitCodesAndStandardOutput) {
          {QStringList{}, QStringList{"--jobs", "0", "a.html"},
           QStringList{"--format", "doc", "a.html"}, QStringList{"a.html", "b.html"}})
         EXPECT_EQ(capture(bad).exitCode, 2) << bad.join(u' ').toStdString();
+}
+
+TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
+    const std::pair<const char*, const char*> hostile[] = {
+        {"ciclo.html", "<p>mai</p><script>while (true) {}</script>"},
+        {"ciclo-dopo.html", "<p>testo</p><script>setTimeout(function () { while (true) {} }, 10);"
+                            "</script>"},
+        {"vuota.html", ""}};
+    for (const auto& [name, body] : hostile) {
+        QFile f(dir.filePath(QString::fromUtf8(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(kHead) + body + "</body></html>");
+    }
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString never = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+
+    const CommandRun run = capture({"--timeout", "3", "-j", "4", "-o", "ostili", "ciclo.html",
+                                    "ciclo-dopo.html", "vuota.html", never, pages().constFirst()});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    const QString late = QStringLiteral("FAILED: la pagina non ha finito di caricarsi entro 3 s ");
+    EXPECT_TRUE(run.err.contains(late + "ciclo.html")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(late + never));
+    const QString noText = QStringLiteral("FAILED: Non trovo nessun testo copiato !!! ");
+    EXPECT_TRUE(run.err.contains(noText + "ciclo-dopo.html"));
+    EXPECT_TRUE(run.err.contains(noText + "vuota.html"));
+    EXPECT_EQ(QDir(dir.filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
 }
 
 // Under a real X server the command still runs offscreen, with a clipboard of its own: the

@@ -23,6 +23,7 @@ namespace velcaro {
 struct BatchCapture::Page {
     int index = 0;
     std::unique_ptr<CapturePage> page;
+    int loads = 0;
     QElapsedTimer clock;
     QTimer deadline;
     QTimer settle;
@@ -159,7 +160,13 @@ void BatchCapture::open(int index) {
     auto page = std::make_unique<Page>();
     page->index = index;
     page->clock.start();
-    page->page = platform_.createPage();
+    if (idle_.empty()) {
+        page->page = platform_.createPage();
+    } else {
+        page->page = std::move(idle_.back().page);
+        page->loads = idle_.back().loads;
+        idle_.pop_back();
+    }
     page->page->setLoadFinished([this, index](const QString& failure) { loaded(index, failure); });
     page->deadline.setSingleShot(true);
     page->deadline.setInterval(options_.timeoutSeconds * 1000);
@@ -176,12 +183,15 @@ void BatchCapture::open(int index) {
     Page& p = *page;
     running_[index] = std::move(page);
     try {
-        // The browser area of the window as it first shows a page, so that pages that lay
-        // themselves out by width give the same text.
         WebBrowser& browser = p.page->browser();
-        const double top = form1_layout::kText1.height + Form1::kBrowserGap;
-        browser.Move(0, 0, form1_layout::kClientWidth, form1_layout::kClientHeight - top);
-        browser.setVisible(true);
+        if (p.loads == 0) {
+            // The browser area of the window as it first shows a page, so that pages that
+            // lay themselves out by width give the same text.
+            const double top = form1_layout::kText1.height + Form1::kBrowserGap;
+            browser.Move(0, 0, form1_layout::kClientWidth, form1_layout::kClientHeight - top);
+            browser.setVisible(true);
+        }
+        ++p.loads;
         p.deadline.start();
         browser.Navigate(targets_[static_cast<size_t>(index)].url.toString());
     } catch (const VelcaroError& e) {
@@ -220,6 +230,8 @@ void BatchCapture::pump() {
     }
     released_.clear();
     advance();
+    if (next_ >= static_cast<int>(targets_.size()))
+        idle_.clear();
     finishIfDone();
 }
 
@@ -271,6 +283,8 @@ QByteArray BatchCapture::content(Page& page, QString* failure) {
 void BatchCapture::succeed(int index, qsizetype bytes) {
     const auto found = running_.find(index);
     const qint64 ms = found == running_.end() ? 0 : found->second->clock.elapsed();
+    if (found != running_.end() && found->second->loads < kLoadsPerPage)
+        idle_.push_back({std::move(found->second->page), found->second->loads});
     platform_.console().report(
         QStringLiteral("[%1/%2] ok %3 s %4 KB %5")
             .arg(index + 1)

@@ -19,6 +19,10 @@ class CapturePlatform;
 // written as "Salva Testo .TXT" writes it (or as the RTF made from the copied HTML), for one
 // page or thousands. Several pages load at once; the copies, which share the clipboard, are
 // made one at a time. One line per page goes to standard error as it ends.
+//
+// A page object that captured its page loads the next address, as the window's browser does
+// for each GO, up to kLoadsPerPage times: a new page object starts an engine process of its
+// own, which costs more than most pages' capture. One whose page failed is released at once.
 class BatchCapture {
 public:
     BatchCapture(CapturePlatform& platform, CaptureOptions options);
@@ -32,9 +36,15 @@ public:
     static constexpr int kAllCaptured = 0;
     static constexpr int kSomeFailed = 1;
     static constexpr int kBadUsage = 2;
+    static constexpr int kLoadsPerPage = 20;
 
 private:
     struct Page;
+    // A page object between two loads, with the loads it has made.
+    struct IdlePage {
+        std::unique_ptr<CapturePage> page;
+        int loads = 0;
+    };
 
     bool planOutput();
     void advance();
@@ -57,6 +67,7 @@ private:
     std::vector<QString> outputPaths_; // empty for standard output
     std::map<int, std::unique_ptr<Page>> running_;
     std::vector<std::unique_ptr<Page>> released_;
+    std::vector<IdlePage> idle_;
     std::deque<int> ready_;
     QStringList failures_;
     QElapsedTimer clock_;

@@ -125,6 +125,12 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
     const QStringList& lines() { return platform.console_.lines; }
+    int navigations() const {
+        int count = 0;
+        for (const auto& browser : platform.browsers)
+            count += static_cast<int>(browser->navigated.size());
+        return count;
+    }
 
     QTemporaryDir dir;
     CaptureOptions options;
@@ -188,8 +194,29 @@ TEST_F(BatchCaptureRun, FailedPagesAreNamedAndTheOthersAreStillWritten) {
     EXPECT_TRUE(all.contains(QStringLiteral("FAILED: è una cartella, non una pagina")));
     EXPECT_TRUE(all.contains(QStringLiteral("Non riuscite (5):")));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
-    // Pages that fail before loading never take an engine page.
-    EXPECT_EQ(static_cast<int>(platform.browsers.size()), 5);
+    // Pages that fail before loading are never loaded.
+    EXPECT_EQ(navigations(), 5);
+    EXPECT_EQ(platform.open, 0);
+}
+
+TEST_F(BatchCaptureRun, APageObjectLoadsALimitedNumberOfPagesAndNoneAfterAFailure) {
+    const int pages = 2 * BatchCapture::kLoadsPerPage + 5;
+    for (int i = 0; i < pages; ++i)
+        options.addresses << page(QStringLiteral("p%1.html").arg(i));
+    options.addresses.insert(3, page(QStringLiteral("nothing.html")));
+    options.output = QStringLiteral("out");
+    options.jobs = 1;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    // The first page object: three pages, then the one without text; then two more, full.
+    ASSERT_EQ(platform.browsers.size(), 4u);
+    EXPECT_EQ(platform.browsers[0]->navigated.size(), 4);
+    EXPECT_EQ(platform.browsers[1]->navigated.size(), BatchCapture::kLoadsPerPage);
+    EXPECT_EQ(platform.browsers[2]->navigated.size(), BatchCapture::kLoadsPerPage);
+    EXPECT_EQ(platform.browsers[3]->navigated.size(), 2);
+    // A page object is placed once, when it first shows a page.
+    for (const auto& browser : platform.browsers)
+        EXPECT_EQ(browser->moves.size(), 1u);
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), pages);
     EXPECT_EQ(platform.open, 0);
 }
 
@@ -239,7 +266,7 @@ TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
                          page(QStringLiteral("b.html"))};
     options.output = QStringLiteral("out");
     EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    EXPECT_EQ(static_cast<int>(platform.browsers.size()), 2);
+    EXPECT_EQ(navigations(), 2);
     EXPECT_EQ(lines().first(),
               QStringLiteral("velcaro: 2 indirizzi ripetuti, presi una volta sola."));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);

@@ -13,6 +13,11 @@ QtWebPage::QtWebPage(QWidget* parent)
     : view_(new QtWebView(parent)), page_(new QtGuardedPage(view_)) {
     view_->setPage(page_);
     new QtLoadProgressLine(*view_);
+    QObject::connect(
+        page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
+            if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+                loadFinished_(loadFailure(info));
+        });
 }
 
 QtWebPage::~QtWebPage() {
@@ -45,11 +50,7 @@ void QtWebPage::load(const QUrl& url) {
 }
 
 void QtWebPage::setLoadFinished(std::function<void(const QString& failure)> finished) {
-    QObject::connect(page_, &QWebEnginePage::loadingChanged, view_,
-                     [finished = std::move(finished)](const QWebEngineLoadingInfo& info) {
-                         if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
-                             finished(loadFailure(info));
-                     });
+    loadFinished_ = std::move(finished);
 }
 
 void QtWebPage::setUnattended() {

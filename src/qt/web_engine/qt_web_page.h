@@ -38,6 +38,7 @@ private:
     QtGuardedPage* page_; // a child of the view
     QtPagePrinter printer_;
     QtPageCopier copier_;
+    std::function<void(const QString&)> loadFinished_;
 };
 
 } // namespace velcaro

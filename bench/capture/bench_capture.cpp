@@ -250,6 +250,8 @@ int CaptureBench::run() {
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
+        qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
     prepareWebEngineEnvironment();
     QApplication qapp(argc, argv);
     try {

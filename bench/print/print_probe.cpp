@@ -179,6 +179,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: print_probe baseline|preview|pdf PAGE [OUT]\n");
         return 2;
     }
+    if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
+        qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     prepareWebEngineEnvironment();
     QApplication qapp(argc, argv);

@@ -5,11 +5,14 @@
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -143,6 +146,39 @@ int main(int argc, char** argv) {
     goals.push_back({"writer 4MB/1MB", w4 / w1, "<", 4.6});
     goals.push_back({"reader 4MB/1MB", r4 / r1, "<", 4.6});
     goals.push_back({"html 4MB/1MB", h4 / h1, "<", 4.6});
+
+    // Hostile documents: time to read them stays bounded. A group nested 100,000 deep, a table
+    // of 300 rows of 300 cells, and the slowest file of the fuzzers' regression corpus.
+    QByteArray deep =
+        "{\\rtf1 a" + QByteArray(100000, '{') + "\\b deep" + QByteArray(100000, '}') + " z}";
+    QByteArray wide = "{\\rtf1 ";
+    for (int row = 0; row < 300; ++row) {
+        wide += "\\trowd\\cellx100";
+        for (int cell = 0; cell < 300; ++cell)
+            wide += "\\intbl c" + QByteArray::number(cell) + "\\cell";
+        wide += "\\row ";
+    }
+    const auto readTime = [](const QByteArray& rtf) {
+        return timeIt([&] {
+            QTextDocument d;
+            readRtf(rtf, d);
+        });
+    };
+    const double deepTime = readTime(deep);
+    const double wideTime = readTime(wide);
+    double corpusTime = 0;
+    const QDir corpus(QStringLiteral(RTF_CORPUS));
+    for (const QString& name : corpus.entryList(QDir::Files)) {
+        QFile file(corpus.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            corpusTime = std::max(corpusTime, readTime("{\\rtf1" + file.readAll()));
+    }
+    std::printf("hostile documents: deep nesting %.3f s, wide table %.3f s, slowest corpus file "
+                "%.3f s\n",
+                deepTime, wideTime, corpusTime);
+    goals.push_back({"reader deep nesting s", deepTime, "<=", 2});
+    goals.push_back({"reader wide table s", wideTime, "<=", 5});
+    goals.push_back({"reader corpus file s", corpusTime, "<=", 5});
 
     // A goal that is missed is reported, not an error: the exit code says only whether the
     // benchmark could measure.

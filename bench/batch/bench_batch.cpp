@@ -5,8 +5,8 @@
 // capture process after 20 and after 200 pages. Two goals: the default jobs capture at least
 // 2.5 times as many pages a second as the window, and the process grows by at most 1.2
 // times from 20 to 200 pages.
+#include "../support/offscreen_engine.h"
 #include "app/command_line.h"
-#include "app/engine_setup.h"
 #include "capture_process.h"
 #include "measure_error.h"
 #include "page_set.h"
@@ -100,11 +100,7 @@ int runBench() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
-        qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
-    prepareWebEngineEnvironment();
+    bench::prepareOffscreenEngine();
     defaultMessageHandler = qInstallMessageHandler(withoutOffscreenNotes);
     QApplication app(argc, argv);
     try {

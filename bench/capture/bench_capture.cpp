@@ -1,7 +1,7 @@
 // The capture command ("Copia testo Pag.Html") on a generated 5 MB page against the engine's
 // select-all and copy alone, measured alternately in the same run; then the TXT and RTF saves
 // of the captured text. One goal: the capture takes at most 1.25 times the copy alone.
-#include "app/engine_setup.h"
+#include "../support/offscreen_engine.h"
 #include "browser_window/form1.h"
 #include "capture_page.h"
 #include "platform/rich_text_box.h"
@@ -248,11 +248,7 @@ int CaptureBench::run() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
-        qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
-    prepareWebEngineEnvironment();
+    bench::prepareOffscreenEngine();
     QApplication qapp(argc, argv);
     try {
         return CaptureBench().run();

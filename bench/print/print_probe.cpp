@@ -4,7 +4,7 @@
 //   print_probe preview PAGE    Print Preview until its first page is on screen
 //   print_probe pdf PAGE OUT    Print to a PDF file
 // Prints "seconds=S peak_growth_mb=M pages=N" on success.
-#include "app/engine_setup.h"
+#include "../support/offscreen_engine.h"
 #include "browser_window/form1.h"
 #include "shell/application.h"
 #include "support/qt_helpers.h"
@@ -179,10 +179,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: print_probe baseline|preview|pdf PAGE [OUT]\n");
         return 2;
     }
-    if (!qEnvironmentVariableIsSet("VELCARO_WEB_MODULE"))
-        qputenv("VELCARO_WEB_MODULE", VELCARO_BUILT_WEB_MODULE);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    prepareWebEngineEnvironment();
+    velcaro::bench::prepareOffscreenEngine();
     QApplication qapp(argc, argv);
     return run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
                argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());

@@ -13,7 +13,7 @@ QtWebPage::QtWebPage(QWidget* parent)
     : view_(new QtWebView(parent)), page_(new QtGuardedPage(view_)) {
     view_->setPage(page_);
     new QtLoadProgressLine(*view_);
-    QObject::connect(
+    loadWatch_ = QObject::connect(
         page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
             if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
                 loadFinished_(loadFailure(info));
@@ -21,6 +21,8 @@ QtWebPage::QtWebPage(QWidget* parent)
 }
 
 QtWebPage::~QtWebPage() {
+    // The view may outlive this object for a moment (disposeView): its page reports to nobody.
+    QObject::disconnect(loadWatch_);
     if (view_)
         page_->disposeView(view_);
 }

@@ -39,6 +39,7 @@ private:
     QtPagePrinter printer_;
     QtPageCopier copier_;
     std::function<void(const QString&)> loadFinished_;
+    QMetaObject::Connection loadWatch_;
 };
 
 } // namespace velcaro

@@ -6,6 +6,7 @@
 #include "qt/qt_clipboard.h"
 #include "rtf/rtf_reader.h"
 #include "shell/application.h"
+#include "support/browser_window_fixture.h"
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
 
@@ -41,28 +42,19 @@ const char kPage[] =
     "<tr><td>Euro €</td><td>1,00</td></tr><tr><td>Yen ¥</td><td>161,5</td></tr></table>"
     "<p>Fine&nbsp;pagina.</p></body></html>";
 
-class QtCapture : public ::testing::Test {
+class QtCapture : public BrowserWindowFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
+        BrowserWindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         page = dir.filePath(QStringLiteral("pagina è.html"));
         QFile f(page);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(kPage);
         f.close();
-        app.form1().Show();
-        form1 = topLevel(QStringLiteral("Form1"));
-        ASSERT_NE(form1, nullptr);
         form1->activateWindow();
         QTRY_VERIFY(QApplication::activeWindow() == form1);
-        edit = form1->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    }
-    void TearDown() override {
-        if (app.form3().isLoaded())
-            app.form3().Unload();
-        if (app.form1().isLoaded())
-            app.form1().Unload();
-        QTest::qWait(0);
     }
 
     void openPage() {
@@ -72,17 +64,6 @@ protected:
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(waitForLoad(view));
         edit->setFocus();
-    }
-    // Ctrl+C in the address box, as the user does it. Without a window manager (Xvfb) the
-    // window can lose activation while the page loads, so it is activated again first.
-    QTextEdit* captureWithKeys() {
-        form1->activateWindow();
-        if (!QTest::qWaitFor([this] { return QApplication::activeWindow() == form1; }, 5000))
-            return nullptr;
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
-        QWidget* form3 = topLevel(QStringLiteral("Form3"));
-        return form3 ? form3->findChild<QTextEdit*>(QStringLiteral("RichTextBox1")) : nullptr;
     }
     // Presses a button of the captured-text window, choosing `path` in the save dialog.
     // When the file exists, the dialog's own question whether to replace it is answered yes.
@@ -105,12 +86,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    RecordingQtPlatform platform;
-    Application app{platform};
-    QTemporaryDir dir;
     QString page;
-    QWidget* form1 = nullptr;
-    QLineEdit* edit = nullptr;
 };
 
 TEST_F(QtCapture, TheWindowHoldsExactlyTheTextTheBrowserCopied) {

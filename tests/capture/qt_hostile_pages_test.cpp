@@ -3,6 +3,7 @@
 
 #include "browser_window/form1.h"
 #include "shell/application.h"
+#include "support/browser_window_fixture.h"
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
 
@@ -30,23 +31,8 @@ namespace {
 const char kSecret[] = "SEGRETO-7f3a-CONTENUTO";
 const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
 
-class HostilePages : public ::testing::Test {
+class HostilePages : public BrowserWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        app.form1().Show();
-        form1 = topLevel(QStringLiteral("Form1"));
-        ASSERT_NE(form1, nullptr);
-        edit = form1->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    }
-    void TearDown() override {
-        if (app.form3().isLoaded())
-            app.form3().Unload();
-        if (app.form1().isLoaded())
-            app.form1().Unload();
-        QTest::qWait(50);
-    }
-
     QString write(const QString& name, const QByteArray& content) {
         const QString path = dir.filePath(name);
         QFile f(path);
@@ -65,18 +51,6 @@ protected:
     // The page's title, which the fixtures set when their scripts are done.
     QString title() const { return view ? view->property("title").toString() : QString(); }
     QAction* action(const char* name) { return form1->findChild<QAction*>(QLatin1String(name)); }
-    // Ctrl+C from the address box; the text of the captured-text window, or null.
-    // The window is activated first: without a window manager it can lose activation while a
-    // page loads, and the menu's shortcut needs an active window.
-    QTextEdit* capture() {
-        form1->activateWindow();
-        if (!QTest::qWaitFor([this] { return QApplication::activeWindow() == form1; }, 5000))
-            return nullptr;
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
-        QWidget* form3 = topLevel(QStringLiteral("Form3"));
-        return form3 ? form3->findChild<QTextEdit*>(QStringLiteral("RichTextBox1")) : nullptr;
-    }
 
 public:
     static QDialog* scriptDialog() {
@@ -87,11 +61,6 @@ public:
     }
 
 protected:
-    RecordingQtPlatform platform;
-    Application app{platform};
-    QTemporaryDir dir;
-    QWidget* form1 = nullptr;
-    QLineEdit* edit = nullptr;
     QWidget* view = nullptr;
 };
 
@@ -140,7 +109,7 @@ TEST_F(HostilePages, ALocalPageReadsNoOtherFileAndOpensNoConnectionButLoadsItsOw
     go(write(QStringLiteral("attacco.html"), page));
     QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("fatto"), 20000);
 
-    QTextEdit* text = capture();
+    QTextEdit* text = captureWithKeys();
     ASSERT_NE(text, nullptr) << qPrintable(platform.messages.prompts.join('|'));
     const QString captured = text->toPlainText();
     EXPECT_TRUE(captured.contains(QStringLiteral("xhr: blocked"))) << qPrintable(captured);
@@ -167,7 +136,7 @@ TEST_F(HostilePages, FeatureRequestsAreRefusedWithoutAsking) {
         "</script></body></html>";
     go(write(QStringLiteral("permessi.html"), page));
     QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("fatto"), 10000);
-    QTextEdit* text = capture();
+    QTextEdit* text = captureWithKeys();
     ASSERT_NE(text, nullptr);
     EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("geo: denied")))
         << qPrintable(text->toPlainText());
@@ -204,7 +173,7 @@ TEST_F(HostilePages, AFocusedElementDoesNotNarrowTheCapture) {
                                                               c.focused + focusScript +
                                                               "</body></html>"));
         QTRY_VERIFY_WITH_TIMEOUT(title() == QLatin1String("f") || title() == "frame", 10000);
-        QTextEdit* text = capture();
+        QTextEdit* text = captureWithKeys();
         ASSERT_NE(text, nullptr) << qPrintable(platform.messages.prompts.join('|'));
         const QString captured = text->toPlainText();
         EXPECT_TRUE(captured.startsWith(QStringLiteral("Documentazione\n")))
@@ -224,7 +193,7 @@ TEST_F(HostilePages, APageThatRefusesTheCopyIsReportedWithinSeconds) {
     go(write(QStringLiteral("nocopia.html"), page));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(capture(), nullptr);
+    EXPECT_EQ(captureWithKeys(), nullptr);
     EXPECT_LT(clock.elapsed(), 15000) << "the wait is bounded by the page's size";
     EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
 }
@@ -335,12 +304,12 @@ TEST_F(HostilePages, AKilledPageProcessIsReportedAndGoLoadsThePageAgain) {
 
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(capture(), nullptr);
+    EXPECT_EQ(captureWithKeys(), nullptr);
     EXPECT_LT(clock.elapsed(), 2000) << "the capture fails at once";
     EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
 
     go(page);
-    QTextEdit* text = capture();
+    QTextEdit* text = captureWithKeys();
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->toPlainText(), QStringLiteral("Testo della pagina vittima."));
 }

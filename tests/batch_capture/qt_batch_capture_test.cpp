@@ -222,9 +222,15 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     const QString never = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+    // And a port where nobody listens any more.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
 
-    const CommandRun run = capture({"--timeout", "3", "-j", "4", "-o", "ostili", "ciclo.html",
-                                    "ciclo-dopo.html", "vuota.html", never, pages().constFirst()});
+    const CommandRun run =
+        capture({"--timeout", "3", "-j", "4", "-o", "ostili", "ciclo.html", "ciclo-dopo.html",
+                 "vuota.html", never, refused, pages().constFirst()});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     const QString late = QStringLiteral("FAILED: la pagina non ha finito di caricarsi entro 3 s ");
     EXPECT_TRUE(run.err.contains(late + "ciclo.html")) << run.err.toStdString();
@@ -232,6 +238,9 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     const QString noText = QStringLiteral("FAILED: Non trovo nessun testo copiato !!! ");
     EXPECT_TRUE(run.err.contains(noText + "ciclo-dopo.html"));
     EXPECT_TRUE(run.err.contains(noText + "vuota.html"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("FAILED: sito irraggiungibile "
+                                                "(net::ERR_CONNECTION_REFUSED) ") +
+                                 refused));
     EXPECT_EQ(QDir(dir.filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
 }
 

@@ -4,6 +4,7 @@
 
 #include "browser_window/form1.h"
 #include "shell/application.h"
+#include "support/browser_window_fixture.h"
 #include "support/long_page.h"
 #include "support/qt_helpers.h"
 
@@ -58,22 +59,9 @@ void printToFileWhenAsked(const QString& pdf, std::function<void(QPrinter&)> cho
         timeoutMs);
 }
 
-class QtPrint : public ::testing::Test {
+class QtPrint : public BrowserWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        app.form1().Show();
-        window = topLevel(QStringLiteral("Form1"));
-        ASSERT_NE(window, nullptr);
-        edit = window->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    }
-    void TearDown() override {
-        if (app.form1().isLoaded())
-            app.form1().Unload();
-        QTest::qWait(0);
-    }
-
-    QAction* action(const char* name) { return window->findChild<QAction*>(QLatin1String(name)); }
+    QAction* action(const char* name) { return form1->findChild<QAction*>(QLatin1String(name)); }
 
     void open(const QByteArray& html) {
         const QString path = dir.filePath(QStringLiteral("pagina.html"));
@@ -83,7 +71,7 @@ protected:
         f.close();
         edit->setText(path);
         QTest::keyClick(edit, Qt::Key_Return);
-        QWidget* view = engineView(window);
+        QWidget* view = engineView(form1);
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(waitForLoad(view));
     }
@@ -100,12 +88,6 @@ protected:
     }
 
     QStringList errors() const { return platform.messages.prompts; }
-
-    RecordingQtPlatform platform;
-    Application app{platform};
-    QWidget* window = nullptr;
-    QLineEdit* edit = nullptr;
-    QTemporaryDir dir;
 };
 
 TEST_F(QtPrint, APdfFileKeepsThePagesTextAsTextInTheChosenLayout) {
@@ -163,7 +145,7 @@ TEST_F(QtPrint, AnUnwritableOutputFolderIsReportedWithThePathAndLeavesNothing) {
     EXPECT_TRUE(errors()[0].contains(QDir::toNativeSeparators(out)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("pagina.html")});
-    EXPECT_TRUE(window->isVisible()) << "the program goes on";
+    EXPECT_TRUE(form1->isVisible()) << "the program goes on";
 }
 
 TEST_F(QtPrint, ThePreviewShowsALongPageWithItsPageCountAndNavigation) {
@@ -258,7 +240,7 @@ TEST_F(QtPrint, ASecondJobWhileOneRunsIsRefused) {
 
 TEST_F(QtPrint, APageWhoseProcessEndedIsNotPrintedAndGoRecovers) {
     open("<html><body><p>Pagina da stampare</p></body></html>");
-    QWidget* view = engineView(window);
+    QWidget* view = engineView(form1);
     QObject* enginePage = nullptr;
     for (QObject* child : view->findChildren<QObject*>())
         if (child->inherits("QWebEnginePage"))
@@ -288,7 +270,7 @@ TEST_F(QtPrint, APageWhoseProcessEndedIsNotPrintedAndGoRecovers) {
 
 TEST_F(QtPrint, ClosingTheWindowWhileThePdfIsMadeDoesNoHarm) {
     open(makeLongPage(150));
-    QTimer::singleShot(300, [this] { window->close(); });
+    QTimer::singleShot(300, [this] { form1->close(); });
     action("mnuFilePrintPreview")->trigger();
     EXPECT_FALSE(app.form1().isLoaded());
     EXPECT_EQ(platform.quits, 1);

@@ -50,7 +50,6 @@ protected:
     }
     // The page's title, which the fixtures set when their scripts are done.
     QString title() const { return view ? view->property("title").toString() : QString(); }
-    QAction* action(const char* name) { return form1->findChild<QAction*>(QLatin1String(name)); }
 
 public:
     static QDialog* scriptDialog() {

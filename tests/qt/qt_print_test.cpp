@@ -61,8 +61,6 @@ void printToFileWhenAsked(const QString& pdf, std::function<void(QPrinter&)> cho
 
 class QtPrint : public BrowserWindowFixture {
 protected:
-    QAction* action(const char* name) { return form1->findChild<QAction*>(QLatin1String(name)); }
-
     void open(const QByteArray& html) {
         const QString path = dir.filePath(QStringLiteral("pagina.html"));
         QFile f(path);

@@ -6,6 +6,7 @@
 #include "shell/application.h"
 #include "support/qt_helpers.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -30,6 +31,9 @@ protected:
             app.form1().Unload();
         QTest::qWait(50);
     }
+
+    // A menu command of the browser window, by its name.
+    QAction* action(const char* name) { return form1->findChild<QAction*>(QLatin1String(name)); }
 
     // Ctrl+C from the address box; the text of the captured-text window, or null.
     // The window is activated first: without a window manager it can lose activation while a

@@ -42,10 +42,7 @@ int runCapture(CaptureOptions options, int argc, char** argv) {
     // The offscreen platform needs no display and keeps a clipboard of the program's own: the
     // user's clipboard is never touched.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    ignoreFileSizeSignal();
-    const QString note = prepareWebEngineEnvironment();
-    if (!note.isEmpty())
-        std::fprintf(stderr, "%s\n", qUtf8Printable(note));
+    prepareProgramProcess();
     qInstallMessageHandler(keepOnlyCriticalMessages);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(AppRecord::windowTitle());

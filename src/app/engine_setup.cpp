@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace velcaro {
@@ -16,6 +17,13 @@ QString prepareWebEngineEnvironment() {
 
 void ignoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void prepareProgramProcess() {
+    ignoreFileSizeSignal();
+    const QString note = prepareWebEngineEnvironment();
+    if (!note.isEmpty())
+        std::fprintf(stderr, "%s\n", qUtf8Printable(note));
 }
 
 } // namespace velcaro

@@ -14,4 +14,8 @@ QString prepareWebEngineEnvironment();
 // error 61 like a full disk.
 void ignoreFileSizeSignal();
 
+// Both of the above for the program's own process, telling the user on standard error what
+// was changed.
+void prepareProgramProcess();
+
 } // namespace velcaro

@@ -57,10 +57,7 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
                    stderr);
         return 1;
     }
-    ignoreFileSizeSignal();
-    const QString note = prepareWebEngineEnvironment();
-    if (!note.isEmpty())
-        std::fprintf(stderr, "%s\n", qUtf8Printable(note));
+    prepareProgramProcess();
 
     // The web engine reports its graphics set-up when it starts; the user needs none of it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));

@@ -18,12 +18,11 @@ const QRegularExpression& pageFileName() {
     return name;
 }
 
-// Whether `address` names a local path: absolute, in the home folder, relative with a first
-// folder that exists here, or a bare page file name ("pagina.html").
+// Whether a relative address that does not exist names a local path all the same: it starts
+// at this folder or its parent, its first folder exists here, or it is a bare page file name
+// ("pagina.html"). Absolute and home paths are local files to the address rule already.
 bool looksLocal(const QString& address, const QString& workingFolder) {
-    if (address.startsWith(u'/') || address.startsWith(QLatin1String("./")) ||
-        address.startsWith(QLatin1String("../")) || address == QLatin1String("~") ||
-        address.startsWith(QLatin1String("~/")))
+    if (address.startsWith(QLatin1String("./")) || address.startsWith(QLatin1String("../")))
         return true;
     if (address.contains(u':'))
         return false;

@@ -3,6 +3,7 @@
 #include "app/app_record.h"
 #include "app/command_line.h"
 #include "app/engine_setup.h"
+#include "app/qt_arguments.h"
 #include "app/qt_capture_platform.h"
 #include "batch_capture/batch_capture.h"
 
@@ -37,14 +38,15 @@ void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext&, const Q
 
 } // namespace
 
-int runCapture(CaptureOptions options, int argc, char** argv) {
+int runCapture(CaptureOptions options, char* program) {
     options.addresses = expandList(options.addresses);
     // The offscreen platform needs no display and keeps a clipboard of the program's own: the
     // user's clipboard is never touched.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     prepareProgramProcess();
     qInstallMessageHandler(keepOnlyCriticalMessages);
-    QApplication qapp(argc, argv);
+    QtArguments qtArguments(program);
+    QApplication qapp(qtArguments.argc(), qtArguments.argv());
     QApplication::setApplicationName(AppRecord::windowTitle());
     QApplication::setApplicationVersion(AppRecord::version());
     QApplication::setQuitOnLastWindowClosed(false);

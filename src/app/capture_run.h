@@ -5,7 +5,8 @@
 namespace velcaro {
 
 // Runs `velcaro --capture` on the offscreen platform, whatever display there is, and returns
-// its exit code. An address "-" is replaced by the list read from standard input.
-int runCapture(CaptureOptions options, int argc, char** argv);
+// its exit code. An address "-" is replaced by the list read from standard input. The
+// application object gets only `program`, the program's name.
+int runCapture(CaptureOptions options, char* program);
 
 } // namespace velcaro

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/app_record.h"
+#include "app/qt_arguments.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -177,10 +178,11 @@ int defaultCaptureJobs() {
     return qBound(2, QThread::idealThreadCount() * 2, 8);
 }
 
-int answerCommandLine(const CommandLine& commandLine, int argc, char** argv) {
+int answerCommandLine(const CommandLine& commandLine, char* program) {
     // An application object without a display: the help names the program as it was started
     // and its headings follow the system language.
-    QCoreApplication core(argc, argv);
+    QtArguments qtArguments(program);
+    QCoreApplication core(qtArguments.argc(), qtArguments.argv());
     QTranslator translator;
     if (translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

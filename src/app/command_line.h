@@ -36,6 +36,6 @@ int defaultCaptureJobs();
 
 // Answers a command line that starts no window: the help or the version on standard output
 // (exit code 0), or the problem and the usage on standard error (exit code 2).
-int answerCommandLine(const CommandLine& commandLine, int argc, char** argv);
+int answerCommandLine(const CommandLine& commandLine, char* program);
 
 } // namespace velcaro

@@ -4,6 +4,7 @@
 #include "app/capture_run.h"
 #include "app/command_line.h"
 #include "app/engine_setup.h"
+#include "app/qt_arguments.h"
 #include "app/qt_platform.h"
 #include "browser_window/form1.h"
 #include "platform/text_box.h"
@@ -48,9 +49,9 @@ QStringList argumentsOf(int argc, char** argv) {
 int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
     const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv), QDir::currentPath());
     if (commandLine.action == CommandLine::Action::Capture)
-        return runCapture(commandLine.capture, argc, argv);
+        return runCapture(commandLine.capture, argv[0]);
     if (commandLine.action != CommandLine::Action::Run)
-        return answerCommandLine(commandLine, argc, argv);
+        return answerCommandLine(commandLine, argv[0]);
     if (!hasDisplay()) {
         std::fputs("velcaro: nessuno schermo grafico disponibile (DISPLAY non impostato): "
                    "avviare Velcaro da una sessione grafica.\n",
@@ -61,7 +62,8 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
 
     // The web engine reports its graphics set-up when it starts; the user needs none of it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-    QApplication qapp(argc, argv);
+    QtArguments qtArguments(argv[0]);
+    QApplication qapp(qtArguments.argc(), qtArguments.argv());
     QApplication::setApplicationName(AppRecord::windowTitle());
     QApplication::setApplicationVersion(AppRecord::version());
     QApplication::setDesktopFileName(QStringLiteral(VELCARO_APP_ID));

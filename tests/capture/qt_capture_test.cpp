@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWebEngineView>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -100,6 +101,22 @@ TEST_F(QtCapture, TheWindowHoldsExactlyTheTextTheBrowserCopied) {
         EXPECT_TRUE(copied.contains(QString::fromUtf8(piece))) << piece;
     EXPECT_TRUE(platform.messages.prompts.isEmpty());
     EXPECT_EQ(edit->text(), page) << "the address box did not take the Ctrl+C";
+}
+
+// The same text selected by hand on the page before and captured from the page loaded again:
+// the engine reports no change of selection then, and the capture must not wait for one.
+TEST_F(QtCapture, TheSamePageLoadedAgainIsCapturedAgain) {
+    openPage();
+    auto* view = qobject_cast<QWebEngineView*>(engineView(form1));
+    view->setFocus();
+    view->triggerPageAction(QWebEnginePage::SelectAll);
+    QTRY_VERIFY(view->hasSelection());
+    const QString first = view->selectedText();
+    openPage();
+    QTextEdit* text = captureWithKeys();
+    ASSERT_NE(text, nullptr) << qPrintable(platform.messages.prompts.join("|"));
+    EXPECT_EQ(text->toPlainText().simplified(), first.simplified());
+    EXPECT_TRUE(platform.messages.prompts.isEmpty());
 }
 
 TEST_F(QtCapture, TheClipboardOffersRtfThatReadsBackAsTheSameText) {

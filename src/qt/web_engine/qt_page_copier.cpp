@@ -102,13 +102,10 @@ void QtPageCopier::selectAll(QWebEngineView& view) {
 void QtPageCopier::copy(QWebEngineView& view) {
     QPointer<QWebEngineView> alive(&view);
     FocusLender lend(view);
-    QWebEnginePage* page = view.page();
-    if (!waitFor(
-            page, &QWebEnginePage::selectionChanged, [&] { return alive && view.hasSelection(); },
-            view, kSelectionWaitMs))
-        throw VelcaroError(error::kCopyFailed,
-                           QStringLiteral("La pagina non contiene testo da copiare."));
-
+    // The copy follows the select-all on the same channel to the page, so it copies what the
+    // select-all selected. The engine's selection notice is no sign to wait for: the page's
+    // process leaves it out when the text selected equals the text it last reported, as on a
+    // page loaded again or on a second page with the same text.
     // Only a change of the clipboard after the copy counts: what it held before may be text.
     QClipboard* clipboard = QGuiApplication::clipboard();
     bool changed = false;

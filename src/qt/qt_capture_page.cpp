@@ -7,6 +7,7 @@ namespace velcaro {
 
 QtCapturePage::QtCapturePage(QWidget* host) : browser_(std::make_unique<QtWebBrowser>(host)) {
     browser_->setUnattended();
+    browser_->setIsolatedLoads();
 }
 
 QtCapturePage::~QtCapturePage() {

@@ -10,7 +10,8 @@ class QWidget;
 namespace velcaro {
 
 // A page of the command-line capture: a browser area inside `host`, a window nobody sees,
-// whose script dialogs return at once. Deleting it deletes the area and the page.
+// whose script dialogs return at once. Each address it loads starts from a new page, as if
+// opened for the first time. Deleting it deletes the area and the page.
 class QtCapturePage : public CapturePage {
 public:
     explicit QtCapturePage(QWidget* host);

@@ -32,6 +32,8 @@ WebPage& QtWebBrowser::ensurePage() {
             page_->setLoadFinished(loadFinished_);
         if (unattended_)
             page_->setUnattended();
+        if (isolatedLoads_)
+            page_->setIsolatedLoads();
         area_->layout()->addWidget(page_->widget());
         area_->setFocusProxy(page_->widget());
     }
@@ -97,6 +99,12 @@ void QtWebBrowser::setUnattended() {
     unattended_ = true;
     if (page_)
         page_->setUnattended();
+}
+
+void QtWebBrowser::setIsolatedLoads() {
+    isolatedLoads_ = true;
+    if (page_)
+        page_->setIsolatedLoads();
 }
 
 void QtWebBrowser::setVisible(bool visible) {

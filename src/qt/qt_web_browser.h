@@ -29,6 +29,8 @@ public:
     void setLoadFinished(std::function<void(const QString& failure)> finished);
     // Nobody answers the page's script dialogs: they return at once.
     void setUnattended();
+    // Each Navigate starts in a new page that nothing of the pages before reaches.
+    void setIsolatedLoads();
 
 private:
     WebPage& ensurePage();
@@ -40,6 +42,7 @@ private:
     std::unique_ptr<WebPage> page_;
     std::function<void(const QString&)> loadFinished_;
     bool unattended_ = false;
+    bool isolatedLoads_ = false;
 };
 
 } // namespace velcaro

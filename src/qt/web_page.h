@@ -24,6 +24,9 @@ public:
     // Nobody is there to answer the page's script dialogs: alerts return at once, confirms
     // answer no, prompts are cancelled.
     virtual void setUnattended() = 0;
+    // From now on each load starts in a new page, as if opened for the first time: nothing of
+    // the pages before (window name, history, storage, cookies, cache) reaches it.
+    virtual void setIsolatedLoads() = 0;
     virtual bool hasDocument() const = 0;
     // The print dialog, then the page printed as the user chose.
     virtual void print() = 0;

@@ -9,6 +9,7 @@
 #include "platform/text_box.h"
 #include "rtf/rtf_reader.h"
 #include "shell/application.h"
+#include "support/local_http_server.h"
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
 
@@ -83,7 +84,8 @@ protected:
         process.write(input);
         process.closeWriteChannel();
         CommandRun run;
-        if (!process.waitForFinished(120000))
+        // The event loop runs meanwhile: the test's own web server answers from it.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 120000))
             return run;
         run.exitCode = process.exitCode();
         run.out = process.readAllStandardOutput();
@@ -242,6 +244,73 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
                                                 "(net::ERR_CONNECTION_REFUSED) ") +
                                  refused));
     EXPECT_EQ(QDir(dir.filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
+}
+
+// The addresses are the command's own: none of them reaches the engine as a switch, here one
+// that would run a program in front of every page process.
+TEST_F(QtBatchCapture, NoAddressIsAnEngineSwitch) {
+    const QString marker = dir.filePath(QStringLiteral("eseguito"));
+    const QString script = dir.filePath(QStringLiteral("prefisso.sh"));
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\nexec \"$@\"\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+
+    const CommandRun run = capture({"-o", "opzioni", "--", pages().constFirst(), "--webEngineArgs",
+                                    "--renderer-cmd-prefix=" + script});
+    EXPECT_EQ(run.exitCode, 1) << "the two words are addresses that fail";
+    EXPECT_FALSE(QFile::exists(marker)) << "the engine ran the command";
+    EXPECT_TRUE(QFile::exists(dir.filePath("opzioni/lingue.txt"))) << run.err.toStdString();
+}
+
+// Each address sees what a page opened for the first time sees, whatever the pages before it
+// left: a window name set by a local page, storage, cookies and history of the same site.
+TEST_F(QtBatchCapture, EachAddressStartsFromAFreshPage) {
+    const QByteArray set = "<p>Pagina che lascia tracce.</p><script>window.name = 'SEGRETO';"
+                           "sessionStorage.setItem('s', 1); localStorage.setItem('l', 1);"
+                           "document.cookie = 'c=1';</script>";
+    const QByteArray read =
+        "<p id='o'></p><script>document.getElementById('o').textContent = 'nome=[' + "
+        "window.name + '] ss=' + sessionStorage.length + ' ls=' + localStorage.length + "
+        "' cookie=[' + document.cookie + '] storia=' + history.length;"
+        "new Image().src = '/registro?' + encodeURIComponent(window.name);</script>";
+    LocalHttpServer server;
+    server.serve("/lascia.html", QByteArray(kHead) + set);
+    server.serve("/legge.html?1", QByteArray(kHead) + read);
+    server.serve("/legge.html?2", QByteArray(kHead) + read);
+    QFile local(dir.filePath(QStringLiteral("lascia.html")));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write(QByteArray(kHead) + set);
+    local.close();
+
+    const CommandRun run =
+        capture({"-j", "1", "-o", "fresche", "lascia.html", server.url("/legge.html?1"),
+                 server.url("/lascia.html"), server.url("/legge.html?2")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QDir out(dir.filePath(QStringLiteral("fresche")));
+    const QStringList readers = out.entryList({QStringLiteral("*legge*")}, QDir::Files);
+    ASSERT_EQ(readers.size(), 2);
+    for (const QString& name : readers)
+        EXPECT_EQ(contentOf(out.filePath(name)), "nome=[] ss=0 ls=0 cookie=[] storia=1")
+            << name.toStdString();
+    // What the reading pages asked the server for carries nothing of the pages before.
+    for (const QString& request : server.requests()) {
+        EXPECT_FALSE(request.contains(QStringLiteral("SEGRETO"))) << request.toStdString();
+        if (!request.contains(QStringLiteral("lascia"))) {
+            EXPECT_FALSE(request.contains(QStringLiteral("Cookie:"))) << request.toStdString();
+        }
+    }
+}
+
+// The copy does not depend on the text being new: pages with the same text, one after the
+// other in the same page object, are each captured.
+TEST_F(QtBatchCapture, PagesWithTheSameTextAreEachCaptured) {
+    const QString page = QUrl::fromLocalFile(pages().constFirst()).toString();
+    const CommandRun run = capture({"-j", "1", "-o", "uguali", page + "?i=1", page + "?i=2",
+                                    page + "?i=3", pages().constLast()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("uguali")).entryList(QDir::Files).size(), 4);
 }
 
 // Under a real X server the command still runs offscreen, with a clipboard of its own: the

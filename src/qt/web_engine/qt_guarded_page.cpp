@@ -2,6 +2,7 @@
 
 #include "qt/web_engine/qt_local_page_guard.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -12,11 +13,17 @@ namespace {
 // A page's message is text of its own choosing: only its start is shown.
 constexpr int kMaxMessageChars = 4000;
 
-// The profile every page of the program uses, with the interceptor that contains local pages.
-QWebEngineProfile* guardedProfile() {
+// The request guard that contains local pages, shared by every profile of the program.
+QtLocalPageGuard* localPageGuard() {
+    static QtLocalPageGuard* const guard = new QtLocalPageGuard(QCoreApplication::instance());
+    return guard;
+}
+
+// The profile the window's pages share.
+QWebEngineProfile* sharedProfile() {
     static QWebEngineProfile* const profile = [] {
         QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
-        p->setUrlRequestInterceptor(new QtLocalPageGuard(p));
+        p->setUrlRequestInterceptor(localPageGuard());
         return p;
     }();
     return profile;
@@ -24,9 +31,21 @@ QWebEngineProfile* guardedProfile() {
 
 } // namespace
 
-QtGuardedPage::QtGuardedPage(QObject* parent) : QWebEnginePage(guardedProfile(), parent) {
+QtGuardedPage::QtGuardedPage(QObject* parent) : QtGuardedPage(sharedProfile(), parent) {}
+
+QtGuardedPage::QtGuardedPage(QWebEngineProfile* profile, QObject* parent)
+    : QWebEnginePage(profile, parent) {
     connect(this, &QWebEnginePage::featurePermissionRequested, this, &QtGuardedPage::refuseFeature);
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &QtGuardedPage::showProcessEnded);
+}
+
+QtGuardedPage* QtGuardedPage::withProfileOfItsOwn(QObject* parent) {
+    auto* profile = new QWebEngineProfile();
+    profile->setUrlRequestInterceptor(localPageGuard());
+    auto* page = new QtGuardedPage(profile, parent);
+    // The profile may go only after its page.
+    connect(page, &QObject::destroyed, profile, &QObject::deleteLater);
+    return page;
 }
 
 void QtGuardedPage::open(const QUrl& url) {

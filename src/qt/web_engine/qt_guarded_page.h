@@ -15,7 +15,11 @@ namespace velcaro {
 class QtGuardedPage : public QWebEnginePage {
     Q_OBJECT
 public:
+    // A page of the profile the window's pages share.
     explicit QtGuardedPage(QObject* parent);
+    // A page as if opened for the first time: its profile, kept in memory only, is its own and
+    // goes with it, so no storage, cookie or cache of another page reaches it.
+    static QtGuardedPage* withProfileOfItsOwn(QObject* parent);
 
     // Loads `url` as the user asked for it: the end of a process is forgotten and the page may
     // open dialogs again.
@@ -43,6 +47,7 @@ protected:
                           const QString& defaultValue, QString* result) override;
 
 private:
+    QtGuardedPage(QWebEngineProfile* profile, QObject* parent);
     bool runDialog(QtScriptDialog::Kind kind, const QUrl& origin, const QString& message,
                    const QString& defaultValue, QString* value);
     void refuseFeature(const QUrl& origin, Feature feature);

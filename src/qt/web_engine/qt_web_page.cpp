@@ -9,10 +9,17 @@
 
 namespace velcaro {
 
-QtWebPage::QtWebPage(QWidget* parent)
-    : view_(new QtWebView(parent)), page_(new QtGuardedPage(view_)) {
-    view_->setPage(page_);
+QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
+    usePage(new QtGuardedPage(view_));
     new QtLoadProgressLine(*view_);
+}
+
+void QtWebPage::usePage(QtGuardedPage* page) {
+    QObject::disconnect(loadWatch_);
+    page_ = page;
+    if (unattended_)
+        page_->setUnattended();
+    view_->setPage(page_);
     loadWatch_ = QObject::connect(
         page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
             if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
@@ -48,6 +55,13 @@ QWebEngineView& QtWebPage::liveView(int failure) {
 }
 
 void QtWebPage::load(const QUrl& url) {
+    if (isolatedLoads_) {
+        // The page before goes once the view shows the new one; a call of its own that is
+        // still on the stack (a script dialog) returns first.
+        QtGuardedPage* previous = &page();
+        usePage(QtGuardedPage::withProfileOfItsOwn(view_));
+        previous->deleteLater();
+    }
     page().open(url);
 }
 
@@ -56,7 +70,12 @@ void QtWebPage::setLoadFinished(std::function<void(const QString& failure)> fini
 }
 
 void QtWebPage::setUnattended() {
+    unattended_ = true;
     page().setUnattended();
+}
+
+void QtWebPage::setIsolatedLoads() {
+    isolatedLoads_ = true;
 }
 
 bool QtWebPage::hasDocument() const {

@@ -20,6 +20,7 @@ public:
     void load(const QUrl& url) override;
     void setLoadFinished(std::function<void(const QString& failure)> finished) override;
     void setUnattended() override;
+    void setIsolatedLoads() override;
     bool hasDocument() const override;
     void print() override;
     void preview() override;
@@ -28,6 +29,8 @@ public:
     void clearSelection() override;
 
 private:
+    // Shows `page` in the view and reports its loads.
+    void usePage(QtGuardedPage* page);
     QWebEngineView& view();
     QtGuardedPage& page();
     // The view, for printing, select-all and copy: fails at once with error `failure` when
@@ -40,6 +43,8 @@ private:
     QtPageCopier copier_;
     std::function<void(const QString&)> loadFinished_;
     QMetaObject::Connection loadWatch_;
+    bool unattended_ = false;
+    bool isolatedLoads_ = false;
 };
 
 } // namespace velcaro

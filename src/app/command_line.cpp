@@ -2,11 +2,10 @@
 
 #include "app/app_record.h"
 #include "app/qt_arguments.h"
+#include "platform/typed_address.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QThread>
@@ -72,11 +71,12 @@ void describe(QCommandLineParser& parser, const Options& options) {
         QStringLiteral("[indirizzo...]"));
 }
 
-QString resolveAddress(const QString& argument, const QString& workingFolder) {
-    const QFileInfo local(QDir(workingFolder), argument);
-    if (!argument.isEmpty() && local.exists())
-        return QDir::cleanPath(local.absoluteFilePath());
-    return argument;
+// The address box shows an existing local file by its absolute path, since the working
+// folder of the window is not the one the command was typed in; GO reads anything else as
+// given.
+QString addressForTheBox(const QString& argument, const QString& workingFolder) {
+    const TypedAddress address = readAddress(argument, workingFolder, pathExists);
+    return !address.path.isEmpty() && pathExists(address.path) ? address.path : argument;
 }
 
 // The whole number given to `option`, within [low, high]; otherwise `problem` says why.
@@ -159,7 +159,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         result.action = CommandLine::Action::Unusable;
         result.problem = QStringLiteral("Si può dare un solo indirizzo.");
     } else if (!parser.positionalArguments().isEmpty()) {
-        result.address = resolveAddress(parser.positionalArguments().constFirst(), workingFolder);
+        result.address = addressForTheBox(parser.positionalArguments().constFirst(), workingFolder);
     }
     return result;
 }

@@ -1,35 +1,13 @@
 #include "batch_capture/capture_target.h"
 
-#include "platform/address_url.h"
+#include "platform/typed_address.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QRegularExpression>
 
 namespace velcaro {
 namespace {
-
-// A file name a site's name never has.
-const QRegularExpression& pageFileName() {
-    static const QRegularExpression name(QStringLiteral("\\.(html?|xhtml|shtml|txt)$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    return name;
-}
-
-// Whether a relative address that does not exist names a local path all the same: it starts
-// at this folder or its parent, its first folder exists here, or it is a bare page file name
-// ("pagina.html"). Absolute and home paths are local files to the address rule already.
-bool looksLocal(const QString& address, const QString& workingFolder) {
-    if (address.startsWith(QLatin1String("./")) || address.startsWith(QLatin1String("../")))
-        return true;
-    if (address.contains(u':'))
-        return false;
-    if (!address.contains(u'/'))
-        return pageFileName().match(address).hasMatch();
-    return QFileInfo(QDir(workingFolder), address.section(u'/', 0, 0)).isDir();
-}
 
 // What keeps a local file from being a page: the engine would show a folder listing, an
 // image or a download instead of a text.
@@ -61,10 +39,9 @@ CaptureTarget captureTarget(const QString& address, const QString& workingFolder
     CaptureTarget target;
     target.address = address;
     const QString trimmed = address.trimmed();
-    if (looksLocal(trimmed, workingFolder) && !addressToUrl(trimmed, workingFolder).isLocalFile())
-        target.url = QUrl::fromLocalFile(QDir(workingFolder).absoluteFilePath(trimmed));
-    else
-        target.url = addressToUrl(trimmed, workingFolder);
+    AddressReading reading;
+    reading.missingPathsAreLocal = true;
+    target.url = readAddress(trimmed, workingFolder, pathExists, reading).url;
     if (trimmed.isEmpty())
         target.problem = QStringLiteral("indirizzo vuoto");
     else if (!target.url.isValid())

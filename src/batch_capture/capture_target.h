@@ -14,9 +14,9 @@ struct CaptureTarget {
     QString problem;
 };
 
-// A relative address whose first component exists in `workingFolder` (a folder of it) is a
-// local path even when the file itself is missing, so that a mistyped path is reported as a
-// missing file and not sent to the network as a site name.
+// A relative address that looks like a path (see AddressReading) is a local file even when
+// it is missing, so that a mistyped path is reported as a missing file and not sent to the
+// network as a site name.
 CaptureTarget captureTarget(const QString& address, const QString& workingFolder);
 
 } // namespace velcaro

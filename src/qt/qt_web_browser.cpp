@@ -1,6 +1,6 @@
 #include "qt/qt_web_browser.h"
 
-#include "platform/address_url.h"
+#include "platform/typed_address.h"
 #include "platform/velcaro_error.h"
 #include "qt/qt_busy_cursor.h"
 #include "qt/rtf_mime_data.h"
@@ -49,7 +49,7 @@ WebPage& QtWebBrowser::requireDocument() {
 }
 
 void QtWebBrowser::Navigate(const QString& url) {
-    ensurePage().load(addressToUrl(url, QDir::currentPath()));
+    ensurePage().load(readAddress(url, QDir::currentPath(), pathExists).url);
 }
 
 void QtWebBrowser::ExecWB(int cmdID, int cmdexecopt) {

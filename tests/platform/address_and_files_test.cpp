@@ -1,11 +1,12 @@
-// How typed addresses become URLs, and how a failed save is described.
+// How typed addresses are read, and how a failed save is described.
 
-#include "platform/address_url.h"
 #include "platform/save_failure.h"
+#include "platform/typed_address.h"
 #include "support/qt_printers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -14,52 +15,52 @@ using namespace velcaro;
 
 namespace {
 
-TEST(AddressToUrl, LocalPathsBecomeFileUrls) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("cartella è")));
-    const QString relative = QStringLiteral("cartella è/pàgina 日本.html");
-    QFile f(dir.filePath(relative));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-
-    EXPECT_EQ(addressToUrl(dir.filePath(relative), QStringLiteral("/")),
-              QUrl::fromLocalFile(dir.filePath(relative)));
-    EXPECT_EQ(addressToUrl(relative, dir.path()), QUrl::fromLocalFile(dir.filePath(relative)))
-        << "an existing relative path is taken from the working folder";
-    EXPECT_EQ(addressToUrl(QStringLiteral("/non/esiste.html"), dir.path()),
-              QUrl::fromLocalFile(QStringLiteral("/non/esiste.html")))
-        << "an absolute path is a file even when it does not exist";
-    EXPECT_EQ(addressToUrl(QStringLiteral("~/pagina.html"), dir.path()),
-              QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("/pagina.html")));
-    EXPECT_EQ(addressToUrl(QStringLiteral("~"), dir.path()), QUrl::fromLocalFile(QDir::homePath()));
-}
-
-TEST(AddressToUrl, TildeFollowedByANameIsNotTheHomeFolder) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("~nome")));
-    QFile f(dir.filePath(QStringLiteral("~nome/pagina.html")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-
-    EXPECT_EQ(addressToUrl(QStringLiteral("~nome/pagina.html"), dir.path()),
-              QUrl::fromLocalFile(dir.filePath(QStringLiteral("~nome/pagina.html"))));
-    EXPECT_NE(addressToUrl(QStringLiteral("~nome"), dir.path()),
-              QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("nome")));
-}
-
-TEST(AddressToUrl, WebAddressesKeepTheirSchemeOrBecomeHttp) {
-    const QString here = QDir::tempPath();
-    EXPECT_EQ(addressToUrl(QStringLiteral("www.esempio.it/valute"), here),
-              QUrl(QStringLiteral("http://www.esempio.it/valute")));
-    EXPECT_EQ(addressToUrl(QStringLiteral("localhost:8080/prova"), here),
-              QUrl(QStringLiteral("http://localhost:8080/prova")));
-    EXPECT_EQ(addressToUrl(QStringLiteral("https://esempio.it/a?b=1"), here),
-              QUrl(QStringLiteral("https://esempio.it/a?b=1")));
-    EXPECT_EQ(addressToUrl(QStringLiteral("about:blank"), here),
-              QUrl(QStringLiteral("about:blank")));
-    const QUrl accented = addressToUrl(QStringLiteral("città.it/caffè"), here);
-    EXPECT_EQ(accented.scheme(), QStringLiteral("http"));
+// One table for the window's GO and command line (`window`) and for the capture (`capture`),
+// against a working folder /lavoro holding "pagina è.html", "docs/" and "~nome/p.html".
+TEST(TypedAddress, OneReaderForTheWindowAndTheCapture) {
+    const QSet<QString> existing{"/lavoro/pagina è.html", "/lavoro/docs", "/lavoro/~nome/p.html"};
+    const PathExists exists = [&](const QString& path) {
+        return existing.contains(path);
+    };
+    using Kind = TypedAddress::Kind;
+    const QString home = QDir::homePath();
+    struct Case {
+        const char* typed;
+        bool capture;
+        Kind kind;
+        QString url;
+    };
+    const Case cases[] = {
+        {"pagina è.html", false, Kind::LocalFile, "file:///lavoro/pagina è.html"},
+        {"docs/../pagina è.html", false, Kind::LocalFile, "file:///lavoro/pagina è.html"},
+        {"/non/esiste.html", false, Kind::LocalFile, "file:///non/esiste.html"},
+        {"~/p.html", false, Kind::LocalFile, "file://" + home + "/p.html"},
+        {"~", false, Kind::LocalFile, "file://" + home},
+        {"~nome/p.html", false, Kind::LocalFile, "file:///lavoro/~nome/p.html"},
+        {"www.esempio.it/valute", false, Kind::Web, "http://www.esempio.it/valute"},
+        {"localhost:8080/prova", false, Kind::Web, "http://localhost:8080/prova"},
+        {"https://esempio.it/a?b=1", false, Kind::Web, "https://esempio.it/a?b=1"},
+        {"file:///tmp/a%20b.html", false, Kind::LocalFile, "file:///tmp/a b.html"},
+        {"about:blank", false, Kind::Other, "about:blank"},
+        // A missing page name is a site to the window, a missing file to the capture.
+        {"manca.html", false, Kind::Web, "http://manca.html"},
+        {"manca.html", true, Kind::LocalFile, "file:///lavoro/manca.html"},
+        {"docs/manca.htm", false, Kind::Web, "http://docs/manca.htm"},
+        {"docs/manca.htm", true, Kind::LocalFile, "file:///lavoro/docs/manca.htm"},
+        {"./manca", true, Kind::LocalFile, "file:///lavoro/manca"},
+        {"../manca", true, Kind::LocalFile, "file:///manca"},
+        {"esempio.it", true, Kind::Web, "http://esempio.it"},
+        {"altro/pagina.html", true, Kind::Web, "http://altro/pagina.html"},
+    };
+    for (const Case& c : cases) {
+        AddressReading reading;
+        reading.missingPathsAreLocal = c.capture;
+        const TypedAddress address =
+            readAddress(QString::fromUtf8(c.typed), QStringLiteral("/lavoro"), exists, reading);
+        EXPECT_EQ(address.kind, c.kind) << c.typed << (c.capture ? " (capture)" : "");
+        EXPECT_EQ(address.url, QUrl(c.url)) << c.typed << (c.capture ? " (capture)" : "");
+    }
+    const QUrl accented = readAddress(QStringLiteral("città.it/caffè"), "/", exists).url;
     EXPECT_EQ(accented.host().toLatin1(), QUrl::toAce(QStringLiteral("città.it")));
     EXPECT_EQ(accented.path(), QStringLiteral("/caffè"));
 }

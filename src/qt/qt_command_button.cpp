@@ -5,20 +5,18 @@
 namespace velcaro {
 
 QtCommandButton::QtCommandButton(QPushButton* button, const TwipsRect& designed)
-    : button_(button), left_(designed.left), top_(designed.top), width_(designed.width),
-      height_(designed.height) {
+    : button_(button), rect_(designed) {
     place();
 }
 
 void QtCommandButton::setLeft(float twips) {
-    left_ = twips;
+    rect_.left = twips;
     place();
 }
 
 void QtCommandButton::place() {
     if (button_)
-        button_->setGeometry(Twips::toPixels(left_), Twips::toPixels(top_), Twips::toPixels(width_),
-                             Twips::toPixels(height_));
+        button_->setGeometry(Twips::toPixels(rect_));
 }
 
 } // namespace velcaro

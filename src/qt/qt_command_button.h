@@ -13,16 +13,16 @@ class QtCommandButton : public CommandButton {
 public:
     QtCommandButton(QPushButton* button, const TwipsRect& designed);
 
-    float Left() const override { return left_; }
-    float Width() const override { return width_; }
-    float Height() const override { return height_; }
+    float Left() const override { return rect_.left; }
+    float Width() const override { return rect_.width; }
+    float Height() const override { return rect_.height; }
     void setLeft(float twips) override;
 
 private:
     void place();
 
     QPointer<QPushButton> button_;
-    float left_, top_, width_, height_;
+    TwipsRect rect_;
 };
 
 } // namespace velcaro

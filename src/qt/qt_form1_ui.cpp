@@ -21,11 +21,6 @@ namespace {
 
 using namespace form1_layout;
 
-void placeInTwips(QWidget* w, const TwipsRect& r) {
-    w->setGeometry(Twips::toPixels(r.left), Twips::toPixels(r.top), Twips::toPixels(r.width),
-                   Twips::toPixels(r.height));
-}
-
 // The label was drawn for a narrower font than today's desktop defaults: it may widen up to
 // the address box, and its font shrinks (to 7 points at the least) until the caption fits.
 constexpr double kLabelRoom = kText1.left - kLabel1.left - 30;
@@ -51,7 +46,7 @@ QLineEdit* makeText1(QWidget* client) {
     auto* edit = new QLineEdit(client);
     edit->setObjectName(QStringLiteral("Text1"));
     edit->setMaxLength(std::numeric_limits<int>::max());
-    placeInTwips(edit, kText1);
+    edit->setGeometry(Twips::toPixels(kText1));
     return edit;
 }
 
@@ -60,7 +55,7 @@ QLineEdit* makeText1(QWidget* client) {
 QtForm1Ui::QtForm1Ui(Form1& form, const QString& title)
     : QtFormUi(form, makeWindow(title)), window_(widget_),
       text1_(makeText1(widget_->client()), kText1.height), browser_(widget_->client()) {
-    placeInTwips(browser_.area(), kWebBrowser1);
+    browser_.area()->setGeometry(Twips::toPixels(kWebBrowser1));
     buildAddressRow();
     buildMenu();
     window_.setClientSize(kClientWidth, kClientHeight);
@@ -74,17 +69,17 @@ void QtForm1Ui::buildAddressRow() {
     QWidget* client = widget_->client();
     auto* label = new QLabel(QStringLiteral("Sito Internet:"), client);
     label->setObjectName(QStringLiteral("Label1"));
-    placeInTwips(label, kLabel1);
+    label->setGeometry(Twips::toPixels(kLabel1));
     fitCaption(label, Twips::toPixels(kLabelRoom));
 
     auto* go = new QPushButton(QStringLiteral("GO"), client);
     go->setObjectName(QStringLiteral("Command1"));
-    placeInTwips(go, kCommand1);
+    go->setGeometry(Twips::toPixels(kCommand1));
     QObject::connect(go, &QPushButton::clicked, widget_, handler(&Form1::Command1_Click));
 
     auto* browse = new QPushButton(QStringLiteral("..."), client);
     browse->setObjectName(QStringLiteral("Command2"));
-    placeInTwips(browse, kCommand2);
+    browse->setGeometry(Twips::toPixels(kCommand2));
     QObject::connect(browse, &QPushButton::clicked, widget_, handler(&Form1::Command2_Click));
 
     auto* edit = client->findChild<QLineEdit*>(QStringLiteral("Text1"));

@@ -10,8 +10,7 @@
 namespace velcaro {
 
 QtRichTextBox::QtRichTextBox(QTextEdit* edit, const TwipsRect& designed)
-    : edit_(edit), left_(designed.left), top_(designed.top), width_(designed.width),
-      height_(designed.height) {
+    : edit_(edit), rect_(designed) {
     place();
 }
 
@@ -50,20 +49,18 @@ QByteArray QtRichTextBox::fileContent(int type) {
 }
 
 void QtRichTextBox::setHeight(float twips) {
-    height_ = twips;
+    rect_.height = twips;
     place();
 }
 
 void QtRichTextBox::setWidth(float twips) {
-    width_ = twips;
+    rect_.width = twips;
     place();
 }
 
 void QtRichTextBox::place() {
     if (edit_)
-        edit_->setGeometry(Twips::toPixels(left_), Twips::toPixels(top_),
-                           std::max(0, Twips::toPixels(width_)),
-                           std::max(0, Twips::toPixels(height_)));
+        edit_->setGeometry(Twips::toPixels(rect_));
 }
 
 } // namespace velcaro

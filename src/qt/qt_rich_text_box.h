@@ -27,7 +27,7 @@ private:
     void place();
 
     QPointer<QTextEdit> edit_;
-    float left_, top_, width_, height_;
+    TwipsRect rect_;
 };
 
 } // namespace velcaro

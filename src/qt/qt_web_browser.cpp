@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace velcaro {
 
@@ -115,8 +114,8 @@ void QtWebBrowser::setVisible(bool visible) {
 void QtWebBrowser::Move(float left, double top, float width, double height) {
     if (!area_)
         return;
-    area_->setGeometry(Twips::toPixels(left), Twips::toPixels(top),
-                       std::max(0, Twips::toPixels(width)), std::max(0, Twips::toPixels(height)));
+    area_->setGeometry(Twips::toPixels(
+        TwipsRect{left, static_cast<float>(top), width, static_cast<float>(height)}));
 }
 
 } // namespace velcaro

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace velcaro {
@@ -18,6 +19,11 @@ int Twips::toPixels(double twips) {
 
 double Twips::fromPixels(int pixels) {
     return pixels * perPixel();
+}
+
+QRect Twips::toPixels(const TwipsRect& rect) {
+    return {toPixels(rect.left), toPixels(rect.top), std::max(0, toPixels(rect.width)),
+            std::max(0, toPixels(rect.height))};
 }
 
 } // namespace velcaro

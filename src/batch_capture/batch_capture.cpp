@@ -1,6 +1,6 @@
 #include "batch_capture/batch_capture.h"
 
-#include "batch_capture/output_names.h"
+#include "batch_capture/output_plan.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
 #include "capture/page_text_copy.h"
@@ -14,8 +14,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QTemporaryFile>
 
 namespace velcaro {
 
@@ -33,14 +31,6 @@ struct BatchCapture::Page {
 namespace {
 
 const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
-
-// Why nothing can be written in `folder`, or an empty text.
-QString folderProblem(const QString& folder) {
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".velcaro-XXXXXX")));
-    if (probe.open())
-        return {};
-    return probe.errorString();
-}
 
 QString kilobytes(qsizetype bytes) {
     return QString::number(static_cast<double>(bytes) / 1024.0, 'f', 1);
@@ -63,19 +53,8 @@ BatchCapture::~BatchCapture() = default;
 
 void BatchCapture::start() {
     clock_.start();
-    // The same page asked for twice is taken once.
-    QHash<QString, int> seen;
     int repeated = 0;
-    for (const QString& address : options_.addresses) {
-        CaptureTarget target = captureTarget(address, options_.workingFolder);
-        const QString key = target.url.toString(QUrl::FullyEncoded);
-        if (target.problem.isEmpty() && seen.contains(key)) {
-            ++repeated;
-            continue;
-        }
-        seen.insert(key, static_cast<int>(targets_.size()));
-        targets_.push_back(std::move(target));
-    }
+    targets_ = captureTargets(options_.addresses, options_.workingFolder, &repeated);
     if (targets_.empty()) {
         platform_.console().report(QStringLiteral("velcaro: nessun indirizzo da prendere."));
         end(kBadUsage);
@@ -87,53 +66,14 @@ void BatchCapture::start() {
     else if (repeated > 1)
         platform_.console().report(
             QStringLiteral("velcaro: %1 indirizzi ripetuti, presi una volta sola.").arg(repeated));
-    if (!planOutput())
+    plan_ = std::make_unique<OutputPlan>(options_, targets_);
+    if (!plan_->problem().isEmpty()) {
+        platform_.console().report(QStringLiteral("velcaro: ") + plan_->problem());
+        end(plan_->badUsage() ? kBadUsage : kSomeFailed);
         return;
+    }
     advance();
     finishIfDone();
-}
-
-// Where each page goes: standard output for a single page without --output, the file named
-// for a single page, else one file per page in the folder. Fails the whole run, before any
-// load, when the folder cannot be made or written.
-bool BatchCapture::planOutput() {
-    Console& console = platform_.console();
-    const auto total = targets_.size();
-    if (options_.output.isEmpty()) {
-        if (total > 1) {
-            console.report(QStringLiteral("velcaro: con più indirizzi serve --output CARTELLA."));
-            end(kBadUsage);
-            return false;
-        }
-        outputPaths_.assign(total, QString());
-        return true;
-    }
-    const QString output = QDir(options_.workingFolder).absoluteFilePath(options_.output);
-    const bool toFolder = total > 1 || QFileInfo(output).isDir() || options_.output.endsWith(u'/');
-    const QString folder = toFolder ? output : QFileInfo(output).absolutePath();
-    QString problem;
-    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
-        problem = QStringLiteral("c'è un file con quel nome");
-    else if (!QDir().mkpath(folder))
-        problem = QStringLiteral("impossibile crearla");
-    else
-        problem = folderProblem(folder);
-    if (!problem.isEmpty()) {
-        console.report(QStringLiteral("velcaro: impossibile scrivere nella cartella %1: %2.")
-                           .arg(QDir::toNativeSeparators(folder), problem));
-        end(kSomeFailed);
-        return false;
-    }
-    if (!toFolder) {
-        outputPaths_.assign(1, output);
-        return true;
-    }
-    OutputNames names(options_.format == CaptureOptions::Format::Rtf ? QStringLiteral(".rtf")
-                                                                     : QStringLiteral(".txt"));
-    outputPaths_.reserve(total);
-    for (const CaptureTarget& target : targets_)
-        outputPaths_.push_back(QDir(folder).filePath(names.take(target.url)));
-    return true;
 }
 
 // Starts pages until as many load as the run allows; a page that cannot be loaded at all
@@ -144,7 +84,7 @@ void BatchCapture::advance() {
     const int total = static_cast<int>(targets_.size());
     while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
         const int index = next_++;
-        const QString& path = outputPaths_[static_cast<size_t>(index)];
+        const QString& path = plan_->path(index);
         if (!targets_[static_cast<size_t>(index)].problem.isEmpty())
             fail(index, targets_[static_cast<size_t>(index)].problem);
         else if (!path.isEmpty() && !options_.force && QFileInfo::exists(path))
@@ -244,7 +184,7 @@ void BatchCapture::capture(Page& page) {
         return;
     }
     try {
-        const QString& path = outputPaths_[static_cast<size_t>(index)];
+        const QString& path = plan_->path(index);
         if (path.isEmpty())
             platform_.console().output(bytes);
         else

@@ -14,6 +14,7 @@ namespace velcaro {
 
 class CapturePage;
 class CapturePlatform;
+class OutputPlan;
 
 // `velcaro --capture`: the text of each page, taken as "Copia testo Pag.Html" takes it and
 // written as "Salva Testo .TXT" writes it (or as the RTF made from the copied HTML), for one
@@ -46,7 +47,6 @@ private:
         int loads = 0;
     };
 
-    bool planOutput();
     void advance();
     void open(int index);
     void loaded(int index, const QString& failure);
@@ -64,7 +64,7 @@ private:
     CapturePlatform& platform_;
     CaptureOptions options_;
     std::vector<CaptureTarget> targets_;
-    std::vector<QString> outputPaths_; // empty for standard output
+    std::unique_ptr<OutputPlan> plan_;
     std::map<int, std::unique_ptr<Page>> running_;
     std::vector<std::unique_ptr<Page>> released_;
     std::vector<IdlePage> idle_;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QSet>
 
 namespace velcaro {
 namespace {
@@ -49,6 +50,24 @@ CaptureTarget captureTarget(const QString& address, const QString& workingFolder
     else if (target.url.isLocalFile())
         target.problem = localProblem(target.url.toLocalFile());
     return target;
+}
+
+std::vector<CaptureTarget> captureTargets(const QStringList& addresses,
+                                          const QString& workingFolder, int* repeated) {
+    std::vector<CaptureTarget> targets;
+    QSet<QString> seen;
+    *repeated = 0;
+    for (const QString& address : addresses) {
+        CaptureTarget target = captureTarget(address, workingFolder);
+        const QString key = target.url.toString(QUrl::FullyEncoded);
+        if (target.problem.isEmpty() && seen.contains(key)) {
+            ++*repeated;
+            continue;
+        }
+        seen.insert(key);
+        targets.push_back(std::move(target));
+    }
+    return targets;
 }
 
 } // namespace velcaro

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
+#include <vector>
 
 namespace velcaro {
 
@@ -18,5 +20,10 @@ struct CaptureTarget {
 // it is missing, so that a mistyped path is reported as a missing file and not sent to the
 // network as a site name.
 CaptureTarget captureTarget(const QString& address, const QString& workingFolder);
+
+// The targets of `addresses`, each page once: `repeated` counts the addresses left out because
+// they name a page already listed.
+std::vector<CaptureTarget> captureTargets(const QStringList& addresses,
+                                          const QString& workingFolder, int* repeated);
 
 } // namespace velcaro

@@ -1,0 +1,54 @@
+#include "batch_capture/output_plan.h"
+
+#include "batch_capture/output_names.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace velcaro {
+namespace {
+
+// Why nothing can be written in `folder`, or an empty text.
+QString folderProblem(const QString& folder) {
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        return QStringLiteral("c'è un file con quel nome");
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("impossibile crearla");
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".velcaro-XXXXXX")));
+    return probe.open() ? QString() : probe.errorString();
+}
+
+} // namespace
+
+OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets) {
+    const auto total = targets.size();
+    if (options.output.isEmpty()) {
+        if (total > 1) {
+            problem_ = QStringLiteral("con più indirizzi serve --output CARTELLA.");
+            badUsage_ = true;
+        }
+        paths_.assign(total, QString());
+        return;
+    }
+    const QString output = QDir(options.workingFolder).absoluteFilePath(options.output);
+    const bool toFolder = total > 1 || QFileInfo(output).isDir() || options.output.endsWith(u'/');
+    const QString folder = toFolder ? output : QFileInfo(output).absolutePath();
+    const QString unwritable = folderProblem(folder);
+    if (!unwritable.isEmpty()) {
+        problem_ = QStringLiteral("impossibile scrivere nella cartella %1: %2.")
+                       .arg(QDir::toNativeSeparators(folder), unwritable);
+        return;
+    }
+    if (!toFolder) {
+        paths_.assign(1, output);
+        return;
+    }
+    OutputNames names(options.format == CaptureOptions::Format::Rtf ? QStringLiteral(".rtf")
+                                                                    : QStringLiteral(".txt"));
+    paths_.reserve(total);
+    for (const CaptureTarget& target : targets)
+        paths_.push_back(QDir(folder).filePath(names.take(target.url)));
+}
+
+} // namespace velcaro

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "batch_capture/capture_options.h"
+#include "batch_capture/capture_target.h"
+
+#include <QString>
+#include <vector>
+
+namespace velcaro {
+
+// Where each page of a capture goes: standard output for a single page without --output, the
+// file named for a single page, else one file per page in the folder, made when missing.
+// Planned before any page loads, so that an output that cannot be written stops the run first.
+class OutputPlan {
+public:
+    OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets);
+
+    // Why nothing can be written, or an empty text; `badUsage` when the command line itself
+    // is at fault (several pages and no folder to write them to).
+    const QString& problem() const { return problem_; }
+    bool badUsage() const { return badUsage_; }
+    // The file of the page at `index`, or an empty text for standard output.
+    const QString& path(int index) const { return paths_[static_cast<size_t>(index)]; }
+
+private:
+    std::vector<QString> paths_;
+    QString problem_;
+    bool badUsage_ = false;
+};
+
+} // namespace velcaro

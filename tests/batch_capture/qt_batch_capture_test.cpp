@@ -4,6 +4,7 @@
 // exit codes, and the user's clipboard under a real X server.
 
 #include "app/qt_platform.h"
+#include "batch_capture/capture_options.h"
 #include "browser_window/form1.h"
 #include "platform/rich_text_box.h"
 #include "platform/text_box.h"
@@ -97,8 +98,8 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    // The window's capture of `page`: GO, "Copia testo Pag.Html" once the page's own scripts
-    // are done, then the TXT save's bytes.
+    // The window's capture of `page`: GO, "Copia testo Pag.Html" after the same wait for the
+    // page's own scripts as the command's, then the TXT save's bytes.
     static QByteArray windowText(const QString& page) {
         RecordingQtPlatform platform;
         Application app(platform);
@@ -109,7 +110,7 @@ protected:
         app.form1().Command1_Click();
         if (!waitForLoad(engineView(form1)))
             return "<not loaded>";
-        QTest::qWait(600);
+        QTest::qWait(CaptureOptions::kDefaultSettleMs);
         app.form1().mnuCopia_Testo_Click();
         const QString path = dir.filePath(QStringLiteral("finestra.txt"));
         app.form3().RichTextBox1().SaveFile(path, RichTextBox::rtfText);

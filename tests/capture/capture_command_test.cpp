@@ -11,6 +11,11 @@ using namespace velcaro::testing;
 namespace {
 
 const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
+// Select all, copy, unselect: what a capture asks of the browser.
+const std::vector<std::pair<int, int>> kCaptureCommands{
+    {olecmd::kSelectAll, olecmd::kDontPromptUser},
+    {olecmd::kCopy, olecmd::kDontPromptUser},
+    {olecmd::kClearSelection, olecmd::kDontPromptUser}};
 
 class CaptureCommand : public ::testing::Test {
 protected:
@@ -18,7 +23,7 @@ protected:
         app.form1().Show();
         // The browser's copy puts `copied` on the clipboard.
         browser().onExecWB = [this](int cmd) {
-            if (cmd == 12)
+            if (cmd == olecmd::kCopy)
                 for (const auto& [code, text] : copied)
                     platform.clip.formats[code] = text;
         };
@@ -36,13 +41,12 @@ protected:
 };
 
 TEST_F(CaptureCommand, PlainAndRichTextFillTheWindowWithThePlainTextWithoutMovingTheFocus) {
-    platform.clip.formats[1] = QStringLiteral("vecchio contenuto");
+    platform.clip.formats[clipformat::kText] = QStringLiteral("vecchio contenuto");
     copied = {{clipformat::kText, QStringLiteral("Caffè 日本 🙂")},
               {clipformat::kRtf, QStringLiteral("{\\rtf1 x}")}};
     capture();
 
-    const std::vector<std::pair<int, int>> commands{{17, 2}, {12, 2}, {18, 2}};
-    EXPECT_EQ(browser().commands, commands);
+    EXPECT_EQ(browser().commands, kCaptureCommands);
     EXPECT_EQ(platform.clip.log.first(), QStringLiteral("Clear"));
     ASSERT_NE(text(), nullptr);
     EXPECT_TRUE(app.form3().isVisible());
@@ -56,8 +60,11 @@ TEST_F(CaptureCommand, ProbesTheFormatsInOrderAndMakesBothCopiedTextProbes) {
     copied = {{clipformat::kText, QStringLiteral("a")}, {clipformat::kRtf, QStringLiteral("r")}};
     capture();
     const QStringList probes = platform.clip.log.filter(QStringLiteral("GetFormat"));
-    EXPECT_EQ(probes, (QStringList{"GetFormat 1", "GetFormat 2", "GetFormat 8", "GetFormat -16639",
-                                   "GetFormat -16638", "GetFormat -16639"}));
+    QStringList expected;
+    for (std::int16_t code : {clipformat::kText, clipformat::kBitmap, clipformat::kDib,
+                              clipformat::kRtf, clipformat::kRtfAlt, clipformat::kRtf})
+        expected << QStringLiteral("GetFormat %1").arg(code);
+    EXPECT_EQ(probes, expected);
 }
 
 TEST_F(CaptureCommand, RichTextOnlyFillsThroughTextWithTheEmptyPlainText) {
@@ -86,18 +93,19 @@ TEST_F(CaptureCommand, PlainTextAloneIsNoCopiedTextAndOpensNoWindow) {
     capture();
     EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
     EXPECT_EQ(text(), nullptr);
-    EXPECT_EQ(browser().commands.back(), (std::pair<int, int>{18, 2}));
+    EXPECT_EQ(browser().commands.back(),
+              (std::pair<int, int>{olecmd::kClearSelection, olecmd::kDontPromptUser}));
 }
 
 TEST_F(CaptureCommand, NoDocumentShowsTheMessageAndStillClearsTheSelection) {
-    platform.clip.formats[1] = QStringLiteral("quello che c'era prima");
+    platform.clip.formats[clipformat::kText] = QStringLiteral("quello che c'era prima");
     browser().onExecWB = [](int) {
         throw VelcaroError(error::kNoPageShown, QStringLiteral("Nessuna pagina"));
     };
     capture();
     EXPECT_EQ(platform.messages.prompts, QStringList{kNoText}) << "the failures are not reported";
     EXPECT_EQ(browser().commands.size(), 3u);
-    EXPECT_EQ(browser().commands.back().first, 18);
+    EXPECT_EQ(browser().commands.back().first, olecmd::kClearSelection);
     EXPECT_TRUE(platform.clip.formats.empty()) << "what was on the clipboard before is gone";
 }
 
@@ -110,7 +118,7 @@ TEST_F(CaptureCommand, EveryClipboardFailureGivesScoreFifteenAndTheDesignedText)
     EXPECT_EQ(text()->text.content, QStringLiteral("RichTextBox1"));
     EXPECT_EQ(text()->win.focusCount, 1);
     EXPECT_TRUE(platform.messages.prompts.isEmpty());
-    EXPECT_EQ(browser().commands.back().first, 18);
+    EXPECT_EQ(browser().commands.back().first, olecmd::kClearSelection);
 }
 
 TEST_F(CaptureCommand, AFailingProbeCountsAsPresent) {
@@ -152,14 +160,14 @@ TEST_F(CaptureCommand, FailuresInsideABranchSkipOnlyTheFailedStatement) {
     EXPECT_EQ(platform.form3Ui->text.log, (QStringList{"TextRTF", "Refresh"}));
     EXPECT_EQ(platform.form3Ui->win.focusCount, 1) << "SetFocus still runs";
     EXPECT_TRUE(platform.messages.prompts.isEmpty()) << "never falls into the message branch";
-    EXPECT_EQ(browser().commands.back().first, 18);
+    EXPECT_EQ(browser().commands.back().first, olecmd::kClearSelection);
 }
 
 TEST_F(CaptureCommand, ClosingTheBrowserWindowDuringTheCopyStillEndsTheProgram) {
     // The copy waits in an event loop, where the user can close the window. The last step
     // then loads it again, hidden, to clear the selection.
     browser().onExecWB = [this](int cmd) {
-        if (cmd == 12)
+        if (cmd == olecmd::kCopy)
             app.form1().Unload();
     };
     capture();
@@ -188,14 +196,13 @@ TEST_F(CaptureCommand, ASecondCaptureWhileTheCopyWaitsDoesNothing) {
     const auto copy = browser().onExecWB;
     browser().onExecWB = [&](int cmd) {
         // Ctrl+C pressed again while the copy waits in its event loop.
-        if (cmd == 12 && nested++ == 0)
+        if (cmd == olecmd::kCopy && nested++ == 0)
             capture();
         copy(cmd);
     };
     capture();
     EXPECT_EQ(nested, 1);
-    const std::vector<std::pair<int, int>> commands{{17, 2}, {12, 2}, {18, 2}};
-    EXPECT_EQ(browser().commands, commands) << "one select-all, one copy, one unselect";
+    EXPECT_EQ(browser().commands, kCaptureCommands) << "one select-all, one copy, one unselect";
     EXPECT_EQ(platform.clip.log.count(QStringLiteral("Clear")), 1);
     ASSERT_NE(text(), nullptr);
     EXPECT_EQ(text()->text.content, QStringLiteral("testo"));

@@ -4,7 +4,8 @@
 
 namespace velcaro {
 
-// The application record: the title of every message box and the version.
+// The application record: the title of every message box, the version, and the program's
+// name as the desktop shows it (window titles, the application's name, --version).
 struct AppRecord {
     static QString title() { return QStringLiteral("RadovovUrivadu"); }
     static QString version() { return QStringLiteral("1.00"); }

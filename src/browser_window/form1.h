@@ -50,6 +50,7 @@ public:
     void Text1_KeyPress(std::int16_t& KeyAscii);
     void mnuFilePrint_Click();
     void mnuFilePrintPreview_Click();
+    // The capture command, defined with its steps in src/capture/capture_command.cpp.
     void mnuCopia_Testo_Click();
     void mnuFileExit_Click();
 

@@ -34,6 +34,11 @@ struct Options {
         QStringLiteral("file|cartella")};
     QCommandLineOption force{QStringLiteral("force"),
                              QStringLiteral("Con --capture: sostituisce i file che esistono già.")};
+    QCommandLineOption mainText{
+        QStringLiteral("main"),
+        QStringLiteral("Con --capture: solo il testo principale di ogni pagina (l'articolo "
+                       "senza menu, colonne laterali, commenti e piè di pagina), come \"Copia "
+                       "testo principale\"; la pagina intera quando non ne ha uno.")};
     QCommandLineOption settle{
         QStringLiteral("settle"),
         QStringLiteral("Con --capture: attesa dopo il caricamento, per le pagine che si "
@@ -62,8 +67,8 @@ void describe(QCommandLineParser& parser, const Options& options) {
         "  lo stesso testo di \"Copia testo Pag.Html\" e \"Salva Testo .TXT\". Un indirizzo \"-\"\n"
         "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
     parser.addOptions({options.help, options.version, options.capture, options.format,
-                       options.output, options.force, options.settle, options.timeout,
-                       options.jobs});
+                       options.output, options.force, options.mainText, options.settle,
+                       options.timeout, options.jobs});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -107,6 +112,7 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
         *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt o rtf).").arg(format);
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
+    capture.mainText = parser.isSet(options.mainText);
     capture.settleMs =
         number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
     capture.timeoutSeconds =
@@ -121,8 +127,9 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
 }
 
 bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
-    for (const QCommandLineOption* option : {&options.format, &options.output, &options.force,
-                                             &options.settle, &options.timeout, &options.jobs})
+    for (const QCommandLineOption* option :
+         {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
+          &options.timeout, &options.jobs})
         if (parser.isSet(*option))
             return true;
     return false;

@@ -26,6 +26,8 @@ struct BatchCapture::Page {
     QTimer deadline;
     QTimer settle;
     bool loaded = false;
+    // Main text was asked for, and the page had none: its whole text was taken.
+    bool wholePageForMain = false;
 };
 
 namespace {
@@ -201,10 +203,12 @@ QByteArray BatchCapture::content(Page& page, QString* failure) {
     CapturePage& capturePage = *page.page;
     PageTextCopy copy([&capturePage]() -> WebBrowser& { return capturePage.browser(); },
                       platform_.clipboard());
-    if (!copy.copy()) {
+    if (!copy.copy(options_.mainText ? PageTextCopy::Scope::MainText
+                                     : PageTextCopy::Scope::WholePage)) {
         *failure = kNoText;
         return {};
     }
+    page.wholePageForMain = options_.mainText && !copy.tookMainText();
     try {
         if (options_.format == CaptureOptions::Format::Rtf) {
             const QString rtf = copy.rtf();
@@ -225,11 +229,14 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
     const qint64 ms = found == running_.end() ? 0 : found->second->clock.elapsed();
     if (found != running_.end() && found->second->loads < kLoadsPerPage)
         idle_.push_back({std::move(found->second->page), found->second->loads});
+    const bool wholePage = found != running_.end() && found->second->wholePageForMain;
     platform_.console().report(
-        QStringLiteral("[%1/%2] ok %3 s %4 KB %5")
+        QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
             .arg(index + 1)
             .arg(targets_.size())
-            .arg(seconds(ms), kilobytes(bytes), targets_[static_cast<size_t>(index)].address));
+            .arg(seconds(ms), kilobytes(bytes), targets_[static_cast<size_t>(index)].address,
+                 wholePage ? QStringLiteral(" (nessun testo principale: pagina intera)")
+                           : QString()));
     release(index);
 }
 

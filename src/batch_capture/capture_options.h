@@ -17,6 +17,8 @@ struct CaptureOptions {
     QString output;
     // Existing files may be replaced.
     bool force = false;
+    // Only the main text of each page (the whole page when a page has none).
+    bool mainText = false;
     // Time given to a page after its load has finished, for the scripts that change it then.
     int settleMs = kDefaultSettleMs;
     // Time a page has to load before it fails.

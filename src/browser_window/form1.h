@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/page_text_copy.h"
 #include "shell/form.h"
 
 #include <QString>
@@ -25,6 +26,7 @@ class WebBrowser;
 //   mnuFilePrint               "&Print" (Ctrl+P)        mnuFilePrint_Click
 //   mnuFilePrintPreview        "Print Preview..." (Ctrl+R)  mnuFilePrintPreview_Click
 //   mnuCopia_Testo             "Copia testo Pag.Html" (Ctrl+C)  the capture command
+//   mnuCopia_Testo_Principale  "Copia testo principale" (Ctrl+Shift+C)  its main text
 //   mnuFileExit                "E&xit"                  mnuFileExit_Click
 // Positions and sizes are in twips, 1/1440 of an inch (15 to a pixel at 96 dots per inch).
 // KeyAscii is the character code of the key typed in a text box, 13 for Enter; a handler
@@ -50,8 +52,11 @@ public:
     void Text1_KeyPress(std::int16_t& KeyAscii);
     void mnuFilePrint_Click();
     void mnuFilePrintPreview_Click();
-    // The capture command, defined with its steps in src/capture/capture_command.cpp.
+    // The capture command, defined with its steps in src/capture/capture_command.cpp, and
+    // beside it "Copia testo principale", the same capture of the page's main text (an item
+    // of ours, after the designed ones' capture item).
     void mnuCopia_Testo_Click();
+    void mnuCopia_Testo_Principale_Click();
     void mnuFileExit_Click();
 
 protected:
@@ -61,6 +66,9 @@ protected:
     void Form_Load() override;
 
 private:
+    // Fills the captured-text window with what `scope` takes of the shown page.
+    void capture(PageTextCopy::Scope scope);
+
     std::unique_ptr<Form1Ui> ui_;
     // A capture waits for the page in an event loop, where a second Ctrl+C would start
     // another: that one does nothing.

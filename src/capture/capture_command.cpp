@@ -1,9 +1,10 @@
-// "Copia testo Pag.Html": moves the whole text of the shown page into the captured-text
-// window through the clipboard.
+// "Copia testo Pag.Html" and "Copia testo principale": move the whole text of the shown page,
+// or its main text, into the captured-text window through the clipboard.
 
 #include "browser_window/form1.h"
 #include "capture/page_text_copy.h"
 #include "capture/skip_on_failure.h"
+#include "platform/form_window.h"
 #include "platform/platform.h"
 #include "shell/application.h"
 #include "text_window/form3.h"
@@ -13,6 +14,14 @@
 namespace velcaro {
 
 void Form1::mnuCopia_Testo_Click() {
+    capture(PageTextCopy::Scope::WholePage);
+}
+
+void Form1::mnuCopia_Testo_Principale_Click() {
+    capture(PageTextCopy::Scope::MainText);
+}
+
+void Form1::capture(PageTextCopy::Scope scope) {
     if (capturing_)
         return;
     capturing_ = true;
@@ -20,9 +29,16 @@ void Form1::mnuCopia_Testo_Click() {
 
     PageTextCopy capture([this]() -> WebBrowser& { return WebBrowser1(); },
                          app_.platform().clipboard());
-    if (capture.copy()) {
+    if (capture.copy(scope)) {
         Form3& form3 = app_.form3();
         skipOnFailure([&] { form3.Load(); });
+        // The title says what the window holds; it tells, without stopping the user, when a
+        // page had no main text and the whole page was taken instead.
+        skipOnFailure([&] {
+            form3.Me().setCaption(scope == PageTextCopy::Scope::WholePage ? Form3::pageCaption()
+                                  : capture.tookMainText()                ? Form3::mainTextCaption()
+                                                           : Form3::noMainTextCaption());
+        });
         skipOnFailure([&] { form3.Show(); });
         // The RTF comes with its formatting, and the window takes the focus for it.
         if (capture.fill([&form3]() -> RichTextBox& { return form3.RichTextBox1(); }))

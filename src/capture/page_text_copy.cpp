@@ -26,9 +26,13 @@ bool presentOrFailed(Clipboard& clipboard, std::int16_t code) {
 PageTextCopy::PageTextCopy(std::function<WebBrowser&()> browser, Clipboard& clipboard)
     : browser_(std::move(browser)), clipboard_(clipboard) {}
 
-bool PageTextCopy::copy() {
+bool PageTextCopy::copy(Scope scope) {
+    tookMainText_ = false;
     skipOnFailure([&] { clipboard_.Clear(); });
-    skipOnFailure([&] { browser_().ExecWB(olecmd::kSelectAll, olecmd::kDontPromptUser); });
+    if (scope == Scope::MainText)
+        skipOnFailure([&] { tookMainText_ = browser_().selectMainText(); });
+    else
+        skipOnFailure([&] { browser_().ExecWB(olecmd::kSelectAll, olecmd::kDontPromptUser); });
     skipOnFailure([&] { browser_().ExecWB(olecmd::kCopy, olecmd::kDontPromptUser); });
 
     // The format score: plain text 1, bitmap 2, device-independent bitmap 4, RTF 8.

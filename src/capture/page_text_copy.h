@@ -18,8 +18,14 @@ public:
     // `browser` is asked for at each step: a window may be closed while the copy waits.
     PageTextCopy(std::function<WebBrowser&()> browser, Clipboard& clipboard);
 
-    // Selects and copies the whole page; false when the clipboard holds no copied text.
-    bool copy();
+    // What a copy takes: the whole page, or its main text (the whole page when none stands
+    // out).
+    enum class Scope { WholePage, MainText };
+
+    // Selects and copies the page; false when the clipboard holds no copied text.
+    bool copy(Scope scope = Scope::WholePage);
+    // Whether the last copy took the page's main text (a main text was asked for and found).
+    bool tookMainText() const { return tookMainText_; }
     // Puts the copied text into the box as the captured-text window receives it; true when
     // it went in as RTF, with its formatting. `box` is asked for at each step.
     bool fill(const std::function<RichTextBox&()>& box);
@@ -33,6 +39,7 @@ private:
     std::function<WebBrowser&()> browser_;
     Clipboard& clipboard_;
     int score_ = 0;
+    bool tookMainText_ = false;
 };
 
 } // namespace velcaro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace velcaro {
 
 // The state of a window as the handlers see it.
@@ -21,6 +23,8 @@ public:
     virtual void setWidth(float twips) = 0;
     virtual void setHeight(float twips) = 0;
 
+    // The title the window shows in its title bar.
+    virtual void setCaption(const QString& caption) = 0;
     virtual void Show() = 0;
     virtual void SetFocus() = 0;
     virtual bool isVisible() const = 0;

@@ -28,6 +28,10 @@ public:
     virtual void setVisible(bool visible) = 0;
     // Places the browser area in the window's client area, in twips.
     virtual void Move(float left, double top, float width, double height) = 0;
+    // Selects the main text of the document shown (the article without its menus, sidebars,
+    // comments and footers), which the next copy takes; when no main text stands out, selects
+    // the whole document, as the select-all command does. Returns whether main text was found.
+    virtual bool selectMainText() = 0;
 };
 
 } // namespace velcaro

@@ -115,6 +115,8 @@ void QtForm1Ui::buildMenu() {
          QKeySequence(Qt::CTRL | Qt::Key_R), &Form1::mnuFilePrintPreview_Click},
         {"mnuCopia_Testo", QStringLiteral("Copia testo Pag.Html"),
          QKeySequence(Qt::CTRL | Qt::Key_C), &Form1::mnuCopia_Testo_Click},
+        {"mnuCopia_Testo_Principale", QStringLiteral("Copia testo principale"),
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &Form1::mnuCopia_Testo_Principale_Click},
         {"mnuFileExit", QStringLiteral("E&xit"), QKeySequence(), &Form1::mnuFileExit_Click},
     };
     for (const Item& item : items) {

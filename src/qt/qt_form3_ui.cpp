@@ -15,7 +15,7 @@ using namespace form3_layout;
 
 QtWindowWidget* makeWindow() {
     auto* widget = new QtWindowWidget(QStringLiteral("Form3"));
-    widget->setWindowTitle(QStringLiteral("Velcaro - Testo della pagina"));
+    widget->setWindowTitle(Form3::pageCaption());
     return widget;
 }
 

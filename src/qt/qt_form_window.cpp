@@ -55,6 +55,10 @@ void QtFormWindow::setHeight(float twips) {
         w.resize(w.width(), std::max(1, outer - frame));
 }
 
+void QtFormWindow::setCaption(const QString& caption) {
+    widget().setWindowTitle(caption);
+}
+
 void QtFormWindow::Show() {
     QtWindowWidget& w = widget();
     w.show();

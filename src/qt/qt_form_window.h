@@ -19,6 +19,7 @@ public:
     float Height() const override;
     void setWidth(float twips) override;
     void setHeight(float twips) override;
+    void setCaption(const QString& caption) override;
     void Show() override;
     void SetFocus() override;
     bool isVisible() const override;

@@ -80,6 +80,11 @@ void QtWebBrowser::ExecWB(int cmdID, int cmdexecopt) {
     }
 }
 
+bool QtWebBrowser::selectMainText() {
+    const QtBusyCursor busy;
+    return requireDocument().selectMainText();
+}
+
 void QtWebBrowser::offerRtf() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* copied = clipboard->mimeData();

@@ -22,6 +22,7 @@ public:
     void ExecWB(int cmdID, int cmdexecopt) override;
     void setVisible(bool visible) override;
     void Move(float left, double top, float width, double height) override;
+    bool selectMainText() override;
 
     QWidget* area() const { return area_; }
     // `finished` runs when each load ends: with an empty text when the page was loaded, else

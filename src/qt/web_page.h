@@ -32,7 +32,9 @@ public:
     virtual void print() = 0;
     virtual void preview() = 0;
     virtual void selectAll() = 0;
-    // Returns when the clipboard holds the copied selection.
+    // Selects the main text, or all when none stands out; returns whether it was found.
+    virtual bool selectMainText() = 0;
+    // Returns when the clipboard holds what the last select took.
     virtual void copy() = 0;
     virtual void clearSelection() = 0;
 };

@@ -16,6 +16,19 @@ Form3::Form3(Application& app) : Form(app) {}
 
 Form3::~Form3() = default;
 
+QString Form3::pageCaption() {
+    return QStringLiteral("Velcaro - Testo della pagina");
+}
+
+QString Form3::mainTextCaption() {
+    return QStringLiteral("Velcaro - Testo principale della pagina");
+}
+
+QString Form3::noMainTextCaption() {
+    return QStringLiteral("Velcaro - Testo della pagina intera (nessun testo principale "
+                          "riconosciuto)");
+}
+
 const char* Form3::designedRtf() {
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1040{\\fonttbl{\\f0\\fswiss MS Sans "
            "Serif;}}\r\n"

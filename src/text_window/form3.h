@@ -27,6 +27,11 @@ public:
 
     // The designed content of the text area, an RTF document whose text is "RichTextBox1".
     static const char* designedRtf();
+    // The window's title for the page's whole text, for its main text, and for the whole
+    // text taken when a page had no main text.
+    static QString pageCaption();
+    static QString mainTextCaption();
+    static QString noMainTextCaption();
 
     // Layout limits and margins, in twips.
     static constexpr float kMinHeight = 1400;

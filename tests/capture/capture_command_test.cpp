@@ -2,6 +2,7 @@
 
 #include "shell/application.h"
 #include "support/fakes.h"
+#include "text_window/form3.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,30 @@ TEST_F(CaptureCommand, PlainAndRichTextFillTheWindowWithThePlainTextWithoutMovin
     EXPECT_EQ(text()->text.content, QStringLiteral("Caffè 日本 🙂"));
     EXPECT_EQ(text()->win.focusCount, 0);
     EXPECT_TRUE(platform.messages.prompts.isEmpty());
+}
+
+// "Copia testo principale" runs the same capture on the main text, and the window's title
+// says what it holds: the main text, or the whole page when the page has none.
+TEST_F(CaptureCommand, TheMainTextFillsTheSameWindowAndItsTitleSaysWhatItHolds) {
+    copied = {{clipformat::kText, QStringLiteral("Solo l'articolo")},
+              {clipformat::kRtf, QStringLiteral("{\\rtf1 x}")}};
+    app.form1().dispatch([&] { app.form1().mnuCopia_Testo_Principale_Click(); });
+    EXPECT_EQ(browser().commands.front().first, FakeWebBrowser::kSelectMainText);
+    EXPECT_EQ(browser().commands.back(), kCaptureCommands.back());
+    ASSERT_NE(text(), nullptr);
+    EXPECT_EQ(text()->text.content, QStringLiteral("Solo l'articolo"));
+    EXPECT_EQ(text()->win.caption, Form3::mainTextCaption());
+
+    browser().hasMainText = false;
+    app.form1().dispatch([&] { app.form1().mnuCopia_Testo_Principale_Click(); });
+    EXPECT_EQ(text()->win.caption, Form3::noMainTextCaption());
+    capture();
+    EXPECT_EQ(text()->win.caption, Form3::pageCaption());
+    EXPECT_TRUE(platform.messages.prompts.isEmpty()) << "the user is told without a message";
+
+    copied.clear();
+    app.form1().dispatch([&] { app.form1().mnuCopia_Testo_Principale_Click(); });
+    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
 }
 
 TEST_F(CaptureCommand, ProbesTheFormatsInOrderAndMakesBothCopiedTextProbes) {

@@ -36,6 +36,7 @@ public:
     bool visible = false;
     bool shown = false;
     int focusCount = 0;
+    QString caption;
     // The form's resize handler, delivered as the platform does: at the first showing and
     // at every change of the outer size.
     std::function<void()> onResize;
@@ -71,6 +72,7 @@ public:
         height = twips;
         resized();
     }
+    void setCaption(const QString& c) override { caption = c; }
     void Show() override {
         const bool first = !shown;
         shown = visible = true;
@@ -123,6 +125,13 @@ public:
     void setVisible(bool v) override { visible = v; }
     void Move(float left, double top, float width, double height) override {
         moves.push_back({left, top, width, height});
+    }
+    // selectMainText, logged among the commands; it finds main text when `hasMainText`.
+    static constexpr int kSelectMainText = -1;
+    bool hasMainText = true;
+    bool selectMainText() override {
+        commands.emplace_back(kSelectMainText, 0);
+        return hasMainText;
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
+#include <QFile>
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
@@ -67,22 +68,20 @@ bool holdsPageCopy(const QMimeData* data) {
     return data && (data->hasText() || data->hasHtml());
 }
 
-} // namespace
-
-void QtPageCopier::selectAll(QWebEngineView& view) {
-    FocusLender lend(view);
-    QPointer<QWebEngineView> alive(&view);
-    // The answer may come after the wait has given up: it then finds no loop to end.
+// Runs `script` in our own world and waits for its value, at most `timeoutMs`; an invalid
+// value when none came. The answer may come after the wait has given up: it then finds no
+// loop to end.
+QVariant runInOurWorld(QWebEngineView& view, const QString& script, int timeoutMs) {
     struct Answer {
         bool received = false;
-        double chars = 0;
+        QVariant value;
         QEventLoop* loop = nullptr;
     };
     const auto answer = std::make_shared<Answer>();
-    view.page()->runJavaScript(QString::fromLatin1(kReleaseFocus),
-                               QWebEngineScript::ApplicationWorld, [answer](const QVariant& v) {
+    view.page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                               [answer](const QVariant& v) {
                                    answer->received = true;
-                                   answer->chars = v.toDouble();
+                                   answer->value = v;
                                    if (answer->loop)
                                        answer->loop->quit();
                                });
@@ -90,16 +89,74 @@ void QtPageCopier::selectAll(QWebEngineView& view) {
         QEventLoop loop;
         answer->loop = &loop;
         QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
-        QTimer::singleShot(kScriptWaitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         loop.exec();
         answer->loop = nullptr;
     }
-    pageChars_ = answer->chars;
+    return answer->value;
+}
+
+// The main-text finder, kept in the module's resources, and what our world calls of it.
+const QString& mainTextFinder() {
+    static const QString script = [] {
+        QFile file(QStringLiteral(":/velcaro/main_text_finder.js"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }();
+    return script;
+}
+
+} // namespace
+
+void QtPageCopier::selectAll(QWebEngineView& view) {
+    FocusLender lend(view);
+    QPointer<QWebEngineView> alive(&view);
+    mainRanges_ = 0;
+    pageChars_ = runInOurWorld(view, QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
     if (alive)
         view.triggerPageAction(QWebEnginePage::SelectAll);
 }
 
+bool QtPageCopier::selectMainText(QWebEngineView& view) {
+    FocusLender lend(view);
+    QPointer<QWebEngineView> alive(&view);
+    pageChars_ = runInOurWorld(view, QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
+    if (!alive)
+        return false;
+    // The finder keeps its ranges in our world, where the copy selects them one by one.
+    const QVariant ranges = runInOurWorld(
+        view, mainTextFinder() + QStringLiteral("\nvelcaroMainText.find();"), kFinderWaitMs);
+    mainRanges_ = qBound(0, ranges.toInt(), kMaxMainRanges);
+    if (mainRanges_ > 0 || !alive)
+        return mainRanges_ > 0;
+    view.triggerPageAction(QWebEnginePage::SelectAll);
+    return false;
+}
+
 void QtPageCopier::copy(QWebEngineView& view) {
+    if (mainRanges_ == 0) {
+        copySelection(view);
+        return;
+    }
+    // The engine selects one range at a time: each range is selected and copied in turn, and
+    // the clipboard then holds their texts, one after the other, as one copy.
+    QString text;
+    QString html;
+    for (int i = 0; i < mainRanges_; ++i) {
+        runInOurWorld(view, QStringLiteral("velcaroMainText.select(%1);").arg(i), kScriptWaitMs);
+        copySelection(view);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        if (!text.isEmpty() && !copied->text().isEmpty())
+            text += u'\n';
+        text += copied->text();
+        html += copied->html();
+    }
+    auto* whole = new QMimeData;
+    whole->setText(text);
+    whole->setHtml(html);
+    QGuiApplication::clipboard()->setMimeData(whole);
+}
+
+void QtPageCopier::copySelection(QWebEngineView& view) {
     QPointer<QWebEngineView> alive(&view);
     FocusLender lend(view);
     // The copy follows the select-all on the same channel to the page, so it copies what the
@@ -126,6 +183,7 @@ void QtPageCopier::copy(QWebEngineView& view) {
 
 void QtPageCopier::clearSelection(QWebEngineView& view) {
     FocusLender lend(view);
+    mainRanges_ = 0;
     view.triggerPageAction(QWebEnginePage::Unselect);
 }
 

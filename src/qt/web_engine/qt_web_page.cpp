@@ -94,6 +94,10 @@ void QtWebPage::selectAll() {
     copier_.selectAll(liveView(error::kCopyFailed));
 }
 
+bool QtWebPage::selectMainText() {
+    return copier_.selectMainText(liveView(error::kCopyFailed));
+}
+
 void QtWebPage::copy() {
     copier_.copy(liveView(error::kCopyFailed));
 }

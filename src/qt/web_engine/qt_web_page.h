@@ -25,6 +25,7 @@ public:
     void print() override;
     void preview() override;
     void selectAll() override;
+    bool selectMainText() override;
     void copy() override;
     void clearSelection() override;
 

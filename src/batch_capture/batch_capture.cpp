@@ -28,6 +28,8 @@ struct BatchCapture::Page {
     bool loaded = false;
     // Main text was asked for, and the page had none: its whole text was taken.
     bool wholePageForMain = false;
+    // The page had not finished loading when its time was up.
+    bool timedOut = false;
 };
 
 namespace {
@@ -112,9 +114,14 @@ void BatchCapture::open(int index) {
     page->page->setLoadFinished([this, index](const QString& failure) { loaded(index, failure); });
     page->deadline.setSingleShot(true);
     page->deadline.setInterval(options_.timeoutSeconds * 1000);
+    // A page still loading when its time is up is taken as it is then; it fails only when
+    // it shows nothing to copy.
     QObject::connect(&page->deadline, &QTimer::timeout, [this, index] {
-        fail(index, QStringLiteral("la pagina non ha finito di caricarsi entro %1 s")
-                        .arg(options_.timeoutSeconds));
+        Page& late = *running_.at(index);
+        late.loaded = true;
+        late.timedOut = true;
+        ready_.push_back(index);
+        schedulePump();
     });
     page->settle.setSingleShot(true);
     page->settle.setInterval(options_.settleMs);
@@ -182,7 +189,7 @@ void BatchCapture::capture(Page& page) {
     QString failure;
     const QByteArray bytes = content(page, &failure);
     if (!failure.isEmpty()) {
-        fail(index, failure);
+        fail(index, page.timedOut ? lateLoad() : failure);
         return;
     }
     try {
@@ -229,15 +236,23 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
     const qint64 ms = found == running_.end() ? 0 : found->second->clock.elapsed();
     if (found != running_.end() && found->second->loads < kLoadsPerPage)
         idle_.push_back({std::move(found->second->page), found->second->loads});
-    const bool wholePage = found != running_.end() && found->second->wholePageForMain;
+    QStringList notes;
+    if (found != running_.end() && found->second->timedOut)
+        notes << lateLoad();
+    if (found != running_.end() && found->second->wholePageForMain)
+        notes << QStringLiteral("nessun testo principale: pagina intera");
     platform_.console().report(
         QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
             .arg(index + 1)
             .arg(targets_.size())
             .arg(seconds(ms), kilobytes(bytes), targets_[static_cast<size_t>(index)].address,
-                 wholePage ? QStringLiteral(" (nessun testo principale: pagina intera)")
-                           : QString()));
+                 notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(notes.join(u"; "))));
     release(index);
+}
+
+QString BatchCapture::lateLoad() const {
+    return QStringLiteral("la pagina non ha finito di caricarsi entro %1 s")
+        .arg(options_.timeoutSeconds);
 }
 
 void BatchCapture::fail(int index, const QString& reason) {

@@ -55,6 +55,8 @@ private:
     QByteArray content(Page& page, QString* failure);
     void succeed(int index, qsizetype bytes);
     void fail(int index, const QString& reason);
+    // Why a page whose time was up before its load ended was not taken, or how it was.
+    QString lateLoad() const;
     void release(int index);
     void schedulePump();
     void showStatus();

@@ -1,0 +1,166 @@
+// The main-text capture on the public article extraction benchmark (181 real article pages
+// with their hand-checked article text, read from the shared data folder; skipped when it is
+// absent): `velcaro --capture --main` against the whole-page capture of the same pages, both
+// scored with the benchmark's metric and timed, alternately, in the same run. Goals: F1 at
+// least 0.970 and precision at least 0.95 (the best published extractor's F1 is 0.970), and
+// the main-text capture taking at most 1.3 times the whole-page capture.
+#include "shingle_score.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace velcaro::bench;
+
+namespace {
+
+constexpr double kF1Goal = 0.970;
+constexpr double kPrecisionGoal = 0.95;
+constexpr double kTimeGoal = 1.3;
+constexpr int kRounds = 2;
+constexpr int kRunTimeoutMs = 30 * 60 * 1000;
+
+struct Page {
+    QString id;
+    QString path;
+    QString truth;
+};
+
+struct Totals {
+    double precision = 0, recall = 0, f1 = 0;
+    int exact = 0;
+    std::vector<std::pair<double, QString>> worst;
+};
+
+QString dataFolder() {
+    const QString named = qEnvironmentVariable("VELCARO_ARTICLE_BENCHMARK");
+    return QDir::cleanPath(named.isEmpty() ? QStringLiteral(VELCARO_ARTICLE_BENCHMARK) : named);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The pages, unpacked into `folder`, with their article text.
+std::vector<Page> unpack(const QString& data, const QString& folder) {
+    const QJsonObject truth =
+        QJsonDocument::fromJson(readAll(data + "/ground-truth.json")).object();
+    std::vector<Page> pages;
+    QDir().mkpath(folder);
+    for (auto it = truth.begin(); it != truth.end(); ++it) {
+        Page page{it.key(), QDir(folder).filePath(it.key() + ".html"),
+                  it.value().toObject().value(QStringLiteral("articleBody")).toString()};
+        QProcess gzip;
+        gzip.setStandardOutputFile(page.path);
+        gzip.start(QStringLiteral("gzip"), {"-dc", data + "/html/" + it.key() + ".html.gz"});
+        if (gzip.waitForFinished() && gzip.exitCode() == 0)
+            pages.push_back(page);
+    }
+    return pages;
+}
+
+// Seconds `velcaro --capture` takes for the pages, into `output`.
+double capture(const std::vector<Page>& pages, const QString& output, bool mainText) {
+    QStringList arguments{"--capture", "--force", "-o", output};
+    if (mainText)
+        arguments << "--main";
+    arguments << "-";
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(output + ".log");
+    QElapsedTimer clock;
+    clock.start();
+    process.start(QStringLiteral(VELCARO_PROGRAM), arguments);
+    for (const Page& page : pages)
+        process.write(page.path.toUtf8() + '\n');
+    process.closeWriteChannel();
+    process.waitForFinished(kRunTimeoutMs);
+    return clock.nsecsElapsed() / 1e9;
+}
+
+Totals score(const std::vector<Page>& pages, const QString& output) {
+    Totals totals;
+    for (const Page& page : pages) {
+        const QString text = QString::fromUtf8(readAll(output + "/" + page.id + ".txt"));
+        const ShingleScore s = scoreText(text, page.truth);
+        totals.precision += s.precision;
+        totals.recall += s.recall;
+        totals.f1 += s.f1;
+        totals.exact += s.exact ? 1 : 0;
+        totals.worst.emplace_back(s.f1, page.id);
+    }
+    const double n = static_cast<double>(pages.size());
+    totals.precision /= n;
+    totals.recall /= n;
+    totals.f1 /= n;
+    std::sort(totals.worst.begin(), totals.worst.end());
+    return totals;
+}
+
+// The pages the run's report on standard error names as failed.
+int failedPages(const QString& output) {
+    return static_cast<int>(QString::fromUtf8(readAll(output + ".log")).count(" FAILED: "));
+}
+
+void printTotals(const char* name, const Totals& t, double seconds, int pages, int failed) {
+    std::printf("%s: F1 %.3f, precision %.3f, recall %.3f, exact %d of %d, %d not captured; "
+                "%.1f s\n",
+                name, t.f1, t.precision, t.recall, t.exact, pages, failed, seconds);
+}
+
+void goal(const char* name, double value, const char* op, double limit) {
+    const bool pass = op[0] == '<' ? value <= limit : value >= limit;
+    std::printf("goal %s: %.3f (target %s %.3f) %s\n", name, value, op, limit,
+                pass ? "PASS" : "FAIL");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString data = dataFolder();
+    if (!QFile::exists(data + "/ground-truth.json")) {
+        std::printf("bench_maintext: skipped, the benchmark's data is not at %s\n",
+                    qPrintable(data));
+        return 0;
+    }
+    QTemporaryDir work;
+    const std::vector<Page> pages = unpack(data, work.filePath(QStringLiteral("pagine")));
+    const int n = static_cast<int>(pages.size());
+    if (n == 0) {
+        std::printf("bench_maintext: no page of %s could be unpacked\n", qPrintable(data));
+        return 1;
+    }
+    std::printf("%d pages of %s\n", n, qPrintable(data));
+
+    double wholeSeconds = 0;
+    double mainSeconds = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        wholeSeconds += capture(pages, work.filePath(QStringLiteral("intera")), false);
+        mainSeconds += capture(pages, work.filePath(QStringLiteral("principale")), true);
+    }
+    const Totals whole = score(pages, work.filePath(QStringLiteral("intera")));
+    const Totals main = score(pages, work.filePath(QStringLiteral("principale")));
+    const QString wholeOutput = work.filePath(QStringLiteral("intera"));
+    const QString mainOutput = work.filePath(QStringLiteral("principale"));
+    printTotals("whole page (baseline)", whole, wholeSeconds / kRounds, n,
+                failedPages(wholeOutput));
+    printTotals("main text", main, mainSeconds / kRounds, n, failedPages(mainOutput));
+    std::printf("lowest F1 of the main text:");
+    for (int i = 0; i < 5 && i < n; ++i)
+        std::printf(" %s %.2f", qPrintable(main.worst[i].second.left(12)), main.worst[i].first);
+    std::printf("\n");
+    goal("maintext_f1", main.f1, ">=", kF1Goal);
+    goal("maintext_precision", main.precision, ">=", kPrecisionGoal);
+    goal("maintext_time_ratio", mainSeconds / wholeSeconds, "<=", kTimeGoal);
+    return 0;
+}

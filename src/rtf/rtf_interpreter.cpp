@@ -1,6 +1,7 @@
 #include "rtf/rtf_interpreter.h"
 
 #include "rtf/code_pages.h"
+#include "rtf/field_instruction.h"
 
 namespace velcaro::rtf {
 namespace {
@@ -488,46 +489,8 @@ void RtfInterpreter::destinationText(const char* begin, const char* end) {
 }
 
 void RtfInterpreter::finishFieldInstruction() {
-    // HYPERLINK "target" [\l "anchor"]: inside quotes \" stands for a quote, \\ for a backslash.
-    const QString inst = fieldInst_.trimmed();
+    const QString target = hyperlinkTarget(fieldInst_);
     fieldInst_.clear();
-    if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
-        return;
-    QString target;
-    QString anchor;
-    qsizetype i = 9;
-    bool anchorNext = false;
-    while (i < inst.size()) {
-        while (i < inst.size() && inst[i].isSpace())
-            ++i;
-        if (i >= inst.size())
-            break;
-        QString arg;
-        if (inst[i] == u'"') {
-            for (++i; i < inst.size() && inst[i] != u'"'; ++i) {
-                if (inst[i] == u'\\' && i + 1 < inst.size())
-                    ++i;
-                arg += inst[i];
-            }
-            ++i;
-        } else {
-            while (i < inst.size() && !inst[i].isSpace())
-                arg += inst[i++];
-            if (arg == QLatin1String("\\l")) {
-                anchorNext = true;
-                continue;
-            }
-            if (arg.startsWith(u'\\'))
-                continue; // another switch
-        }
-        if (anchorNext)
-            anchor = arg;
-        else if (target.isEmpty())
-            target = arg;
-        anchorNext = false;
-    }
-    if (!anchor.isEmpty())
-        target += QLatin1Char('#') + anchor;
     if (target.isEmpty())
         return;
     tables_.links.append(target);

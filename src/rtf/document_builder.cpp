@@ -1,5 +1,7 @@
 #include "rtf/document_builder.h"
 
+#include "rtf/list_style.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -7,23 +9,6 @@
 
 namespace velcaro::rtf {
 namespace {
-
-QTextListFormat::Style qtListStyle(ListStyle style) {
-    switch (style) {
-    case ListStyle::Decimal:
-        return QTextListFormat::ListDecimal;
-    case ListStyle::LowerAlpha:
-        return QTextListFormat::ListLowerAlpha;
-    case ListStyle::UpperAlpha:
-        return QTextListFormat::ListUpperAlpha;
-    case ListStyle::LowerRoman:
-        return QTextListFormat::ListLowerRoman;
-    case ListStyle::UpperRoman:
-        return QTextListFormat::ListUpperRoman;
-    default:
-        return QTextListFormat::ListDisc;
-    }
-}
 
 bool sameList(const ParaProps& a, const ParaProps& b) {
     return a.list == b.list && a.listLevel == b.listLevel && a.listId == b.listId;

@@ -1,6 +1,7 @@
 #include "rtf/document_builder.h"
 
 #include "rtf/list_style.h"
+#include "rtf/text_structure.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -190,11 +191,9 @@ void DocumentBuilder::appendChars(QStringView chars, const CharProps& chr, const
     flushBytes();
     const qsizetype start = runText_.size();
     runText_.append(chars);
-    // Characters that Qt takes as document structure are not text.
     QChar* s = runText_.data();
     for (qsizetype i = start; i < runText_.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFDD2)
+        if (isTextStructure(s[i].unicode()))
             s[i] = QChar::ReplacementCharacter;
     }
 }

@@ -11,7 +11,6 @@
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -20,6 +19,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWebEngineView>
@@ -101,6 +101,7 @@ struct Steps {
     double copied = 0;   // the clipboard's first change to the page's copy: the engine's
     double offered = 0;  // its second: the capture's RTF offer, which replaces the engine's
     double done = 0;
+    double layout = 0; // after the run: the seconds the text area's layout took to finish
 };
 
 // Times `work`, noting when the page of `view` was selected and the clipboard changed.
@@ -141,16 +142,19 @@ std::vector<double> stepTimes(const std::vector<Steps>& runs, double Steps::*ste
 }
 
 // The medians of each step over `runs`, in milliseconds from the start.
-void printSteps(const char* what, const std::vector<Steps>& runs, bool offered) {
+void printSteps(const char* what, const std::vector<Steps>& runs, bool capture) {
     const auto ms = [&](double Steps::*step) {
         return median(stepTimes(runs, step)) * 1e3;
     };
     std::printf("%s, medians from the start: selected %.0f ms, engine's copy in the clipboard "
                 "%.0f ms",
                 what, ms(&Steps::selected), ms(&Steps::copied));
-    if (offered)
+    if (capture)
         std::printf(", RTF offer in the clipboard %.0f ms", ms(&Steps::offered));
     std::printf(", done %.0f ms\n", ms(&Steps::done));
+    if (capture)
+        std::printf("after the capture, the text area's layout finished at once: median %.0f ms\n",
+                    ms(&Steps::layout));
 }
 
 class CaptureBench {
@@ -162,7 +166,7 @@ private:
     void openPage();
     Steps captureOnce();
     Steps copyOnce();
-    void settle();
+    double settle();
     double setTextAlone();
     void printSave(int type);
 
@@ -203,27 +207,21 @@ void CaptureBench::openPage() {
                 pageBytes_ / 1e6, load);
 }
 
-// Lets what a run left behind finish before the next run starts, so it is not billed to it:
-// the engine's unselect (its selectionChanged comes back only after the page is unselected,
-// which takes the engine up to a second on this page) and the text area's lazy layout
-// (until the text's size stayed the same for half a second).
-void CaptureBench::settle() {
-    QElapsedTimer quiet;
-    quiet.start();
-    QMetaObject::Connection c;
-    if (text_)
-        c = QObject::connect(text_->document()->documentLayout(),
-                             &QAbstractTextDocumentLayout::documentSizeChanged,
-                             [&] { quiet.restart(); });
-    const bool settled =
-        QTest::qWaitFor([&] { return !view_->hasSelection() && quiet.elapsed() >= 500; }, 60000);
-    QObject::disconnect(c);
-    require(settled, "the page stays selected or the text area does not stop laying out");
+// Lets what a run left behind finish before the next run starts, so it is not billed to it,
+// and returns the seconds the text area's layout took. The text area lays out a text this
+// long in steps on the event loop, which the engine's browser side shares, for seconds after
+// the text is set: here the layout is finished at once. The engine's unselect comes back as
+// a selectionChanged only once the page is unselected, up to a second on this page.
+double CaptureBench::settle() {
+    const double layout = text_ ? seconds([&] { text_->document()->size(); }) : 0;
+    require(QTest::qWaitFor([&] { return !view_->hasSelection(); }, 60000),
+            "the page stays selected");
+    return layout;
 }
 
 Steps CaptureBench::captureOnce() {
     activate(form1_);
-    const Steps steps = timedSteps(view_, [&] { app_.form1().mnuCopia_Testo_Click(); });
+    Steps steps = timedSteps(view_, [&] { app_.form1().mnuCopia_Testo_Click(); });
     require(platform_.messages.prompts.isEmpty(), "the capture showed a message");
     require(steps.selected > 0 && steps.copied > 0 && steps.offered > 0,
             "the capture's selection, copy or RTF offer was not seen");
@@ -240,7 +238,7 @@ Steps CaptureBench::captureOnce() {
                     static_cast<long long>(textLength_));
     }
     require(captured.size() == textLength_, "a capture holds a different text");
-    settle();
+    steps.layout = settle();
     return steps;
 }
 

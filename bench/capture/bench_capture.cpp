@@ -222,7 +222,14 @@ double CaptureBench::settle() {
 Steps CaptureBench::captureOnce() {
     activate(form1_);
     Steps steps = timedSteps(view_, [&] { app_.form1().mnuCopia_Testo_Click(); });
-    require(platform_.messages.prompts.isEmpty(), "the capture showed a message");
+    if (!platform_.messages.prompts.isEmpty())
+        throw MeasureError(QStringLiteral("the capture showed a message after %1 ms (page "
+                                          "selected at %2 ms, copied at %3 ms; 0: not seen): %4")
+                               .arg(qRound(steps.done * 1e3))
+                               .arg(qRound(steps.selected * 1e3))
+                               .arg(qRound(steps.copied * 1e3))
+                               .arg(platform_.messages.prompts.join(QStringLiteral(" | ")))
+                               .toStdString());
     require(steps.selected > 0 && steps.copied > 0 && steps.offered > 0,
             "the capture's selection, copy or RTF offer was not seen");
     QWidget* form3 = testing::topLevel(QStringLiteral("Form3"));

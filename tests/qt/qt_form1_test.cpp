@@ -107,9 +107,9 @@ TEST_F(QtForm1, IsBuiltAsDesignedWithTheFocusInTheAddressBox) {
         captions << a->text();
         shortcuts << a->shortcut().toString(QKeySequence::PortableText);
     }
-    EXPECT_EQ(captions,
-              (QStringList{"&Print", "Print Preview...", "Copia testo Pag.Html", "E&xit"}));
-    EXPECT_EQ(shortcuts, (QStringList{"Ctrl+P", "Ctrl+R", "Ctrl+C", ""}));
+    EXPECT_EQ(captions, (QStringList{"&Print", "Print Preview...", "Copia testo Pag.Html",
+                                     "Copia testo principale", "E&xit"}));
+    EXPECT_EQ(shortcuts, (QStringList{"Ctrl+P", "Ctrl+R", "Ctrl+C", "Ctrl+Shift+C", ""}));
 }
 
 TEST_F(QtForm1, MenuShortcutsWinOverTheAddressBoxsOwnKeys) {

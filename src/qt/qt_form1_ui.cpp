@@ -90,8 +90,11 @@ void QtForm1Ui::buildAddressRow() {
                 form->dispatch([form, &keyAscii] { form->Text1_KeyPress(keyAscii); });
         },
         edit));
-    for (QPushButton* button : {go, browse})
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {go, browse}) {
+        button->setAutoDefault(true);
         button->installEventFilter(new MenuShortcutFilter(widget_, button));
+    }
 
     QWidget::setTabOrder(browser_.area(), edit);
     QWidget::setTabOrder(edit, go);

@@ -6,6 +6,7 @@
 #include "text_window/form3_layout.h"
 
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextEdit>
 
 namespace velcaro {
@@ -29,9 +30,11 @@ QTextEdit* makeText(QWidget* client) {
     return edit;
 }
 
+// Enter presses the focused button, as Space does.
 QPushButton* makeButton(QWidget* client, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, client);
     button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -58,6 +61,9 @@ QtForm3Ui::QtForm3Ui(Form3& form)
         previous = button;
     }
     text->setFocus();
+    // Escape closes the window as "F I N E" does.
+    auto* escape = new QShortcut(QKeySequence::Cancel, widget_);
+    QObject::connect(escape, &QShortcut::activated, widget_, handler(&Form3::Command1_Click));
     window_.setClientSize(kClientWidth, kClientHeight);
     widget_->onResize = handler(&Form3::Form_Resize);
     widget_->onClose = handler(&Form3::Unload);

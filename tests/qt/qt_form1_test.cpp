@@ -164,6 +164,34 @@ TEST_F(QtForm1, EnterShowsALocalPageWhosePathHasSpacesAndAccents) {
     EXPECT_TRUE(platform.messages.prompts.isEmpty());
 }
 
+TEST_F(QtForm1, AnAddressTypedAtOnceReplacesTheDefaultAndEnterPressesTheFocusedButton) {
+    const QString page = dir.filePath(QStringLiteral("tasti.html"));
+    QFile f(page);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><title>Tasti</title></head><body>ok</body></html>");
+    f.close();
+
+    QTest::keyClicks(QApplication::focusWidget(), page);
+    EXPECT_EQ(edit->text(), page);
+
+    bool dialogOpened = false;
+    whenDialogAppears<QFileDialog>([&dialogOpened](QFileDialog* dialog) {
+        dialogOpened = true;
+        dialog->reject();
+    });
+    auto* browse = window->findChild<QPushButton*>(QStringLiteral("Command2"));
+    browse->setFocus();
+    QTest::keyClick(browse, Qt::Key_Return);
+    EXPECT_TRUE(dialogOpened);
+
+    auto* go = window->findChild<QPushButton*>(QStringLiteral("Command1"));
+    go->setFocus();
+    QTest::keyClick(go, Qt::Key_Enter);
+    ASSERT_NE(view(), nullptr);
+    ASSERT_TRUE(waitForLoad(view()));
+    EXPECT_EQ(view()->property("title").toString(), QStringLiteral("Tasti"));
+}
+
 TEST_F(QtForm1, BrowseOpensTheDialogOnTheProposedFileAndFillsTheBox) {
     const QString page = dir.filePath(QStringLiteral("scelta è.html"));
     QFile f(page);

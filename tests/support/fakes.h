@@ -92,10 +92,19 @@ class FakeTextBox : public TextBox {
 public:
     QString text;
     float height = form1_layout::kText1.height;
+    int selStart = 0, selLength = 0;
 
     QString Text() const override { return text; }
-    void setText(const QString& t) override { text = t; }
+    void setText(const QString& t) override {
+        text = t;
+        selStart = selLength = 0;
+    }
     float Height() const override { return height; }
+    void setSelStart(int start) override {
+        selStart = start;
+        selLength = 0;
+    }
+    void setSelLength(int length) override { selLength = length; }
 };
 
 struct MoveCall {

@@ -9,6 +9,9 @@ namespace velcaro {
 
 class QtPlatform : public Platform {
 public:
+    // Screen readers see the program's own windows only (QtAccessibleApplication).
+    QtPlatform();
+
     std::unique_ptr<Form1Ui> createForm1Ui(Form1& form) override;
     std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) override;
     MessageBox& messageBox() override { return messageBox_; }

@@ -79,10 +79,13 @@ void QtForm1Ui::buildAddressRow() {
 
     auto* browse = new QPushButton(QStringLiteral("..."), client);
     browse->setObjectName(QStringLiteral("Command2"));
+    browse->setAccessibleName(QStringLiteral("Scegli un file"));
     browse->setGeometry(Twips::toPixels(kCommand2));
     QObject::connect(browse, &QPushButton::clicked, widget_, handler(&Form1::Command2_Click));
 
     auto* edit = client->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    // The label names the address box for screen readers.
+    label->setBuddy(edit);
     edit->installEventFilter(new MenuShortcutFilter(widget_, edit));
     edit->installEventFilter(new KeyPressFilter(
         [form = &form_, alive = alive_](std::int16_t& keyAscii) {

@@ -23,6 +23,7 @@ QtWindowWidget* makeWindow() {
 QTextEdit* makeText(QWidget* client) {
     auto* edit = new QTextEdit(client);
     edit->setObjectName(QStringLiteral("RichTextBox1"));
+    edit->setAccessibleName(QStringLiteral("Testo catturato"));
     edit->setAcceptRichText(true);
     edit->setTabChangesFocus(true);
     rtf::readRtf(QByteArray(Form3::designedRtf()), *edit->document());
@@ -30,11 +31,14 @@ QTextEdit* makeText(QWidget* client) {
     return edit;
 }
 
-// Enter presses the focused button, as Space does.
-QPushButton* makeButton(QWidget* client, const char* name, const QString& caption) {
+// Enter presses the focused button, as Space does. `spoken`, when given, is what a screen
+// reader says instead of the caption.
+QPushButton* makeButton(QWidget* client, const char* name, const QString& caption,
+                        const QString& spoken = {}) {
     auto* button = new QPushButton(caption, client);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(true);
+    button->setAccessibleName(spoken);
     return button;
 }
 
@@ -43,7 +47,9 @@ QPushButton* makeButton(QWidget* client, const char* name, const QString& captio
 QtForm3Ui::QtForm3Ui(Form3& form)
     : QtFormUi(form, makeWindow()), window_(widget_),
       text_(makeText(widget_->client()), kRichTextBox1),
-      command1_(makeButton(widget_->client(), "Command1", QStringLiteral("F I N E")), kCommand1),
+      command1_(makeButton(widget_->client(), "Command1", QStringLiteral("F I N E"),
+                           QStringLiteral("Fine")),
+                kCommand1),
       command2_(makeButton(widget_->client(), "Command2", QStringLiteral("Salva Testo .TXT")),
                 kCommand2),
       command3_(makeButton(widget_->client(), "Command3", QStringLiteral("Salva Testo .RTF")),

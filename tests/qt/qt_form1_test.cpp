@@ -112,6 +112,13 @@ TEST_F(QtForm1, IsBuiltAsDesignedWithTheFocusInTheAddressBox) {
     EXPECT_EQ(shortcuts, (QStringList{"Ctrl+P", "Ctrl+R", "Ctrl+C", "Ctrl+Shift+C", ""}));
 }
 
+TEST_F(QtForm1, ScreenReadersHearTheLabelOfTheAddressBoxAndANameForEveryControl) {
+    EXPECT_EQ(accessibleName(edit), QStringLiteral("Sito Internet:"));
+    EXPECT_EQ(accessibleName(window->findChild<QPushButton*>(QStringLiteral("Command2"))),
+              QStringLiteral("Scegli un file"));
+    EXPECT_EQ(unnamedControls(window), QStringList());
+}
+
 TEST_F(QtForm1, MenuShortcutsWinOverTheAddressBoxsOwnKeys) {
     QApplication::clipboard()->setText(QStringLiteral("prima"));
     edit->selectAll();
@@ -162,6 +169,13 @@ TEST_F(QtForm1, EnterShowsALocalPageWhosePathHasSpacesAndAccents) {
     EXPECT_EQ(edit->text(), QStringLiteral("  ") + path + QStringLiteral("  "));
     EXPECT_EQ(area->y(), Twips::toPixels(385));
     EXPECT_TRUE(platform.messages.prompts.isEmpty());
+
+    QAccessibleInterface* program = QAccessible::queryAccessibleInterface(qApp);
+    QStringList windows;
+    for (int i = 0; i < program->childCount(); ++i)
+        windows << program->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(windows, QStringList{QStringLiteral("Velcaro")})
+        << "the engine's offscreen window is not one of the program's windows";
 }
 
 TEST_F(QtForm1, AnAddressTypedAtOnceReplacesTheDefaultAndEnterPressesTheFocusedButton) {

@@ -1,4 +1,4 @@
-// The captured-text window on the real Qt bindings, offscreen: keys.
+// The captured-text window on the real Qt bindings, offscreen: keys and screen readers.
 
 #include "shell/application.h"
 #include "support/qt_helpers.h"
@@ -38,6 +38,13 @@ protected:
     QWidget* window = nullptr;
     QTextEdit* text = nullptr;
 };
+
+TEST_F(QtForm3, ScreenReadersHearANameForEveryControl) {
+    EXPECT_EQ(accessibleName(text), QStringLiteral("Testo catturato"));
+    EXPECT_EQ(accessibleName(button("Command1")), QStringLiteral("Fine"));
+    EXPECT_EQ(button("Command1")->text(), QStringLiteral("F I N E")) << "the caption stays";
+    EXPECT_EQ(unnamedControls(window), QStringList());
+}
 
 TEST_F(QtForm3, EscapeClosesTheWindowAsFINEDoes) {
     text->setFocus();

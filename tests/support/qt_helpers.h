@@ -5,6 +5,7 @@
 #include "app/qt_platform.h"
 #include "support/fakes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -86,6 +87,35 @@ inline QWidget* topLevel(const QString& name) {
         if (w->objectName() == name && w->isVisible())
             return w;
     return nullptr;
+}
+
+// What a screen reader says for `object`.
+inline QString accessibleName(QObject* object) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(object);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// The controls a screen reader reaches under `iface` (buttons, text fields, tool bars, progress
+// bars and the like) that have no name, by role and object name.
+inline QStringList unnamedControls(QAccessibleInterface* iface) {
+    static const QAccessible::Role controls[] = {
+        QAccessible::PushButton,   QAccessible::CheckBox,    QAccessible::RadioButton,
+        QAccessible::EditableText, QAccessible::ProgressBar, QAccessible::ToolBar,
+        QAccessible::ComboBox,     QAccessible::SpinBox,     QAccessible::Slider};
+    QStringList unnamed;
+    if (std::find(std::begin(controls), std::end(controls), iface->role()) != std::end(controls) &&
+        iface->text(QAccessible::Name).isEmpty())
+        unnamed << QStringLiteral("%1 %2")
+                       .arg(iface->role())
+                       .arg(iface->object() ? iface->object()->objectName() : QString());
+    for (int i = 0; i < iface->childCount(); ++i)
+        if (QAccessibleInterface* child = iface->child(i))
+            unnamed << unnamedControls(child);
+    return unnamed;
+}
+
+inline QStringList unnamedControls(QObject* root) {
+    return unnamedControls(QAccessible::queryAccessibleInterface(root));
 }
 
 } // namespace velcaro::testing

@@ -38,6 +38,7 @@ void fitCaption(QLabel* label, int roomPixels) {
 QtWindowWidget* makeWindow(const QString& title) {
     auto* widget = new QtWindowWidget(QStringLiteral("Form1"));
     widget->setWindowTitle(title);
+    widget->setControlFontSize(kFontSize);
     widget->setAttribute(Qt::WA_DeleteOnClose, false);
     return widget;
 }

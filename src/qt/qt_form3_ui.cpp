@@ -17,6 +17,7 @@ using namespace form3_layout;
 QtWindowWidget* makeWindow() {
     auto* widget = new QtWindowWidget(QStringLiteral("Form3"));
     widget->setWindowTitle(Form3::pageCaption());
+    widget->setControlFontSize(kFontSize);
     return widget;
 }
 

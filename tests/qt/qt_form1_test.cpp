@@ -112,6 +112,17 @@ TEST_F(QtForm1, IsBuiltAsDesignedWithTheFocusInTheAddressBox) {
     EXPECT_EQ(shortcuts, (QStringList{"Ctrl+P", "Ctrl+R", "Ctrl+C", "Ctrl+Shift+C", ""}));
 }
 
+TEST_F(QtForm1, ALargerSystemFontCutsNoCaptionAndNoAddress) {
+    app.form1().Unload();
+    const QFont system = QApplication::font();
+    QFont large = system;
+    large.setPointSize(16);
+    QApplication::setFont(large);
+    app.form1().Show();
+    QApplication::setFont(system);
+    EXPECT_EQ(cutCaptions(topLevel(QStringLiteral("Form1"))), QStringList());
+}
+
 TEST_F(QtForm1, ScreenReadersHearTheLabelOfTheAddressBoxAndANameForEveryControl) {
     EXPECT_EQ(accessibleName(edit), QStringLiteral("Sito Internet:"));
     EXPECT_EQ(accessibleName(window->findChild<QPushButton*>(QStringLiteral("Command2"))),

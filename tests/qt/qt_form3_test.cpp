@@ -1,4 +1,6 @@
-// The captured-text window on the real Qt bindings, offscreen: keys and screen readers.
+// The captured-text window on the real Qt bindings, offscreen: its layout in pixels at the
+// screen's DPI (this test also runs as qt_form3_test_144dpi, on a screen of 144 logical DPI),
+// its fonts and place on the screen, keys and screen readers.
 
 #include "shell/application.h"
 #include "support/qt_helpers.h"
@@ -6,6 +8,7 @@
 
 #include <QFileDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
@@ -38,6 +41,58 @@ protected:
     QWidget* window = nullptr;
     QTextEdit* text = nullptr;
 };
+
+// The layout at an outer size of 10020 x 7020 twips, whole in pixels at both DPIs: the text
+// area 9700 x 6090 twips at (30, 390), the buttons' left edges at 8995, 7420 and 5845 twips.
+struct PixelLayout {
+    double dpi;
+    QRect text;
+    int lefts[3];
+    int buttonHeight;
+};
+constexpr PixelLayout kLayouts[] = {
+    {96, QRect(2, 26, 647, 406), {600, 495, 390}, 22},
+    {144, QRect(3, 39, 970, 609), {900, 742, 585}, 33},
+};
+
+TEST_F(QtForm3, TheDesignedLayoutGrowsWithTheScreensLogicalDpi) {
+    const double dpi = window->screen()->logicalDotsPerInchX();
+    const auto layout = std::find_if(std::begin(kLayouts), std::end(kLayouts),
+                                     [dpi](const PixelLayout& l) { return l.dpi == dpi; });
+    ASSERT_NE(layout, std::end(kLayouts)) << "no worked values at " << dpi << " DPI";
+    app.form3().Me().setHeight(7020);
+    app.form3().Me().setWidth(10020);
+    QTRY_COMPARE(text->geometry(), layout->text);
+    for (int i = 0; i < 3; ++i) {
+        QPushButton* b = button(QByteArray("Command").append(char('1' + i)).constData());
+        EXPECT_EQ(b->x(), layout->lefts[i]) << b->text().toStdString();
+        EXPECT_EQ(b->height(), layout->buttonHeight);
+    }
+}
+
+TEST_F(QtForm3, ALargerSystemFontCutsNoCaption) {
+    app.form3().Unload();
+    const QFont system = QApplication::font();
+    QFont large = system;
+    large.setPointSize(16);
+    QApplication::setFont(large);
+    app.form3().Show();
+    QApplication::setFont(system);
+    EXPECT_EQ(cutCaptions(topLevel(QStringLiteral("Form3"))), QStringList());
+}
+
+TEST_F(QtForm3, AWindowLargerThanTheScreenOpensInsideIt) {
+    app.form3().Unload();
+    app.form3().Me().setWidth(30000);
+    app.form3().Me().setHeight(30000);
+    app.form3().Show();
+    window = topLevel(QStringLiteral("Form3"));
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+    text = window->findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
+    QTRY_VERIFY2(text->geometry().bottom() < window->height(), "laid out for the fitted size");
+}
 
 TEST_F(QtForm3, ScreenReadersHearANameForEveryControl) {
     EXPECT_EQ(accessibleName(text), QStringLiteral("Testo catturato"));

@@ -8,7 +8,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -87,6 +92,28 @@ inline QWidget* topLevel(const QString& name) {
         if (w->objectName() == name && w->isVisible())
             return w;
     return nullptr;
+}
+
+// The labels, buttons and text boxes of `window` whose text does not fit inside them, by
+// object name: wider than a label, than a button less its margins, or taller than a text box
+// less its frame.
+inline QStringList cutCaptions(QWidget* window) {
+    QStringList cut;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (QFontMetrics(label->font()).horizontalAdvance(label->text()) > label->width())
+            cut << label->objectName();
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        if (QFontMetrics(button->font()).horizontalAdvance(button->text()) >
+            button->width() - 2 * margin)
+            cut << button->objectName();
+    }
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        if (QFontMetrics(edit->font()).height() > edit->height() - 2 * frame)
+            cut << edit->objectName();
+    }
+    return cut;
 }
 
 // What a screen reader says for `object`.

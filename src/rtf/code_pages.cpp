@@ -5,11 +5,6 @@
 namespace velcaro::rtf {
 namespace {
 
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 const char* encodingName(int codePage) {
     switch (codePage) {
     case 874:
@@ -37,12 +32,6 @@ const char* encodingName(int codePage) {
 
 } // namespace
 
-char16_t cp1252ToUnicode(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0)
-        return kCp1252High[byte - 0x80];
-    return byte;
-}
-
 int unicodeToCp1252(char16_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
         return ch;
@@ -51,9 +40,9 @@ int unicodeToCp1252(char16_t ch) {
     // Bytes 0x80-0x9F by character, from U+0152 on; 0 where there is none.
     static const std::array<unsigned char, 0x2123 - 0x152> table = [] {
         std::array<unsigned char, 0x2123 - 0x152> t{};
-        for (int i = 0; i < 32; ++i)
-            if (kCp1252High[i] >= 0x152)
-                t[kCp1252High[i] - 0x152] = static_cast<unsigned char>(0x80 + i);
+        for (int byte = 0x80; byte < 0xA0; ++byte)
+            if (kCp1252[byte] >= 0x152)
+                t[kCp1252[byte] - 0x152] = static_cast<unsigned char>(byte);
         return t;
     }();
     const unsigned char byte = table[ch - 0x152];
@@ -124,18 +113,16 @@ QStringDecoder* CodePageDecoder::decoderFor(int codePage) {
     return result;
 }
 
-void CodePageDecoder::append(int codePage, QByteArrayView bytes, QString& out) {
+void CodePageDecoder::append(int codePage, QByteArrayView bytes, std::u16string& out) {
     if (codePage != 1252) {
         if (QStringDecoder* decoder = decoderFor(codePage)) {
-            out += decoder->decode(bytes);
+            const QString text = decoder->decode(bytes);
+            out.append(reinterpret_cast<const char16_t*>(text.utf16()),
+                       static_cast<std::size_t>(text.size()));
             return;
         }
     }
-    const qsizetype start = out.size();
-    out.resize(start + bytes.size());
-    QChar* dst = out.data() + start;
-    for (char b : bytes)
-        *dst++ = QChar(cp1252ToUnicode(static_cast<unsigned char>(b)));
+    appendCp1252(bytes, out);
 }
 
 } // namespace velcaro::rtf

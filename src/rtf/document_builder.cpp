@@ -1,5 +1,8 @@
 #include "rtf/document_builder.h"
 
+#include "rtf/list_style.h"
+#include "rtf/text_structure.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -8,36 +11,20 @@
 namespace velcaro::rtf {
 namespace {
 
-QTextListFormat::Style qtListStyle(ListStyle style) {
-    switch (style) {
-    case ListStyle::Decimal:
-        return QTextListFormat::ListDecimal;
-    case ListStyle::LowerAlpha:
-        return QTextListFormat::ListLowerAlpha;
-    case ListStyle::UpperAlpha:
-        return QTextListFormat::ListUpperAlpha;
-    case ListStyle::LowerRoman:
-        return QTextListFormat::ListLowerRoman;
-    case ListStyle::UpperRoman:
-        return QTextListFormat::ListUpperRoman;
-    default:
-        return QTextListFormat::ListDisc;
-    }
-}
-
 bool sameList(const ParaProps& a, const ParaProps& b) {
     return a.list == b.list && a.listLevel == b.listLevel && a.listId == b.listId;
 }
 
-// Replaces surrogate halves that are not part of a pair by U+FFFD.
-void repairSurrogates(QString& text) {
-    QChar* s = text.data();
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (s[i].isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate())
+// Replaces surrogate halves that are not part of a pair by U+FFFD, from `from` on.
+void repairSurrogates(std::u16string& text, std::size_t from) {
+    const std::size_t n = text.size();
+    for (std::size_t i = from; i < n; ++i) {
+        if (!QChar::isSurrogate(text[i]))
+            continue;
+        if (QChar::isHighSurrogate(text[i]) && i + 1 < n && QChar::isLowSurrogate(text[i + 1]))
             ++i;
-        else if (s[i].isSurrogate())
-            s[i] = QChar::ReplacementCharacter;
+        else
+            text[i] = QChar::ReplacementCharacter;
     }
 }
 
@@ -164,15 +151,23 @@ void DocumentBuilder::flushBytes() {
 
 void DocumentBuilder::flushRun() {
     flushBytes();
-    if (runText_.isEmpty())
+    if (runText_.empty())
         return;
-    repairSurrogates(runText_);
-    cursor_.insertText(runText_, charFormat(runChar_));
-    runText_.resize(0); // keeps the buffer
+    if (runSurrogatesFrom_ != std::u16string::npos) {
+        repairSurrogates(runText_, runSurrogatesFrom_);
+        runSurrogatesFrom_ = std::u16string::npos;
+    }
+    // Qt copies the text into the document: the run's buffer can lend it.
+    const QString text = QString::fromRawData(reinterpret_cast<const QChar*>(runText_.data()),
+                                              static_cast<qsizetype>(runText_.size()));
+    cursor_.insertText(text, charFormat(runChar_));
+    runText_.clear(); // keeps the buffer
 }
 
 void DocumentBuilder::prepare(const CharProps& chr, const ParaProps& para) {
-    ensureBlock(para);
+    // The block needs work only for a pending paragraph end or a table open or wanted.
+    if (pendingPar_ || para.inTable || table_)
+        ensureBlock(para);
     if (chr != runChar_) {
         flushRun();
         runChar_ = chr;
@@ -187,10 +182,7 @@ void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
     if (codePage == 1252) {
         // The common case: straight into the run's text, no byte buffer.
         flushBytes();
-        if (bytes.size() == 1)
-            runText_ += QChar(cp1252ToUnicode(static_cast<unsigned char>(bytes[0])));
-        else
-            decoder_.append(1252, bytes, runText_);
+        appendCp1252(bytes, runText_);
         return;
     }
     if (codePage != runCodePage_) {
@@ -203,14 +195,11 @@ void DocumentBuilder::appendBytes(QByteArrayView bytes, const CharProps& chr,
 void DocumentBuilder::appendChars(QStringView chars, const CharProps& chr, const ParaProps& para) {
     prepare(chr, para);
     flushBytes();
-    const qsizetype start = runText_.size();
-    runText_.append(chars);
-    // Characters that Qt takes as document structure are not text.
-    QChar* s = runText_.data();
-    for (qsizetype i = start; i < runText_.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFDD2)
-            s[i] = QChar::ReplacementCharacter;
+    for (QChar c : chars) {
+        if (c.isSurrogate() && runSurrogatesFrom_ == std::u16string::npos)
+            runSurrogatesFrom_ = runText_.size();
+        const char16_t u = c.unicode();
+        runText_.push_back(isTextStructure(u) ? char16_t(QChar::ReplacementCharacter) : u);
     }
 }
 
@@ -223,7 +212,7 @@ void DocumentBuilder::ensureBlock(const ParaProps& para) {
         if (blockFormatKnown_ && para == blockPara_ && para.list == ListStyle::None && !table_) {
             // Same paragraph format as the block before: the break goes into the run's text,
             // and Qt makes the block when the run is inserted, with that same format.
-            runText_ += QChar(QChar::ParagraphSeparator);
+            runText_.push_back(QChar::ParagraphSeparator);
             pendingPar_ = false;
             return;
         }

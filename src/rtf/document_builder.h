@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -53,7 +54,10 @@ private:
     QTextCursor cursor_;
     CodePageDecoder decoder_;
 
-    QString runText_;
+    std::u16string runText_;
+    // Where appendChars put the run's first surrogate half (text decoded from bytes has none
+    // out of its pair), npos for none.
+    std::size_t runSurrogatesFrom_ = std::u16string::npos;
     QByteArray runBytes_;
     int runCodePage_ = 1252;
     CharProps runChar_;

@@ -57,11 +57,11 @@ void HeaderTables::endFontTable() {
 void HeaderTables::commitFontName() {
     if (fontName_.isEmpty())
         return;
-    QString name;
+    std::u16string name;
     CodePageDecoder decoder;
     FontEntry& font = tables_.fonts[fontId_];
     decoder.append(font.codePage > 0 ? font.codePage : tables_.codePage, fontName_, name);
-    font.family = name.trimmed();
+    font.family = QString::fromStdU16String(name).trimmed();
     fontName_.clear();
 }
 

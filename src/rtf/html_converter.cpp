@@ -1,6 +1,7 @@
 #include "rtf/html_converter.h"
 
 #include "rtf/html_tags.h"
+#include "rtf/text_structure.h"
 
 #include <algorithm>
 #include <cmath>
@@ -292,10 +293,11 @@ void HtmlConverter::writeRun(QStringView text) {
     chr.link = 0;
     out_.setChar(chr);
     // The engine's plain copy has plain spaces where the page has non-breaking ones (its HTML
-    // also writes them for spaces next to inline elements); the RTF keeps the same text. The
-    // non-characters a text document keeps for itself are not text and become U+FFFD.
+    // also writes them for spaces next to inline elements); the RTF keeps the same text. What a
+    // text document takes as structure is not text and becomes U+FFFD (paragraph separators
+    // and newlines never get here).
     const auto special = [](QChar c) {
-        return c.unicode() == 0x00A0 || (c.unicode() >= 0xFDD0 && c.unicode() <= 0xFDD2);
+        return c.unicode() == 0x00A0 || isTextStructure(c.unicode());
     };
     if (std::any_of(text.begin(), text.end(), special)) {
         QString clean = text.toString();

@@ -1,6 +1,7 @@
 #include "rtf/rtf_interpreter.h"
 
 #include "rtf/code_pages.h"
+#include "rtf/field_instruction.h"
 
 namespace velcaro::rtf {
 namespace {
@@ -44,24 +45,24 @@ bool RtfInterpreter::groupEnd() {
     }
     if (stack_.size() <= 2)
         return false; // the document's own group closes: whatever follows is not part of it
-    const Dest closed = top().dest;
+    const Destination closed = top().dest;
     stack_.pop_back();
-    const Dest parent = top().dest;
+    const Destination parent = top().dest;
     if (closed == parent)
         return true;
     switch (closed) {
-    case Dest::FontTable:
+    case Destination::FontTable:
         header_.endFontTable();
         builder_.tablesChanged();
         break;
-    case Dest::ColorTable:
+    case Destination::ColorTable:
         builder_.tablesChanged();
         break;
-    case Dest::FieldInst:
+    case Destination::FieldInst:
         finishFieldInstruction();
         break;
-    case Dest::PnDef:
-        if (parent == Dest::Text)
+    case Destination::PnDef:
+        if (parent == Destination::Text)
             header_.applyPn(top().para);
         break;
     default:
@@ -83,47 +84,19 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
     if (consumeSkip())
         return;
     Group& g = top();
-    if (g.dest == Dest::Skip)
+    if (g.dest == Destination::Skip)
         return;
-    const Keyword k = word.size() == 1 && word[0] == 'u' ? Keyword::U : lookupKeyword(word);
-    switch (k) {
-    case Keyword::Unknown:
+    const KeywordEntry* entry = findKeyword(word);
+    if (!entry) {
         if (afterStar)
-            g.dest = Dest::Skip;
+            g.dest = Destination::Skip;
         return;
-    case Keyword::SkippedDestination:
-        g.dest = Dest::Skip;
+    }
+    if (entry->kind == KeywordKind::Destination) {
+        enterDestination(entry->destination);
         return;
-    case Keyword::FontTable:
-        g.dest = Dest::FontTable;
-        return;
-    case Keyword::ColorTable:
-        g.dest = Dest::ColorTable;
-        header_.startColorTable();
-        return;
-    case Keyword::StyleSheet:
-        g.dest = Dest::StyleSheet;
-        return;
-    case Keyword::FieldInst:
-        g.dest = Dest::FieldInst;
-        fieldInst_.clear();
-        return;
-    case Keyword::FieldResult:
-        g.dest = Dest::Text;
-        return;
-    case Keyword::ListTable:
-        g.dest = Dest::ListTable;
-        return;
-    case Keyword::ListOverrideTable:
-        g.dest = Dest::ListOverrideTable;
-        return;
-    case Keyword::Pn:
-        if (g.dest == Dest::Text) {
-            g.dest = Dest::PnDef;
-            header_.startPn();
-        }
-        return;
-    case Keyword::U:
+    }
+    if (entry->keyword == Keyword::U) {
         if (hasParam) {
             int value = param < 0 ? param + 65536 : param;
             if (value < 0 || value > 0xFFFF)
@@ -133,228 +106,181 @@ void RtfInterpreter::controlWord(std::string_view word, bool hasParam, int param
             skip_ = g.ucSkip;
         }
         return;
-    case Keyword::Uc:
+    }
+    if (entry->keyword == Keyword::Uc) {
         g.ucSkip = static_cast<unsigned char>(qBound(0, param, 10));
         return;
-    default:
-        break;
     }
+    const Keyword k = entry->keyword;
     switch (g.dest) {
-    case Dest::FontTable:
+    case Destination::FontTable:
         header_.fontWord(k, param);
         return;
-    case Dest::ColorTable:
+    case Destination::ColorTable:
         header_.colorWord(k, param);
         return;
-    case Dest::StyleSheet:
+    case Destination::StyleSheet:
         header_.styleWord(k, param);
         return;
-    case Dest::ListTable:
+    case Destination::ListTable:
         header_.listWord(k, param);
         return;
-    case Dest::ListOverrideTable:
+    case Destination::ListOverrideTable:
         header_.listOverrideWord(k, param);
         return;
-    case Dest::PnDef:
+    case Destination::PnDef:
         header_.pnWord(k, param);
         return;
-    case Dest::FieldInst:
-    case Dest::Skip:
+    case Destination::FieldInst:
+    case Destination::Skip:
         return;
-    case Dest::Text:
-        textWord(k, hasParam, param);
+    case Destination::Text:
+        textWord(*entry, hasParam, param);
         return;
     }
 }
 
-void RtfInterpreter::textWord(Keyword k, bool hasParam, int param) {
+void RtfInterpreter::enterDestination(Destination dest) {
     Group& g = top();
-    CharProps& c = g.chr;
-    ParaProps& p = g.para;
-    const bool on = !hasParam || param != 0;
-    switch (k) {
-    case Keyword::Ansi:
-        tables_.codePage = 1252;
-        builder_.tablesChanged();
+    switch (dest) {
+    case Destination::ColorTable:
+        header_.startColorTable();
         break;
-    case Keyword::Mac:
-        tables_.codePage = 10000;
-        builder_.tablesChanged();
+    case Destination::FieldInst:
+        fieldInst_.clear();
         break;
-    case Keyword::Pc:
-        tables_.codePage = 437;
-        builder_.tablesChanged();
-        break;
-    case Keyword::Pca:
-        tables_.codePage = 850;
-        builder_.tablesChanged();
-        break;
-    case Keyword::AnsiCodePage:
-        if (param > 0)
-            tables_.codePage = param;
-        builder_.tablesChanged();
-        break;
-    case Keyword::DefaultFont:
-        defaultFont_ = param;
-        c.font = param;
-        break;
-    case Keyword::Plain:
-        c = defaultChar();
-        break;
-    case Keyword::Bold:
-        c.bold = on;
-        break;
-    case Keyword::Italic:
-        c.italic = on;
-        break;
-    case Keyword::Underline:
-        c.underline = on;
-        break;
-    case Keyword::UnderlineNone:
-        c.underline = false;
-        break;
-    case Keyword::Strike:
-        c.strike = on;
-        break;
-    case Keyword::Super:
-        c.vertical = on ? 1 : 0;
-        break;
-    case Keyword::Sub:
-        c.vertical = on ? -1 : 0;
-        break;
-    case Keyword::NoSuperSub:
-        c.vertical = 0;
-        break;
-    case Keyword::Font:
-        c.font = param;
-        break;
-    case Keyword::FontSize:
-        c.halfPoints = hasParam && param > 0 && param <= 3276 ? param : 24;
-        break;
-    case Keyword::Color:
-        c.color = qMax(0, param);
-        break;
-    case Keyword::Background:
-        c.background = qMax(0, param);
-        break;
-    case Keyword::Hidden:
-        c.hidden = on;
-        break;
-    case Keyword::Pard:
-        p = ParaProps();
-        break;
-    case Keyword::Par:
-        builder_.paragraphBreak(p);
-        break;
-    case Keyword::Line:
-        character(0x2028);
-        break;
-    case Keyword::Tab:
-        character(u'\t');
-        break;
-    case Keyword::AlignLeft:
-        p.align = Align::Left;
-        break;
-    case Keyword::AlignCenter:
-        p.align = Align::Center;
-        break;
-    case Keyword::AlignRight:
-        p.align = Align::Right;
-        break;
-    case Keyword::AlignJustify:
-        p.align = Align::Justify;
-        break;
-    case Keyword::LeftIndent:
-        p.left = clampTwips(param);
-        break;
-    case Keyword::RightIndent:
-        p.right = clampTwips(param);
-        break;
-    case Keyword::FirstIndent:
-        p.firstLine = clampTwips(param);
-        break;
-    case Keyword::SpaceBefore:
-        p.before = clampTwips(param);
-        break;
-    case Keyword::SpaceAfter:
-        p.after = clampTwips(param);
-        break;
-    case Keyword::OutlineLevel:
-        p.headingLevel = param >= 0 && param < 6 ? param + 1 : 0;
-        break;
-    case Keyword::Style:
-        p.headingLevel = header_.headingLevel(param);
-        break;
-    case Keyword::RtlPar:
-        p.rightToLeft = true;
-        break;
-    case Keyword::LtrPar:
-        p.rightToLeft = false;
-        break;
-    case Keyword::Ls:
-        p.listId = param;
-        header_.resolveList(p);
-        break;
-    case Keyword::Ilvl:
-        p.listLevel = qBound(0, param, 8);
-        header_.resolveList(p);
-        break;
-    case Keyword::EmDash:
-        character(0x2014);
-        break;
-    case Keyword::EnDash:
-        character(0x2013);
-        break;
-    case Keyword::EmSpace:
-        character(0x2003);
-        break;
-    case Keyword::EnSpace:
-        character(0x2002);
-        break;
-    case Keyword::QmSpace:
-        character(0x2005);
-        break;
-    case Keyword::Bullet:
-        character(0x2022);
-        break;
-    case Keyword::LQuote:
-        character(0x2018);
-        break;
-    case Keyword::RQuote:
-        character(0x2019);
-        break;
-    case Keyword::LDblQuote:
-        character(0x201C);
-        break;
-    case Keyword::RDblQuote:
-        character(0x201D);
-        break;
-    case Keyword::Zwj:
-        character(0x200D);
-        break;
-    case Keyword::Zwnj:
-        character(0x200C);
-        break;
-    case Keyword::LtrMark:
-        character(0x200E);
-        break;
-    case Keyword::RtlMark:
-        character(0x200F);
+    case Destination::PnDef:
+        // Paragraph numbering is read only where it numbers the text's paragraphs.
+        if (g.dest != Destination::Text)
+            return;
+        header_.startPn();
         break;
     default:
-        tableWord(k, hasParam, param);
+        break;
+    }
+    g.dest = dest;
+}
+
+void RtfInterpreter::textWord(const KeywordEntry& entry, bool hasParam, int param) {
+    switch (entry.kind) {
+    case KeywordKind::Symbol:
+        character(static_cast<char16_t>(entry.value));
+        break;
+    case KeywordKind::Toggle:
+        setProperty(entry.property, hasParam && param == 0 ? 0 : entry.value);
+        break;
+    case KeywordKind::Flag:
+        setProperty(entry.property, entry.value);
+        break;
+    case KeywordKind::Value:
+        setProperty(entry.property, param);
+        break;
+    case KeywordKind::Command:
+        command(entry.keyword);
+        break;
+    case KeywordKind::Destination:
+    case KeywordKind::Header:
         break;
     }
 }
 
-void RtfInterpreter::tableWord(Keyword k, bool hasParam, int param) {
+void RtfInterpreter::setProperty(Property property, int value) {
+    CharProps& c = top().chr;
     ParaProps& p = top().para;
-    switch (k) {
-    case Keyword::InTable:
-        p.inTable = true;
+    switch (property) {
+    case Property::Bold:
+        c.bold = value != 0;
         break;
-    case Keyword::Itap:
-        p.inTable = hasParam && param > 0;
+    case Property::Italic:
+        c.italic = value != 0;
+        break;
+    case Property::Underline:
+        c.underline = value != 0;
+        break;
+    case Property::Strike:
+        c.strike = value != 0;
+        break;
+    case Property::Hidden:
+        c.hidden = value != 0;
+        break;
+    case Property::Vertical:
+        c.vertical = static_cast<int8_t>(qBound(-1, value, 1));
+        break;
+    case Property::Font:
+        c.font = value;
+        break;
+    case Property::FontSize:
+        c.halfPoints = value > 0 && value <= 3276 ? value : 24;
+        break;
+    case Property::Color:
+        c.color = qMax(0, value);
+        break;
+    case Property::Background:
+        c.background = qMax(0, value);
+        break;
+    case Property::Align:
+        p.align = static_cast<Align>(qBound(0, value, static_cast<int>(Align::Justify)));
+        break;
+    case Property::RightToLeft:
+        p.rightToLeft = value != 0;
+        break;
+    case Property::InTable:
+        p.inTable = value > 0;
+        break;
+    case Property::LeftIndent:
+        p.left = clampTwips(value);
+        break;
+    case Property::RightIndent:
+        p.right = clampTwips(value);
+        break;
+    case Property::FirstIndent:
+        p.firstLine = clampTwips(value);
+        break;
+    case Property::SpaceBefore:
+        p.before = clampTwips(value);
+        break;
+    case Property::SpaceAfter:
+        p.after = clampTwips(value);
+        break;
+    case Property::OutlineLevel:
+        p.headingLevel = value >= 0 && value < 6 ? value + 1 : 0;
+        break;
+    case Property::Style:
+        p.headingLevel = header_.headingLevel(value);
+        break;
+    case Property::ListOverride:
+        p.listId = value;
+        header_.resolveList(p);
+        break;
+    case Property::ListLevel:
+        p.listLevel = qBound(0, value, 8);
+        header_.resolveList(p);
+        break;
+    case Property::CodePage:
+        if (value > 0)
+            tables_.codePage = value;
+        builder_.tablesChanged();
+        break;
+    case Property::DefaultFont:
+        defaultFont_ = value;
+        c.font = value;
+        break;
+    case Property::None:
+        break;
+    }
+}
+
+void RtfInterpreter::command(Keyword k) {
+    Group& g = top();
+    switch (k) {
+    case Keyword::Plain:
+        g.chr = defaultChar();
+        break;
+    case Keyword::Pard:
+        g.para = ParaProps();
+        break;
+    case Keyword::Par:
+        builder_.paragraphBreak(g.para);
         break;
     case Keyword::RowDefaults:
         builder_.setRowCells(0);
@@ -364,14 +290,10 @@ void RtfInterpreter::tableWord(Keyword k, bool hasParam, int param) {
         builder_.setRowCells(++rowCells_);
         break;
     case Keyword::Cell:
-        builder_.endCell(p);
+        builder_.endCell(g.para);
         break;
     case Keyword::Row:
         builder_.endRow();
-        break;
-    case Keyword::NestCell:
-    case Keyword::NestRow:
-        builder_.paragraphBreak(p);
         break;
     default:
         break;
@@ -405,7 +327,7 @@ void RtfInterpreter::controlSymbol(char16_t symbol) {
         return;
     case '\r':
     case '\n':
-        if (top().dest == Dest::Text)
+        if (top().dest == Destination::Text)
             builder_.paragraphBreak(top().para);
         return;
     default:
@@ -428,12 +350,12 @@ void RtfInterpreter::binary(std::size_t) {
 
 void RtfInterpreter::character(char16_t c) {
     Group& g = top();
-    if (g.dest == Dest::FieldInst) {
+    if (g.dest == Destination::FieldInst) {
         if (fieldInst_.size() < 4096)
             fieldInst_ += QChar(c);
         return;
     }
-    if (g.dest != Dest::Text || g.chr.hidden)
+    if (g.dest != Destination::Text || g.chr.hidden)
         return;
     builder_.appendChars(QStringView(&c, 1), g.chr, g.para);
 }
@@ -447,7 +369,7 @@ void RtfInterpreter::text(const char* begin, const char* end) {
     if (begin == end)
         return;
     Group& g = top();
-    if (g.dest == Dest::Text) {
+    if (g.dest == Destination::Text) {
         if (!g.chr.hidden)
             builder_.appendBytes(QByteArrayView(begin, end - begin), g.chr, g.para);
         return;
@@ -462,23 +384,23 @@ void RtfInterpreter::wideText(const char16_t* begin, const char16_t* end) {
         --skip_;
     }
     Group& g = top();
-    if (begin == end || g.dest != Dest::Text || g.chr.hidden)
+    if (begin == end || g.dest != Destination::Text || g.chr.hidden)
         return;
     builder_.appendChars(QStringView(begin, end - begin), g.chr, g.para);
 }
 
 void RtfInterpreter::destinationText(const char* begin, const char* end) {
     switch (top().dest) {
-    case Dest::FontTable:
+    case Destination::FontTable:
         header_.fontText(begin, end);
         return;
-    case Dest::ColorTable:
+    case Destination::ColorTable:
         header_.colorText(begin, end);
         return;
-    case Dest::StyleSheet:
+    case Destination::StyleSheet:
         header_.styleText(begin, end);
         return;
-    case Dest::FieldInst:
+    case Destination::FieldInst:
         for (const char* p = begin; p < end && fieldInst_.size() < 4096; ++p)
             fieldInst_ += QChar(cp1252ToUnicode(static_cast<unsigned char>(*p)));
         return;
@@ -488,46 +410,8 @@ void RtfInterpreter::destinationText(const char* begin, const char* end) {
 }
 
 void RtfInterpreter::finishFieldInstruction() {
-    // HYPERLINK "target" [\l "anchor"]: inside quotes \" stands for a quote, \\ for a backslash.
-    const QString inst = fieldInst_.trimmed();
+    const QString target = hyperlinkTarget(fieldInst_);
     fieldInst_.clear();
-    if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
-        return;
-    QString target;
-    QString anchor;
-    qsizetype i = 9;
-    bool anchorNext = false;
-    while (i < inst.size()) {
-        while (i < inst.size() && inst[i].isSpace())
-            ++i;
-        if (i >= inst.size())
-            break;
-        QString arg;
-        if (inst[i] == u'"') {
-            for (++i; i < inst.size() && inst[i] != u'"'; ++i) {
-                if (inst[i] == u'\\' && i + 1 < inst.size())
-                    ++i;
-                arg += inst[i];
-            }
-            ++i;
-        } else {
-            while (i < inst.size() && !inst[i].isSpace())
-                arg += inst[i++];
-            if (arg == QLatin1String("\\l")) {
-                anchorNext = true;
-                continue;
-            }
-            if (arg.startsWith(u'\\'))
-                continue; // another switch
-        }
-        if (anchorNext)
-            anchor = arg;
-        else if (target.isEmpty())
-            target = arg;
-        anchorNext = false;
-    }
-    if (!anchor.isEmpty())
-        target += QLatin1Char('#') + anchor;
     if (target.isEmpty())
         return;
     tables_.links.append(target);

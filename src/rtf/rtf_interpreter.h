@@ -16,8 +16,9 @@ namespace velcaro::rtf {
 
 // Gives meaning to the tokens of an RTF document: keeps the formatting state of each open
 // group on an explicit stack (no recursion; groups nested deeper than kMaxDepth share the
-// state of the deepest one), hands the header tables to HeaderTables, skips the destinations
-// that are not text, and hands the text to a DocumentBuilder.
+// state of the deepest one), acts on each control word as its entry in the keyword table
+// says, hands the header tables to HeaderTables, skips the destinations that are not text,
+// and hands the text to a DocumentBuilder.
 class RtfInterpreter {
 public:
     explicit RtfInterpreter(QTextDocument& doc);
@@ -35,28 +36,21 @@ public:
     static constexpr std::size_t kMaxDepth = 1000;
 
 private:
-    enum class Dest : unsigned char {
-        Text,
-        Skip,
-        FontTable,
-        ColorTable,
-        StyleSheet,
-        FieldInst,
-        ListTable,
-        ListOverrideTable,
-        PnDef
-    };
     struct Group {
         CharProps chr;
         ParaProps para;
-        Dest dest = Dest::Text;
+        Destination dest = Destination::Text;
         unsigned char ucSkip = 1;
     };
 
     Group& top() { return stack_.back(); }
     bool consumeSkip();
-    void textWord(Keyword k, bool hasParam, int param);
-    void tableWord(Keyword k, bool hasParam, int param);
+    void enterDestination(Destination dest);
+    void textWord(const KeywordEntry& entry, bool hasParam, int param);
+    // Sets a property of the current group's formatting, or of the document, with the value
+    // brought into the property's range.
+    void setProperty(Property property, int value);
+    void command(Keyword k);
     void character(char16_t c);
     void destinationText(const char* begin, const char* end);
     void finishFieldInstruction();

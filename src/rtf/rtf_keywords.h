@@ -1,76 +1,52 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace velcaro::rtf {
 
-// The RTF control words the reader acts on; every other word is ignored (or, after \*,
-// starts a destination that is skipped).
-enum class Keyword {
-    Unknown,
-    // destinations
+// What a control word does; the fields of its KeywordEntry that go with each kind say what it
+// sets.
+enum class KeywordKind : uint8_t {
+    Destination, // the group's text goes to `destination`
+    Symbol,      // stands for the character `value`
+    Toggle,      // sets `property` to `value`, or to 0 with a parameter of 0
+    Flag,        // sets `property` to `value`
+    Value,       // sets `property` to its parameter
+    Command,     // an action of the reader's own, named by `keyword`
+    Header,      // read only inside the header tables, by `keyword`
+};
+
+// Where the text of a group goes.
+enum class Destination : uint8_t {
+    Text,
+    Skip,
     FontTable,
     ColorTable,
     StyleSheet,
     FieldInst,
-    FieldResult,
     ListTable,
     ListOverrideTable,
-    List,
-    ListLevel,
-    Pn,
-    SkippedDestination,
-    // document
-    Ansi,
-    Mac,
-    Pc,
-    Pca,
-    AnsiCodePage,
-    DefaultFont,
-    Uc,
-    U,
-    // font and colour tables, styles, lists
-    Charset,
-    CodePage,
-    Red,
-    Green,
-    Blue,
-    CharStyle,
-    ListId,
-    LevelNfc,
-    Ls,
-    Ilvl,
-    PnBullet,
-    PnDecimal,
-    PnLowerAlpha,
-    PnUpperAlpha,
-    PnLowerRoman,
-    PnUpperRoman,
-    PnLevel,
-    // characters
-    Plain,
+    PnDef
+};
+
+// The character, paragraph or document property a toggle, flag or value word sets. The
+// interpreter brings each value into the range of its property.
+enum class Property : uint8_t {
+    None,
     Bold,
     Italic,
     Underline,
-    UnderlineNone,
     Strike,
-    Super,
-    Sub,
-    NoSuperSub,
+    Hidden,
+    Vertical, // 1 superscript, -1 subscript
     Font,
     FontSize,
     Color,
     Background,
-    Hidden,
-    // paragraphs
-    Pard,
-    Par,
-    Line,
-    Tab,
-    AlignLeft,
-    AlignCenter,
-    AlignRight,
-    AlignJustify,
+    Align, // an Align
+    RightToLeft,
+    InTable,
     LeftIndent,
     RightIndent,
     FirstIndent,
@@ -78,34 +54,61 @@ enum class Keyword {
     SpaceAfter,
     OutlineLevel,
     Style,
-    RtlPar,
-    LtrPar,
-    // tables
-    InTable,
-    Itap,
+    ListOverride,
+    ListLevel,
+    CodePage,
+    DefaultFont,
+};
+
+// The words that the header tables or the interpreter's commands tell apart.
+enum class Keyword : uint8_t {
+    None,
+    // commands
+    U,
+    Uc,
+    Plain,
+    Pard,
+    Par,
     RowDefaults,
     CellX,
     Cell,
     Row,
-    NestCell,
-    NestRow,
-    // symbols
-    EmDash,
-    EnDash,
-    EmSpace,
-    EnSpace,
-    QmSpace,
-    Bullet,
-    LQuote,
-    RQuote,
-    LDblQuote,
-    RDblQuote,
-    Zwj,
-    Zwnj,
-    LtrMark,
-    RtlMark,
+    // header tables
+    Font,
+    Charset,
+    CodePage,
+    Red,
+    Green,
+    Blue,
+    Style,
+    CharStyle,
+    OutlineLevel,
+    List,
+    ListLevel,
+    LevelNfc,
+    ListId,
+    Ls,
+    PnBullet,
+    PnDecimal,
+    PnLowerAlpha,
+    PnUpperAlpha,
+    PnLowerRoman,
+    PnUpperRoman,
+    PnLevel,
 };
 
-Keyword lookupKeyword(std::string_view word);
+// One row of the keyword table: a control word the reader acts on.
+struct KeywordEntry {
+    std::string_view word;
+    KeywordKind kind;
+    Keyword keyword = Keyword::None;
+    Property property = Property::None;
+    Destination destination = Destination::Text;
+    int value = 0;
+};
+
+// The entry of a control word, or nullptr for a word the reader ignores (or, after \*, that
+// starts a destination to skip).
+const KeywordEntry* findKeyword(std::string_view word);
 
 } // namespace velcaro::rtf

@@ -2,23 +2,48 @@
 
 #include "rtf/code_pages.h"
 
+#include <charconv>
+
 namespace velcaro::rtf {
 namespace {
 
 const char kHex[] = "0123456789abcdef";
 
-void appendNumber(QByteArray& out, int value) {
-    char buf[16];
-    int n = 0;
-    unsigned v = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    do {
-        buf[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v);
-    if (value < 0)
-        out += '-';
-    while (n)
-        out += buf[--n];
+// Collects output in a local buffer and hands it to the QByteArray in blocks: escaping
+// writes a few bytes per character, and QByteArray's own append costs more than that.
+class ByteSink {
+public:
+    explicit ByteSink(QByteArray& out) : out_(out) {}
+    ~ByteSink() { flush(); }
+    void put(char c) {
+        if (n_ == sizeof(buf_))
+            flush();
+        buf_[n_++] = c;
+    }
+    void put(const char* s) {
+        while (*s)
+            put(*s++);
+    }
+    void append(const char* s, qsizetype n) {
+        for (qsizetype i = 0; i < n; ++i)
+            put(s[i]);
+    }
+    void flush() {
+        out_.append(buf_, n_);
+        n_ = 0;
+    }
+
+private:
+    QByteArray& out_;
+    char buf_[2048];
+    int n_ = 0;
+};
+
+// Appends `value` in decimal to a QByteArray or a ByteSink.
+template <typename Out> void appendNumber(Out& out, int value) {
+    char digits[12];
+    const char* end = std::to_chars(digits, digits + sizeof(digits), value).ptr;
+    out.append(digits, end - digits);
 }
 
 bool isPlainAscii(char16_t c) {
@@ -54,19 +79,6 @@ int RtfOutput::colorIndex(QRgb rgb) {
     const int index = static_cast<int>(colors_.size()); // entry 0 is "auto"
     colorIndex_.insert(rgb, index);
     return index;
-}
-
-void RtfOutput::word(const char* controlWord) {
-    body_ += '\\';
-    body_ += controlWord;
-    body_ += ' ';
-}
-
-void RtfOutput::word(const char* controlWord, int value) {
-    body_ += '\\';
-    body_ += controlWord;
-    appendNumber(body_, value);
-    body_ += ' ';
 }
 
 void RtfOutput::beginParagraph(const ParaProps& para, const QString& listMarker) {
@@ -199,49 +211,6 @@ void RtfOutput::setChar(const CharProps& p) {
     c.halfPoints = size;
 }
 
-namespace {
-
-// Collects output in a local buffer and hands it to the QByteArray in blocks: escaping
-// writes a few bytes per character, and QByteArray's own append costs more than that.
-class ByteSink {
-public:
-    explicit ByteSink(QByteArray& out) : out_(out) {}
-    ~ByteSink() { flush(); }
-    void put(char c) {
-        if (n_ == sizeof(buf_))
-            flush();
-        buf_[n_++] = c;
-    }
-    void put(const char* s) {
-        while (*s)
-            put(*s++);
-    }
-    void number(int value) {
-        char digits[16];
-        int n = 0;
-        unsigned v = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-        do {
-            digits[n++] = static_cast<char>('0' + v % 10);
-            v /= 10;
-        } while (v);
-        if (value < 0)
-            put('-');
-        while (n)
-            put(digits[--n]);
-    }
-    void flush() {
-        out_.append(buf_, n_);
-        n_ = 0;
-    }
-
-private:
-    QByteArray& out_;
-    char buf_[2048];
-    int n_ = 0;
-};
-
-} // namespace
-
 void RtfOutput::appendEscaped(QByteArray& out, QStringView text) {
     ByteSink sink(out);
     const char16_t* s = text.utf16();
@@ -291,7 +260,7 @@ void RtfOutput::appendEscaped(QByteArray& out, QStringView text) {
         // Everything else, control characters and surrogate halves included, as a signed
         // 16-bit \u value with a question mark for readers without Unicode.
         sink.put("\\u");
-        sink.number(static_cast<int16_t>(c));
+        appendNumber(sink, static_cast<int16_t>(c));
         sink.put('?');
     }
 }

@@ -35,7 +35,6 @@ public:
 
     // Brings the character formatting in effect to `props`, writing only what changes.
     void setChar(const CharProps& props);
-    const CharProps& currentChar() const { return char_; }
 
     void text(QStringView text);
     // A hyperlink field around the text written between the two calls.
@@ -46,8 +45,6 @@ public:
     QByteArray finish();
 
 private:
-    void word(const char* controlWord);
-    void word(const char* controlWord, int value);
     void appendEscaped(QByteArray& out, QStringView text);
 
     QByteArray body_;

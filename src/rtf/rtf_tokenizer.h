@@ -2,8 +2,10 @@
 
 #include "rtf/hex_digit.h"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 namespace velcaro::rtf {
 
@@ -44,27 +46,41 @@ public:
 private:
     static bool isLetter(Ch c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool isDigit(Ch c) { return c >= '0' && c <= '9'; }
+    // The characters that end a run of text, by table: the test is made on every byte.
+    static constexpr std::array<bool, 256> kEndsText = [] {
+        std::array<bool, 256> ends{};
+        for (unsigned char c : {'{', '}', '\\', '\r', '\n', '\0'})
+            ends[c] = true;
+        return ends;
+    }();
     static bool endsText(Ch c) {
-        return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n' || c == 0;
+        const auto u = static_cast<std::make_unsigned_t<Ch>>(c);
+        return u < kEndsText.size() && kEndsText[u];
     }
 
+    // textRun and controlWord loop over the input with local pointers: the input's bytes could
+    // alias the members, which would then be stored and loaded again on every step.
     void textRun() {
         const Ch* start = p_;
+        const Ch* p = p_;
+        const Ch* const end = end_;
         if constexpr (sizeof(Ch) == 1) {
-            while (p_ < end_ && !endsText(*p_))
-                ++p_;
-            sink_.text(reinterpret_cast<const char*>(start), reinterpret_cast<const char*>(p_));
+            while (p < end && !endsText(*p))
+                ++p;
+            p_ = p;
+            sink_.text(reinterpret_cast<const char*>(start), reinterpret_cast<const char*>(p));
         } else {
-            const bool wide = *p_ > 0xFF;
-            while (p_ < end_ && !endsText(*p_) && (*p_ > 0xFF) == wide)
-                ++p_;
+            const bool wide = *p > 0xFF;
+            while (p < end && !endsText(*p) && (*p > 0xFF) == wide)
+                ++p;
+            p_ = p;
             if (wide) {
-                sink_.wideText(start, p_);
+                sink_.wideText(start, p);
             } else {
                 char bytes[256];
-                while (start < p_) {
+                while (start < p) {
                     int n = 0;
-                    while (start < p_ && n < 256)
+                    while (start < p && n < 256)
                         bytes[n++] = static_cast<char>(*start++);
                     sink_.text(bytes, bytes + n);
                 }
@@ -99,28 +115,31 @@ private:
     void controlWord() {
         char name[32];
         std::size_t length = 0;
-        while (p_ < end_ && isLetter(*p_)) {
+        const Ch* p = p_;
+        const Ch* const end = end_;
+        while (p < end && isLetter(*p)) {
             if (length < sizeof(name))
-                name[length++] = static_cast<char>(*p_);
-            ++p_;
+                name[length++] = static_cast<char>(*p);
+            ++p;
         }
         bool negative = false;
         bool hasParam = false;
         int64_t value = 0;
-        if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(p_[1])) {
+        if (p < end && *p == '-' && p + 1 < end && isDigit(p[1])) {
             negative = true;
-            ++p_;
+            ++p;
         }
-        while (p_ < end_ && isDigit(*p_)) {
+        while (p < end && isDigit(*p)) {
             hasParam = true;
             if (value < 0x7FFFFFFF)
-                value = value * 10 + (*p_ - '0');
-            ++p_;
+                value = value * 10 + (*p - '0');
+            ++p;
         }
         if (value > 0x7FFFFFFF)
             value = 0x7FFFFFFF;
-        if (p_ < end_ && *p_ == ' ')
-            ++p_;
+        if (p < end && *p == ' ')
+            ++p;
+        p_ = p;
         const int param = static_cast<int>(negative ? -value : value);
         const std::string_view word(name, length);
         if (word == "bin") {

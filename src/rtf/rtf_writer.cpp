@@ -1,5 +1,6 @@
 #include "rtf/rtf_writer.h"
 
+#include "rtf/list_style.h"
 #include "rtf/rtf_output.h"
 
 #include <QHash>
@@ -53,23 +54,6 @@ int toHalfPoints(double points) {
 
 int toTwips(double pixels) {
     return static_cast<int>(std::lround(pixels * kTwipsPerPixel));
-}
-
-ListStyle listStyleOf(QTextListFormat::Style style) {
-    switch (style) {
-    case QTextListFormat::ListDecimal:
-        return ListStyle::Decimal;
-    case QTextListFormat::ListLowerAlpha:
-        return ListStyle::LowerAlpha;
-    case QTextListFormat::ListUpperAlpha:
-        return ListStyle::UpperAlpha;
-    case QTextListFormat::ListLowerRoman:
-        return ListStyle::LowerRoman;
-    case QTextListFormat::ListUpperRoman:
-        return ListStyle::UpperRoman;
-    default:
-        return ListStyle::Bullet;
-    }
 }
 
 // Walks a QTextDocument's frames, tables and blocks and writes them through RtfOutput.

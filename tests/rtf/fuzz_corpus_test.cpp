@@ -5,7 +5,6 @@
 #include "rtf/rtf_reader.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -41,14 +40,11 @@ TEST(HtmlToRtfCorpus, EveryInputReadsBackToTheTextTheConverterWrote) {
     const auto inputs = corpus("html");
     ASSERT_FALSE(inputs.isEmpty());
     for (const auto& [name, html] : inputs) {
-        QElapsedTimer timer;
-        timer.start();
         QByteArray rtf;
         const QString written = writtenText(html, &rtf);
         QTextDocument doc;
         readRtf(rtf, doc);
         EXPECT_EQ(doc.toPlainText(), written) << name.toStdString();
-        EXPECT_LT(timer.elapsed(), 5000) << name.toStdString();
     }
 }
 

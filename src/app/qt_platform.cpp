@@ -11,7 +11,9 @@
 
 namespace velcaro {
 
-QtPlatform::QtPlatform() {
+QtPlatform::QtPlatform()
+    : recovery_(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+                QStringLiteral("/recupero")) {
     QtAccessibleApplication::install();
 }
 

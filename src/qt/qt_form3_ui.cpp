@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace velcaro {
 namespace {
@@ -32,6 +33,14 @@ QTextEdit* makeText(QWidget* client) {
     return edit;
 }
 
+QTimer* makeKeepTimer(QWidget* window, const std::function<void()>& timeout) {
+    auto* timer = new QTimer(window);
+    timer->setSingleShot(true);
+    timer->setInterval(Form3::kKeepDelayMs);
+    QObject::connect(timer, &QTimer::timeout, window, timeout);
+    return timer;
+}
+
 // Enter presses the focused button, as Space does. `spoken`, when given, is what a screen
 // reader says instead of the caption.
 QPushButton* makeButton(QWidget* client, const char* name, const QString& caption,
@@ -54,7 +63,8 @@ QtForm3Ui::QtForm3Ui(Form3& form)
       command2_(makeButton(widget_->client(), "Command2", QStringLiteral("Salva Testo .TXT")),
                 kCommand2),
       command3_(makeButton(widget_->client(), "Command3", QStringLiteral("Salva Testo .RTF")),
-                kCommand3) {
+                kCommand3),
+      keepTimer_(makeKeepTimer(widget_, handler(&Form3::keepText))) {
     QWidget* client = widget_->client();
     auto* text = client->findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
     const char* names[] = {"Command1", "Command2", "Command3"};
@@ -67,6 +77,7 @@ QtForm3Ui::QtForm3Ui(Form3& form)
         QWidget::setTabOrder(previous, button);
         previous = button;
     }
+    QObject::connect(text, &QTextEdit::textChanged, widget_, handler(&Form3::RichTextBox1_Change));
     text->setFocus();
     // Escape closes the window as "F I N E" does.
     auto* escape = new QShortcut(QKeySequence::Cancel, widget_);

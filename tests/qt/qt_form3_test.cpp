@@ -1,7 +1,9 @@
 // The captured-text window on the real Qt bindings, offscreen: its layout in pixels at the
 // screen's DPI (this test also runs as qt_form3_test_144dpi, on a screen of 144 logical DPI),
-// its fonts and place on the screen, keys and screen readers.
+// its fonts and place on the screen, keys, screen readers, and the reading of its text for
+// recovery.
 
+#include "platform/rich_text_box.h"
 #include "shell/application.h"
 #include "support/qt_helpers.h"
 #include "text_window/form3.h"
@@ -9,7 +11,9 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 using namespace velcaro;
@@ -122,6 +126,29 @@ TEST_F(QtForm3, EnterPressesTheFocusedButton) {
     button("Command1")->setFocus();
     QTest::keyClick(button("Command1"), Qt::Key_Enter);
     EXPECT_FALSE(app.form3().isLoaded()) << "F I N E";
+}
+
+TEST_F(QtForm3, TheTextIsReadForRecoveryAPartAtATimeAsTheTxtSaveHasIt) {
+    QTextCursor cursor(text->document());
+    cursor.insertText(QStringLiteral("Città\u00a0e caffè\u2028a capo\n"));
+    cursor.insertTable(2, 2);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString(QStringLiteral("una riga lunga\n")).repeated(100000));
+    std::optional<QString> read;
+    RichTextBox& box = app.form3().RichTextBox1();
+    box.readText([&read](const QString& t) { read = t; });
+    EXPECT_FALSE(read) << "read from the event loop";
+    QTRY_VERIFY(read);
+    EXPECT_EQ(*read, text->toPlainText());
+
+    // A reading started later ends later: once it has, the first would have ended too.
+    read.reset();
+    box.readText([&read](const QString& t) { read = t; });
+    cursor.insertText(QStringLiteral("cambiato"));
+    std::optional<QString> later;
+    box.readText([&later](const QString& t) { later = t; });
+    QTRY_VERIFY(later);
+    EXPECT_FALSE(read) << "a change abandons the reading";
 }
 
 } // namespace

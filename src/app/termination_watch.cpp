@@ -1,5 +1,8 @@
 #include "app/termination_watch.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -53,6 +56,18 @@ void TerminationWatch::end() {
         return;
     ended_ = true;
     beforeEnd_();
+    const QMutexLocker lock(&endMutex_);
+    endDoneFlag_ = true;
+    endDone_.wakeAll();
+}
+
+void TerminationWatch::endFromOtherThread() {
+    QMetaObject::invokeMethod(
+        &mainThread_, [this] { end(); }, Qt::QueuedConnection);
+    QMutexLocker lock(&endMutex_);
+    QDeadlineTimer deadline(kEndWaitMs);
+    while (!endDoneFlag_ && endDone_.wait(&endMutex_, deadline)) {
+    }
 }
 
 void TerminationWatch::signalArrived() {
@@ -66,8 +81,12 @@ void TerminationWatch::signalArrived() {
 
 void TerminationWatch::logged(QtMsgType type, const QMessageLogContext& context,
                               const QString& message) {
-    if (watch && displayLost(message))
-        watch->end();
+    if (watch && displayLost(message)) {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            watch->end();
+        else
+            watch->endFromOtherThread();
+    }
     if (watch && watch->previousHandler_)
         watch->previousHandler_(type, context, message);
 }

@@ -1,11 +1,15 @@
 // The program ended from outside: its last step runs at SIGTERM and SIGHUP, from the event
-// loop, before the signal ends the process, and when the display's connection is lost.
+// loop, before the signal ends the process, and when the display's connection is lost, in the
+// main thread whichever thread logs the loss.
 
 #include "app/termination_watch.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <atomic>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -43,6 +47,26 @@ TEST(TerminationWatch, TheLastStepRunsOnceWhenTheDisplaysConnectionIsLost) {
     }
     qWarning("The X11 connection broke (error 1). Did the X11 server die?");
     EXPECT_EQ(steps, 1) << "once, and only while the watch lives";
+}
+
+// The Wayland platform's event thread logs the loss too, and ends the process as soon as its
+// warning returns: by then the step must have run, in the main thread.
+TEST(TerminationWatch, AWarningFromAnotherThreadReturnsOnceTheStepHasRunInTheMainThread) {
+    std::atomic<bool> stepRan{false};
+    Qt::HANDLE stepThread = nullptr;
+    const TerminationWatch watch([&] {
+        stepThread = QThread::currentThreadId();
+        stepRan = true;
+    });
+    bool ranBeforeReturn = false;
+    std::unique_ptr<QThread> events(QThread::create([&] {
+        qWarning("The Wayland connection broke. Did the Wayland compositor die?");
+        ranBeforeReturn = stepRan;
+    }));
+    events->start();
+    QTRY_VERIFY(events->isFinished());
+    EXPECT_TRUE(ranBeforeReturn);
+    EXPECT_EQ(stepThread, QThread::currentThreadId());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// The building blocks of a capture at scale: the journal a run resumes from.
+// The building blocks of a capture at scale: the journal a run resumes from and the retry policy.
 
 #include "batch_capture/capture_journal.h"
+#include "batch_capture/retry_policy.h"
 #include "support/qt_printers.h"
 
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace velcaro;
 
@@ -126,6 +128,98 @@ TEST_F(Journal, AFileThatIsNotAJournalIsRefusedAndLeftAsItIs) {
     EXPECT_FALSE(journal.open(dir.filePath("manca/registro.jsonl"), &problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("la cartella non esiste")))
         << problem.toStdString();
+}
+
+// --- Retries ---
+
+PageFailure failure(PageFailure::Kind kind, int httpStatus = 0, bool pageHasText = false) {
+    PageFailure f;
+    f.kind = kind;
+    f.httpStatus = httpStatus;
+    f.pageHasText = pageHasText;
+    return f;
+}
+
+TEST(RetryPolicyTest, OnlyTransientFailuresAreTriedAgainAndOnlyRetriesTimes) {
+    using Kind = PageFailure::Kind;
+    const struct {
+        PageFailure failure;
+        bool transient;
+    } cases[] = {
+        {failure(Kind::Timeout), true},
+        {failure(Kind::ConnectionReset), true},
+        {failure(Kind::ConnectionRefused), true},
+        {failure(Kind::HttpStatus, 429), true},
+        {failure(Kind::HttpStatus, 502), true},
+        {failure(Kind::HttpStatus, 503), true},
+        {failure(Kind::HttpStatus, 504), true},
+        {failure(Kind::NoText, 0, true), true},
+        {failure(Kind::NoText, 0, false), false},
+        {failure(Kind::HttpStatus, 404), false},
+        {failure(Kind::HttpStatus, 500), false},
+        {failure(Kind::HttpStatus, 403), false},
+        {failure(Kind::NameNotResolved), false},
+        {failure(Kind::MissingFile), false},
+        {failure(Kind::NotAPage), false},
+        {failure(Kind::OutputProblem), false},
+        {failure(Kind::Other), false},
+    };
+    const RetryPolicy policy(2);
+    const RetryPolicy never(0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.failure.kind) * 1000 + c.failure.httpStatus);
+        EXPECT_EQ(RetryPolicy::isTransient(c.failure), c.transient);
+        EXPECT_EQ(policy.shouldRetry(c.failure, 1), c.transient);
+        EXPECT_EQ(policy.shouldRetry(c.failure, 2), c.transient);
+        EXPECT_FALSE(policy.shouldRetry(c.failure, 3));
+        EXPECT_FALSE(never.shouldRetry(c.failure, 1));
+    }
+}
+
+TEST(RetryPolicyTest, TheWaitDoublesWithEqualJitterAndARetryAfterWinsWhenLonger) {
+    const struct {
+        int triesSoFar;
+        double random;
+        int retryAfterSeconds;
+        int delayMs;
+    } cases[] = {
+        {1, 0.0, -1, 500},  {1, 0.5, -1, 750},   {1, 0.999, -1, 999},    {2, 0.0, -1, 1000},
+        {3, 0.5, -1, 3000}, {7, 0.0, -1, 30000}, {40, 0.999, -1, 59970}, {1, 0.0, 5, 5000},
+        {6, 0.5, 5, 24000}, {1, 0.0, 0, 500},    {1, 0.0, 3600, 600000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.triesSoFar);
+        const RetryPolicy policy(2, [&] { return c.random; });
+        PageFailure f = failure(PageFailure::Kind::HttpStatus, 503);
+        f.retryAfterSeconds = c.retryAfterSeconds;
+        EXPECT_EQ(policy.delayMs(c.triesSoFar, f), c.delayMs);
+    }
+}
+
+TEST(RetryPolicyTest, RetryAfterIsReadInSecondsOrAsAnHttpDate) {
+    const QDateTime now(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
+    const struct {
+        const char* value;
+        int seconds;
+    } cases[] = {
+        {"120", 120},
+        {" 0 ", 0},
+        {"99999999999999999999", std::numeric_limits<int>::max()},
+        {"Fri, 01 Mar 2024 12:01:30 GMT", 90},
+        {"Friday, 01-Mar-24 12:00:10 GMT", 10},
+        {"Fri Mar  1 12:00:05 2024", 5},
+        {"Fri, 01 Mar 2024 11:00:00 GMT", 0},
+        // Two digits more than 50 years ahead are of the century before: 1994, long past.
+        {"Sunday, 06-Nov-94 08:49:37 GMT", 0},
+        {"Fri, 01 Mar 2024 12:01:30 CET", -1},
+        {"Fri, 01 Xyz 2024 12:01:30 GMT", -1},
+        {"-5", -1},
+        {"1.5", -1},
+        {"presto", -1},
+        {"", -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parseRetryAfter(c.value, now), c.seconds) << c.value;
 }
 
 } // namespace

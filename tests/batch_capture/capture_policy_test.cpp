@@ -1,6 +1,8 @@
-// The building blocks of a capture at scale: the journal a run resumes from and the retry policy.
+// The building blocks of a capture at scale: the journal a run resumes from, the retry policy and
+// the pacing of each host.
 
 #include "batch_capture/capture_journal.h"
+#include "batch_capture/host_pacer.h"
 #include "batch_capture/retry_policy.h"
 #include "support/qt_printers.h"
 
@@ -220,6 +222,37 @@ TEST(RetryPolicyTest, RetryAfterIsReadInSecondsOrAsAnHttpDate) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseRetryAfter(c.value, now), c.seconds) << c.value;
+}
+
+// --- Pacing ---
+
+TEST(HostPacerTest, AHostHasAtMostPerHostPagesLoading) {
+    HostPacer pacer(2, 0);
+    const QUrl first("https://example.org/1");
+    pacer.started(first, 0);
+    pacer.started(QUrl("http://EXAMPLE.org:8080/2"), 0);
+    EXPECT_FALSE(pacer.mayStart(QUrl("https://example.org/3"), 0)) << "host without case or port";
+    EXPECT_EQ(pacer.nextStartMs(QUrl("https://example.org/3"), 0), HostPacer::kWhenOneFinishes);
+    EXPECT_TRUE(pacer.mayStart(QUrl("https://other.org/1"), 0));
+    pacer.finished(first);
+    EXPECT_TRUE(pacer.mayStart(QUrl("https://example.org/3"), 0));
+    EXPECT_EQ(pacer.nextStartMs(QUrl("https://example.org/3"), 7), 7);
+
+    for (int i = 0; i < 5; ++i)
+        pacer.started(QUrl::fromLocalFile(QStringLiteral("/tmp/%1.html").arg(i)), 0);
+    EXPECT_TRUE(pacer.mayStart(QUrl::fromLocalFile("/tmp/5.html"), 0)) << "local files";
+}
+
+TEST(HostPacerTest, TwoStartsOnAHostAreDelayApart) {
+    HostPacer pacer(5, 1000);
+    const QUrl page("https://example.org/1");
+    pacer.started(page, 100);
+    pacer.finished(page);
+    EXPECT_FALSE(pacer.mayStart(page, 1099));
+    EXPECT_EQ(pacer.nextStartMs(page, 600), 1100);
+    EXPECT_TRUE(pacer.mayStart(page, 1100));
+    EXPECT_EQ(pacer.nextStartMs(page, 5000), 5000);
+    EXPECT_TRUE(pacer.mayStart(QUrl("https://other.org/1"), 101));
 }
 
 } // namespace

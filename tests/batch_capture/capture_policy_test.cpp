@@ -1,9 +1,10 @@
-// The building blocks of a capture at scale: the journal a run resumes from, the retry policy and
-// the pacing of each host.
+// The building blocks of a capture at scale: the journal a run resumes from, the retry policy, the
+// pacing of each host and the robots.txt rules.
 
 #include "batch_capture/capture_journal.h"
 #include "batch_capture/host_pacer.h"
 #include "batch_capture/retry_policy.h"
+#include "batch_capture/robots_rules.h"
 #include "support/qt_printers.h"
 
 #include <QFile>
@@ -253,6 +254,88 @@ TEST(HostPacerTest, TwoStartsOnAHostAreDelayApart) {
     EXPECT_TRUE(pacer.mayStart(page, 1100));
     EXPECT_EQ(pacer.nextStartMs(page, 5000), 5000);
     EXPECT_TRUE(pacer.mayStart(QUrl("https://other.org/1"), 101));
+}
+
+// --- robots.txt ---
+
+TEST(RobotsRulesTest, TheLongestMatchOfTheAgentsGroupDecides) {
+    const QString agent =
+        QStringLiteral("Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) "
+                       "QtWebEngine/6.4.2 Chrome/102.0.5005.177 Safari/537.36");
+    const struct {
+        const char* robots;
+        const char* path;
+        bool allowed;
+    } cases[] = {
+        {"", "/x", true},
+        {"User-agent: *\nDisallow: /private\n", "/private/a", false},
+        {"User-agent: *\nDisallow: /private\n", "/privateer", false},
+        {"User-agent: *\nDisallow: /private\n", "/public", true},
+        {"User-agent: *\nDisallow:\n", "/x", true},
+        {"Disallow: /\n", "/x", true},
+        {"User-agent: *\nDisallow: /\n", "/robots.txt", true},
+        {"User-agent: *\nDisallow: /\n", "", false},
+        // Longest match; Allow wins a tie.
+        {"User-agent: *\nDisallow: /a\nAllow: /a/b\n", "/a/b/c", true},
+        {"User-agent: *\nDisallow: /a\nAllow: /a/b\n", "/a/c", false},
+        {"User-agent: *\nAllow: /a/b\nDisallow: /a/b*\n", "/a/b", false},
+        {"User-agent: *\nDisallow: /p\nAllow: /p\n", "/p", true},
+        // Wildcards, the end anchor, the query.
+        {"User-agent: *\nDisallow: /*.pdf$\n", "/doc/x.pdf", false},
+        {"User-agent: *\nDisallow: /*.pdf$\n", "/doc/x.pdf?dl=1", true},
+        {"User-agent: *\nDisallow: /*.pdf$\n", "/doc/x.PDF", true},
+        {"User-agent: *\nDisallow: /*/private/*.html\n", "/a/b/private/c/d.html", false},
+        {"User-agent: *\nDisallow: /*/private/*.html\n", "/a/private.html", true},
+        {"User-agent: *\nDisallow: /search?q=\n", "/search?q=gatti", false},
+        {"User-agent: *\nDisallow: /search?q=\n", "/search", true},
+        // One form of percent-encoding.
+        {"User-agent: *\nDisallow: /caffè\n", "/caff%C3%A8/x", false},
+        {"User-agent: *\nDisallow: /caff%c3%a8\n", "/caffè", false},
+        {"User-agent: *\nDisallow: /%7Euser\n", "/~user/x", false},
+        {"User-agent: *\nDisallow: /a%2fb\n", "/a%2Fb", false},
+        {"User-agent: *\nDisallow: /a%2fb\n", "/a/b", true},
+        // BOM, CRLF, CR, comments.
+        {"\xEF\xBB\xBFUser-agent: * # all\r\nDisallow: /x # no\r\n", "/x", false},
+        {"\xEF\xBB\xBFUser-agent: * # all\r\nDisallow: /x # no\r\n", "/y", true},
+        {"User-agent: *\rDisallow: /x\r", "/x", false},
+        {"User-agent: *\nDisallow: /x#y\n", "/x", false},
+        // The agent's group: a product name, the longest, groups of one name merged.
+        {"User-agent: chrome\nDisallow: /c\n\nUser-agent: *\nDisallow: /\n", "/x", true},
+        {"User-agent: chrome\nDisallow: /c\n\nUser-agent: *\nDisallow: /\n", "/c", false},
+        {"User-agent: Chrome\nDisallow: /c\nUser-agent: QtWebEngine\nDisallow: /q\n", "/c", true},
+        {"User-agent: Chrome\nDisallow: /c\nUser-agent: QtWebEngine\nDisallow: /q\n", "/q", false},
+        {"User-agent: Chrome/102\nDisallow: /v\n", "/v", false},
+        {"User-agent: other\nUser-agent: webengine\nDisallow: /m\n", "/m", false},
+        {"User-agent: Googlebot\nDisallow: /\n", "/x", true},
+        {"User-agent: gecko\nDisallow: /\n", "/x", true},
+        {"User-agent: chrome\nDisallow: /1\nUser-agent: *\nDisallow: /\nUser-agent: CHROME\n"
+         "Disallow: /2\n",
+         "/2", false},
+        {"User-agent: chrome\nDisallow: /1\nUser-agent: *\nDisallow: /\nUser-agent: CHROME\n"
+         "Disallow: /2\n",
+         "/3", true},
+    };
+    for (const auto& c : cases) {
+        const RobotsRules rules = RobotsRules::parse(c.robots, agent);
+        EXPECT_EQ(rules.allowed(QUrl(QStringLiteral("https://example.org") + c.path)), c.allowed)
+            << c.robots << c.path;
+    }
+}
+
+TEST(RobotsRulesTest, SitemapsTheCapOnTheBodyAndAServerThatFailed) {
+    const RobotsRules rules = RobotsRules::parse(
+        "Sitemap: https://a.org/s.xml\nUser-agent: *\nSitemap: https://a.org/t.xml.gz\n"
+        "Disallow: /x\n",
+        "QtWebEngine/6.4.2");
+    EXPECT_EQ(rules.sitemaps(), QStringList({"https://a.org/s.xml", "https://a.org/t.xml.gz"}));
+    EXPECT_FALSE(rules.allowed(QUrl("https://a.org/x"))) << "a Sitemap line ends no group";
+
+    const QByteArray padding(RobotsRules::kMaxBodyBytes, '#');
+    EXPECT_TRUE(RobotsRules::parse(padding + "\nUser-agent: *\nDisallow: /\n", "Chrome")
+                    .allowed(QUrl("https://a.org/x")));
+
+    EXPECT_FALSE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/")));
+    EXPECT_TRUE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/robots.txt")));
 }
 
 } // namespace

@@ -1,18 +1,22 @@
-// The building blocks of a capture at scale: the journal a run resumes from, the retry policy, the
-// pacing of each host and the robots.txt rules.
+// The building blocks of a capture at scale: the journal a run resumes from, the retry
+// policy, the pacing of each host, the robots.txt rules and the sitemaps.
 
 #include "batch_capture/capture_journal.h"
 #include "batch_capture/host_pacer.h"
 #include "batch_capture/retry_policy.h"
 #include "batch_capture/robots_rules.h"
+#include "batch_capture/sitemap_crawl.h"
+#include "batch_capture/sitemap_reader.h"
 #include "support/qt_printers.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
+#include <zlib.h>
 
 using namespace velcaro;
 
@@ -336,6 +340,181 @@ TEST(RobotsRulesTest, SitemapsTheCapOnTheBodyAndAServerThatFailed) {
 
     EXPECT_FALSE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/")));
     EXPECT_TRUE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/robots.txt")));
+}
+
+// --- Sitemaps ---
+
+QByteArray gzip(const QByteArray& data) {
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(static_cast<qsizetype>(deflateBound(&stream, data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(static_cast<qsizetype>(stream.total_out));
+    deflateEnd(&stream);
+    return out;
+}
+
+QByteArray urlset(const QStringList& pages) {
+    QByteArray xml = "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">";
+    for (const QString& page : pages)
+        xml += "<url><loc>" + page.toUtf8() + "</loc></url>";
+    return xml + "</urlset>";
+}
+
+QByteArray sitemapIndex(const QStringList& sitemaps) {
+    QByteArray xml = "<sitemapindex xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">";
+    for (const QString& sitemap : sitemaps)
+        xml += "<sitemap><loc>" + sitemap.toUtf8() + "</loc></sitemap>";
+    return xml + "</sitemapindex>";
+}
+
+TEST(SitemapReaderTest, PagesOfAUrlsetPlainOrCompressed) {
+    const QByteArray xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\"\n"
+        "        xmlns:image=\"http://www.google.com/schemas/sitemap-image/1.1\">\n"
+        "  <url><loc> https://a.org/1?x=1&amp;y=2 </loc><lastmod>2024-01-01</lastmod>\n"
+        "    <image:image><image:loc>https://a.org/i.png</image:loc></image:image></url>\n"
+        "  <url><loc><![CDATA[https://a.org/caffè]]></loc></url>\n"
+        "  <sm:url xmlns:sm=\"http://www.sitemaps.org/schemas/sitemap/0.9\">"
+        "<sm:loc>http://a.org/3</sm:loc></sm:url>\n"
+        "  <url><loc>file:///etc/passwd</loc></url>\n"
+        "  <url><loc>javascript:alert(1)</loc></url>\n"
+        "  <url><loc>https://a.org/" +
+        QByteArray(SitemapReader::kMaxAddressLength, 'x') +
+        "</loc></url>\n"
+        "</urlset>\n";
+    const QStringList pages{"https://a.org/1?x=1&y=2", QStringLiteral("https://a.org/caffè"),
+                            "http://a.org/3"};
+    const qsizetype half = xml.size() / 2;
+    for (const QByteArray& body : {xml, gzip(xml), gzip(xml.left(half)) + gzip(xml.mid(half))}) {
+        const SitemapContent content = SitemapReader::read(body);
+        EXPECT_EQ(content.pages, pages);
+        EXPECT_TRUE(content.sitemaps.isEmpty());
+        EXPECT_EQ(content.problem, QString());
+    }
+}
+
+TEST(SitemapReaderTest, SitemapsOfAnIndex) {
+    const SitemapContent content =
+        SitemapReader::read(sitemapIndex({"https://a.org/s1.xml", "https://a.org/s2.xml.gz"}));
+    EXPECT_EQ(content.sitemaps, QStringList({"https://a.org/s1.xml", "https://a.org/s2.xml.gz"}));
+    EXPECT_TRUE(content.pages.isEmpty());
+    EXPECT_EQ(content.problem, QString());
+}
+
+TEST(SitemapReaderTest, GarbageBombsAndOversizedFilesAreRefused) {
+    const QByteArray laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE urlset [\n"
+                              " <!ENTITY lol \"lol\">\n"
+                              " <!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">\n"
+                              " <!ENTITY lol2 \"&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;\">\n"
+                              " <!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">\n"
+                              " <!ENTITY lol4 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">\n"
+                              " <!ENTITY lol5 \"&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;\">\n"
+                              " <!ENTITY lol6 \"&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;\">\n"
+                              " <!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">\n"
+                              " <!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">\n"
+                              " <!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">\n"
+                              " <!ENTITY file SYSTEM \"file:///etc/hostname\">\n"
+                              "]>\n"
+                              "<urlset><url><loc>https://a.org/&lol9;&file;</loc></url></urlset>";
+    const struct {
+        QByteArray body;
+        const char* problem;
+    } cases[] = {
+        {laughs, "dichiarazione di tipo di documento"},
+        {"", "XML non valido"},
+        {"niente XML qui", "XML non valido"},
+        {"<html><body><a href=\"https://a.org/\">a</a></body></html>", "non è una sitemap"},
+        {gzip(urlset({"https://a.org/1"})).chopped(12), "gzip troncato"},
+        {QByteArray("\x1f\x8b\x07\x00\x00\x00\x00\x00\x00\x03garbage", 17), "gzip non valido"},
+        {gzip(QByteArray(SitemapReader::kMaxBytes + 1, ' ')), "MB decompressi"},
+    };
+    for (const auto& c : cases) {
+        const SitemapContent content = SitemapReader::read(c.body);
+        EXPECT_TRUE(content.problem.contains(QString::fromUtf8(c.problem)))
+            << content.problem.toStdString() << " for " << c.body.left(60).toStdString();
+        EXPECT_TRUE(content.pages.isEmpty());
+    }
+}
+
+TEST(SitemapReaderTest, WhatWasReadBeforeAProblemStays) {
+    const SitemapContent cut =
+        SitemapReader::read("<urlset><url><loc>https://a.org/1</loc></url><url><loc>https");
+    EXPECT_EQ(cut.pages, QStringList({"https://a.org/1"}));
+    EXPECT_TRUE(cut.problem.contains(QStringLiteral("XML non valido")))
+        << cut.problem.toStdString();
+
+    QStringList many;
+    for (int i = 0; i <= SitemapReader::kMaxAddresses; ++i)
+        many << QStringLiteral("https://a.org/%1").arg(i);
+    const SitemapContent capped = SitemapReader::read(urlset(many));
+    EXPECT_EQ(capped.pages, many.mid(0, SitemapReader::kMaxAddresses));
+    EXPECT_TRUE(capped.problem.contains(QStringLiteral("più di 50000 indirizzi")))
+        << capped.problem.toStdString();
+}
+
+// A crawl over sitemaps served from `site`, counting each sitemap's fetches.
+QHash<QString, int> fetchAll(SitemapCrawl& crawl, const QHash<QString, QByteArray>& site) {
+    QHash<QString, int> fetches;
+    for (QUrl next = crawl.next(); !next.isEmpty(); next = crawl.next()) {
+        ++fetches[next.toString()];
+        if (site.contains(next.toString()))
+            crawl.read(next, site.value(next.toString()));
+        else
+            crawl.failed(next, QStringLiteral("errore HTTP 404"));
+    }
+    return fetches;
+}
+
+TEST(SitemapCrawlTest, IndexesAreFollowedOnceEachWithinTheirDepth) {
+    const QHash<QString, QByteArray> site{
+        {"https://a.org/index.xml",
+         sitemapIndex({"https://a.org/news.xml.gz", "https://a.org/pages.xml",
+                       "https://a.org/loop.xml", "https://a.org/missing.xml"})},
+        {"https://a.org/news.xml.gz", gzip(urlset({"https://a.org/n1", "https://a.org/p1"}))},
+        {"https://a.org/pages.xml", urlset({"https://a.org/p1", "https://a.org/p2"})},
+        {"https://a.org/loop.xml",
+         sitemapIndex({"https://a.org/index.xml", "https://a.org/loop.xml#again",
+                       "https://a.org/deep.xml"})},
+        {"https://a.org/deep.xml", sitemapIndex({"https://a.org/deeper.xml"})},
+        {"https://a.org/deeper.xml", urlset({"https://a.org/d1"})},
+    };
+    SitemapCrawl three;
+    three.add(QUrl("https://a.org/index.xml"));
+    const QHash<QString, int> fetches = fetchAll(three, site);
+    EXPECT_EQ(three.pages(),
+              QStringList({"https://a.org/n1", "https://a.org/p1", "https://a.org/p2"}));
+    EXPECT_EQ(fetches.size(), 6);
+    for (auto it = fetches.cbegin(); it != fetches.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().toStdString();
+    EXPECT_FALSE(fetches.contains("https://a.org/deeper.xml"));
+    EXPECT_EQ(three.problems(),
+              QStringList({"https://a.org/missing.xml: errore HTTP 404",
+                           "https://a.org/deep.xml: 1 sitemap oltre il livello 3 lasciate"}));
+
+    SitemapCrawl four(4);
+    four.add(QUrl("https://a.org/index.xml"));
+    fetchAll(four, site);
+    EXPECT_TRUE(four.pages().contains("https://a.org/d1"));
+}
+
+TEST(SitemapCrawlTest, NoMoreSitemapsOnceThePagesAreAllThere) {
+    const QHash<QString, QByteArray> site{
+        {"https://a.org/1.xml", urlset({"https://a.org/a", "https://a.org/b", "https://a.org/c"})},
+        {"https://a.org/2.xml", urlset({"https://a.org/d"})},
+    };
+    SitemapCrawl crawler(3, 2);
+    crawler.add(QUrl("https://a.org/1.xml"));
+    crawler.add(QUrl("https://a.org/2.xml"));
+    const QHash<QString, int> fetches = fetchAll(crawler, site);
+    EXPECT_EQ(crawler.pages(), QStringList({"https://a.org/a", "https://a.org/b"}));
+    EXPECT_FALSE(fetches.contains("https://a.org/2.xml"));
+    EXPECT_EQ(crawler.problems().size(), 1);
 }
 
 } // namespace

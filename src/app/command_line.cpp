@@ -10,7 +10,9 @@
 #include <QLocale>
 #include <QThread>
 #include <QTranslator>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace velcaro {
 namespace {
@@ -135,9 +137,21 @@ bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) 
     return false;
 }
 
-void print(FILE* stream, const QString& text) {
-    std::fputs(qUtf8Printable(text), stream);
-    std::fflush(stream);
+// Whether all of `text` was written.
+bool print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()),
+                                     stream) == static_cast<size_t>(bytes.size());
+    return std::fflush(stream) == 0 && written;
+}
+
+// Help and version are the answer: when they cannot be written, the command failed.
+int answer(const QString& text) {
+    if (print(stdout, text))
+        return 0;
+    print(stderr, QStringLiteral("velcaro: impossibile scrivere sull'uscita standard: %1\n")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return 1;
 }
 
 } // namespace
@@ -199,11 +213,9 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
     describe(parser, options);
     switch (commandLine.action) {
     case CommandLine::Action::Help:
-        print(stdout, parser.helpText());
-        return 0;
+        return answer(parser.helpText());
     case CommandLine::Action::Version:
-        print(stdout, AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
-        return 0;
+        return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
     default:
         print(stderr, commandLine.problem + u'\n' + parser.helpText());
         return 2;

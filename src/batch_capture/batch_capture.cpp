@@ -12,9 +12,6 @@
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 namespace velcaro {
 
 // A page being loaded, waited for or captured.
@@ -30,6 +27,8 @@ struct BatchCapture::Page {
     bool wholePageForMain = false;
     // The page had not finished loading when its time was up.
     bool timedOut = false;
+    // Why the page's process ended after the load, when it did.
+    QString processEnded;
 };
 
 namespace {
@@ -89,13 +88,17 @@ void BatchCapture::advance() {
     while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
         const int index = next_++;
         const QString& path = plan_->path(index);
-        if (!targets_[static_cast<size_t>(index)].problem.isEmpty())
+        if (!targets_[static_cast<size_t>(index)].problem.isEmpty()) {
             fail(index, targets_[static_cast<size_t>(index)].problem);
-        else if (!path.isEmpty() && !options_.force && QFileInfo::exists(path))
-            fail(index, QStringLiteral("il file %1 esiste già (--force per sostituirlo)")
-                            .arg(QDir::toNativeSeparators(path)));
-        else
+            continue;
+        }
+        try {
+            if (!path.isEmpty())
+                checkOwnFile(path, options_.force);
             open(index);
+        } catch (const VelcaroError& e) {
+            fail(index, e.description());
+        }
     }
     showStatus();
 }
@@ -150,9 +153,19 @@ void BatchCapture::open(int index) {
 
 void BatchCapture::loaded(int index, const QString& failure) {
     const auto found = running_.find(index);
-    if (found == running_.end() || found->second->loaded)
+    if (found == running_.end())
         return;
     Page& page = *found->second;
+    if (page.loaded) {
+        // The page's process ended while the page waited or was being copied: that is why
+        // it has no text.
+        if (!failure.isEmpty() && page.processEnded.isEmpty()) {
+            page.processEnded = failure;
+            if (index != capturingIndex_)
+                fail(index, failure);
+        }
+        return;
+    }
     page.loaded = true;
     page.deadline.stop();
     if (!failure.isEmpty())
@@ -174,7 +187,9 @@ void BatchCapture::pump() {
         if (found == running_.end())
             continue;
         capturing_ = true;
+        capturingIndex_ = index;
         capture(*found->second);
+        capturingIndex_ = -1;
         capturing_ = false;
     }
     released_.clear();
@@ -189,7 +204,9 @@ void BatchCapture::capture(Page& page) {
     QString failure;
     const QByteArray bytes = content(page, &failure);
     if (!failure.isEmpty()) {
-        fail(index, page.timedOut ? lateLoad() : failure);
+        fail(index, !page.processEnded.isEmpty() ? page.processEnded
+                    : page.timedOut              ? lateLoad()
+                                                 : failure);
         return;
     }
     try {
@@ -197,7 +214,7 @@ void BatchCapture::capture(Page& page) {
         if (path.isEmpty())
             platform_.console().output(bytes);
         else
-            writeFileAtomically(path, bytes);
+            writeOwnFile(path, bytes, options_.force);
         succeed(index, bytes.size());
     } catch (const VelcaroError& e) {
         fail(index, e.description());

@@ -78,6 +78,8 @@ private:
     int next_ = 0;
     int done_ = 0;
     bool capturing_ = false;
+    // The page being copied, or -1.
+    int capturingIndex_ = -1;
     bool ended_ = false;
 };
 

@@ -26,7 +26,7 @@ public:
 
     QWidget* area() const { return area_; }
     // `finished` runs when each load ends: with an empty text when the page was loaded, else
-    // why it was not.
+    // why it was not; also with why, when the page's process ends other than normally.
     void setLoadFinished(std::function<void(const QString& failure)> finished);
     // Nobody answers the page's script dialogs: they return at once.
     void setUnattended();

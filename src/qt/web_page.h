@@ -19,7 +19,8 @@ public:
     virtual QWidget* widget() = 0;
     virtual void load(const QUrl& url) = 0;
     // `finished` runs when each load ends: with an empty text when the page was loaded, else
-    // why it was not, in Italian. It replaces the one set before.
+    // why it was not, in Italian; also when the page's process ends other than normally, with
+    // why. It replaces the one set before.
     virtual void setLoadFinished(std::function<void(const QString& failure)> finished) = 0;
     // Nobody is there to answer the page's script dialogs: alerts return at once, confirms
     // answer no, prompts are cancelled.

@@ -146,6 +146,19 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
     }
 }
 
+TEST(CommandLineProgram, HelpAndVersionToAFullDiskFailWithAReason) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(VELCARO_EXE), {QString::fromLatin1(option)});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 1) << option;
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                        .contains(QStringLiteral("impossibile scrivere sull'uscita standard")))
+            << option;
+    }
+}
+
 TEST(CommandLineProgram, AWrongOptionGetsTheUsageOnStandardErrorAndExitCodeTwo) {
     const Answer wrong = runWithoutDisplay({QStringLiteral("--bogus")});
     EXPECT_EQ(wrong.exitCode, 2);

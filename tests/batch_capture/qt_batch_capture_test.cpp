@@ -247,6 +247,40 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     EXPECT_EQ(QDir(dir.filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
 }
 
+// Addresses and output names a hostile list or site would give: each ends with its reason,
+// nothing is written outside the output folder, and the good page is still taken.
+TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
+    LocalHttpServer server;
+    server.answer("/ciclo", "302 Found", "Location: /ciclo\r\n");
+    server.answer("/locale", "302 Found",
+                  "Location: " + QUrl::fromLocalFile(pages().constFirst()).toEncoded() + "\r\n");
+    server.serve("/buona", QByteArray(kHead) + "<p>buona</p>");
+    const QDir out(dir.filePath(QStringLiteral("ostile")));
+    ASSERT_TRUE(out.mkpath("."));
+    const QString outside = dir.filePath(QStringLiteral("fuori.txt"));
+    ASSERT_TRUE(QFile::link(outside, out.filePath(QStringLiteral("lingue.txt"))));
+
+    const QByteArray list = server.url("/ciclo").toUtf8() + "\n" + server.url("/locale").toUtf8() +
+                            "\nhttps://a.invalid/\x01%00\n" + pages().constFirst().toUtf8() +
+                            "\nchrome://crash\nhttps://a.org/" + QByteArray(5 << 20, 'x') + "\n" +
+                            server.url("/buona").toUtf8() + "\n";
+    for (const bool force : {false, true}) {
+        const CommandRun run = capture(QStringList{"--timeout", "20", "-o", "ostile", "-"} +
+                                           (force ? QStringList{"--force"} : QStringList{}),
+                                       list);
+        EXPECT_EQ(run.exitCode, 1);
+        for (const char* reason : {"ERR_TOO_MANY_REDIRECTS", "ERR_UNSAFE_REDIRECT",
+                                   "carattere nullo", "collegamento simbolico: non viene seguito",
+                                   "processo della pagina", "indirizzo troppo lungo"})
+            EXPECT_TRUE(run.err.contains(QString::fromUtf8(reason))) << reason << "\n"
+                                                                     << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("] ok ")) && !run.err.contains(QChar(1)))
+            << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(outside));
+    }
+    EXPECT_EQ(contentOf(out.filePath(QStringLiteral("127.0.0.1_buona.txt"))), "buona");
+}
+
 // The addresses are the command's own: none of them reaches the engine as a switch, here one
 // that would run a program in front of every page process.
 TEST_F(QtBatchCapture, NoAddressIsAnEngineSwitch) {

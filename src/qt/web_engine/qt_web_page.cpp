@@ -16,20 +16,30 @@ QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
 
 void QtWebPage::usePage(QtGuardedPage* page) {
     QObject::disconnect(loadWatch_);
+    QObject::disconnect(endWatch_);
     page_ = page;
     if (unattended_)
         page_->setUnattended();
     view_->setPage(page_);
     loadWatch_ = QObject::connect(
         page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
-            if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            // Once the process has ended, what loads is the notice that says so.
+            if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus &&
+                !page_->processEnded())
                 loadFinished_(loadFailure(info));
+        });
+    endWatch_ = QObject::connect(
+        page_, &QWebEnginePage::renderProcessTerminated, view_,
+        [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            if (loadFinished_ && status != QWebEnginePage::NormalTerminationStatus)
+                loadFinished_(processEndedFailure(status, exitCode));
         });
 }
 
 QtWebPage::~QtWebPage() {
     // The view may outlive this object for a moment (disposeView): its page reports to nobody.
     QObject::disconnect(loadWatch_);
+    QObject::disconnect(endWatch_);
     if (view_)
         page_->disposeView(view_);
 }

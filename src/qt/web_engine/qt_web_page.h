@@ -44,6 +44,7 @@ private:
     QtPageCopier copier_;
     std::function<void(const QString&)> loadFinished_;
     QMetaObject::Connection loadWatch_;
+    QMetaObject::Connection endWatch_;
     bool unattended_ = false;
     bool isolatedLoads_ = false;
 };

@@ -9,7 +9,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velcaro {
 namespace {
@@ -29,6 +33,34 @@ QStringList expandList(const QStringList& addresses) {
     return expanded;
 }
 
+// The write end of the pipe the signal handler tells the event loop through.
+int signalPipe[2] = {-1, -1};
+
+void onStopSignal(int signal) {
+    const char number = static_cast<char>(signal);
+    const ssize_t written = ::write(signalPipe[1], &number, 1);
+    static_cast<void>(written);
+}
+
+// SIGINT and SIGTERM stop the run as BatchCapture::stop does, with the shell's code for the
+// signal (130, 143); the handler only writes to a pipe the event loop watches.
+void stopOnSignals(BatchCapture& run, QObject* context) {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [&run] {
+        char number = 0;
+        while (::read(signalPipe[0], &number, 1) == 1)
+            run.stop(128 + number);
+    });
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
 // Standard error carries the run's report: Qt's and the engine's warnings and the pages'
 // console messages stay out of it; only critical messages get through.
 void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -44,6 +76,9 @@ int runCapture(CaptureOptions options, char* program) {
     // user's clipboard is never touched.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     prepareProgramProcess();
+    // A closed standard output (a reader that stopped, as head does) fails the write with
+    // EPIPE, which the run reports, instead of ending the program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
     qInstallMessageHandler(keepOnlyCriticalMessages);
     QtArguments qtArguments(program);
     QApplication qapp(qtArguments.argc(), qtArguments.argv());
@@ -53,6 +88,7 @@ int runCapture(CaptureOptions options, char* program) {
 
     QtCapturePlatform platform;
     BatchCapture run(platform, std::move(options));
+    stopOnSignals(run, &qapp);
     run.start();
     return QApplication::exec();
 }

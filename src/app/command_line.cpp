@@ -26,8 +26,10 @@ struct Options {
                                QStringLiteral("Prende il testo delle pagine senza finestra.")};
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("Con --capture: txt (testo UTF-8, come \"Salva "
-                                             "Testo .TXT\") o rtf (testo formattato)."),
-                              QStringLiteral("txt|rtf"), QStringLiteral("txt")};
+                                             "Testo .TXT\"), rtf (testo formattato) o jsonl "
+                                             "(un record JSON per riga, per ogni indirizzo, "
+                                             "sull'uscita standard o nel file di --output)."),
+                              QStringLiteral("txt|rtf|jsonl"), QStringLiteral("txt")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Con --capture: il file (un indirizzo) o la cartella (più indirizzi, "
@@ -53,6 +55,12 @@ struct Options {
                        "%1 s).")
             .arg(CaptureOptions::kDefaultTimeoutSeconds),
         QStringLiteral("s")};
+    QCommandLineOption journal{
+        QStringLiteral("journal"),
+        QStringLiteral("Con --capture: il giornale della cattura, una riga per indirizzo finito; "
+                       "ripetendo il comando con lo stesso giornale, gli indirizzi già presi "
+                       "sono saltati e quelli non riusciti riprovati."),
+        QStringLiteral("file")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
                             QStringLiteral("Con --capture: pagine caricate insieme (predefinite: "
                                            "%1, al massimo %2).")
@@ -70,7 +78,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
         "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
-                       options.timeout, options.jobs});
+                       options.timeout, options.jobs, options.journal});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -110,10 +118,13 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     const QString format = parser.value(options.format);
     if (format == QLatin1String("rtf"))
         capture.format = CaptureOptions::Format::Rtf;
+    else if (format == QLatin1String("jsonl"))
+        capture.format = CaptureOptions::Format::Jsonl;
     else if (format != QLatin1String("txt"))
-        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt o rtf).").arg(format);
+        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt, rtf o jsonl).").arg(format);
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
+    capture.journal = parser.value(options.journal);
     capture.mainText = parser.isSet(options.mainText);
     capture.settleMs =
         number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
@@ -131,7 +142,7 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
 bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
-          &options.timeout, &options.jobs})
+          &options.timeout, &options.jobs, &options.journal})
         if (parser.isSet(*option))
             return true;
     return false;

@@ -1,5 +1,6 @@
 #include "batch_capture/batch_capture.h"
 
+#include "batch_capture/capture_journal.h"
 #include "batch_capture/output_plan.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
@@ -8,9 +9,14 @@
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
+#include "platform/record_file.h"
 #include "platform/rich_text_box.h"
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace velcaro {
 
@@ -54,6 +60,33 @@ BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
 
 BatchCapture::~BatchCapture() = default;
 
+void BatchCapture::stop(int exitCode) {
+    if (ended_)
+        return;
+    if (stopCode_ >= 0 || running_.empty()) {
+        stopCode_ = exitCode;
+        finishIfDone();
+        if (!ended_)
+            end(exitCode);
+        return;
+    }
+    stopCode_ = exitCode;
+    platform_.console().report(
+        QStringLiteral("velcaro: interruzione, nessuna nuova pagina; le %1 in corso hanno al "
+                       "massimo %2 s.")
+            .arg(running_.size())
+            .arg(kStopGraceMs / 1000));
+    stopTimer_.setSingleShot(true);
+    QObject::connect(&stopTimer_, &QTimer::timeout, [this] {
+        if (!ended_) {
+            platform_.console().report(
+                QStringLiteral("velcaro: %1 pagine lasciate a metà.").arg(running_.size()));
+            end(stopCode_);
+        }
+    });
+    stopTimer_.start(kStopGraceMs);
+}
+
 void BatchCapture::start() {
     clock_.start();
     int repeated = 0;
@@ -75,6 +108,25 @@ void BatchCapture::start() {
         end(plan_->badUsage() ? kBadUsage : kSomeFailed);
         return;
     }
+    if (!options_.journal.isEmpty()) {
+        journal_ = std::make_unique<CaptureJournal>();
+        QString problem;
+        if (!journal_->open(QDir(options_.workingFolder).absoluteFilePath(options_.journal),
+                            &problem)) {
+            platform_.console().report(QStringLiteral("velcaro: ") + problem);
+            end(kSomeFailed);
+            return;
+        }
+    }
+    if (!plan_->recordFile().isEmpty()) {
+        records_ = std::make_unique<RecordFile>();
+        const QString problem = records_->open(plan_->recordFile());
+        if (!problem.isEmpty()) {
+            platform_.console().report(QStringLiteral("velcaro: ") + problem);
+            end(kSomeFailed);
+            return;
+        }
+    }
     advance();
     finishIfDone();
 }
@@ -82,12 +134,17 @@ void BatchCapture::start() {
 // Starts pages until as many load as the run allows; a page that cannot be loaded at all
 // (a missing file, an output file in the way) fails at once without taking a place.
 void BatchCapture::advance() {
-    if (capturing_ || ended_)
+    if (capturing_ || ended_ || stopCode_ >= 0)
         return;
     const int total = static_cast<int>(targets_.size());
     while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
         const int index = next_++;
         const QString& path = plan_->path(index);
+        if (journal_ && journal_->done(targets_[static_cast<size_t>(index)].address)) {
+            ++skipped_;
+            ++done_;
+            continue;
+        }
         if (!targets_[static_cast<size_t>(index)].problem.isEmpty()) {
             fail(index, targets_[static_cast<size_t>(index)].problem);
             continue;
@@ -180,7 +237,7 @@ void BatchCapture::loaded(int index, const QString& failure) {
 void BatchCapture::pump() {
     if (capturing_ || ended_)
         return;
-    while (!ready_.empty()) {
+    while (!ready_.empty() && !ended_) {
         const int index = ready_.front();
         ready_.pop_front();
         const auto found = running_.find(index);
@@ -209,16 +266,59 @@ void BatchCapture::capture(Page& page) {
                                                  : failure);
         return;
     }
+    const bool records = options_.format == CaptureOptions::Format::Jsonl;
+    const PageFacts facts = page.page->facts(records);
     try {
         const QString& path = plan_->path(index);
-        if (path.isEmpty())
+        if (records)
+            writeRecord(index, facts, &bytes, QString(), page.clock.elapsed());
+        else if (path.isEmpty())
             platform_.console().output(bytes);
         else
             writeOwnFile(path, bytes, options_.force);
-        succeed(index, bytes.size());
     } catch (const VelcaroError& e) {
+        if (records) {
+            outputLost(e.description());
+            return;
+        }
         fail(index, e.description());
+        return;
     }
+    succeed(index, bytes.size());
+}
+
+// One JSON object on a line, for the page at `index`: its text when it was captured, else
+// why not.
+void BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+                               const QString& error, qint64 ms) {
+    const CaptureTarget& target = targets_[static_cast<size_t>(index)];
+    QJsonObject record{
+        {QStringLiteral("address"), target.address},
+        {QStringLiteral("url"), (facts.url.isEmpty() ? target.url : facts.url).toString()},
+        {QStringLiteral("status"),
+         facts.httpStatus > 0 ? QJsonValue(facts.httpStatus) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("title"), facts.title},
+        {QStringLiteral("lang"), facts.lang},
+        {QStringLiteral("text"), text ? QString::fromUtf8(*text) : QString()},
+        {QStringLiteral("ms"), ms},
+        {QStringLiteral("index"), target.index},
+    };
+    if (!error.isEmpty())
+        record.insert(QStringLiteral("error"), error);
+    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    if (records_)
+        records_->append(line);
+    else
+        platform_.console().output(line);
+}
+
+// The records cannot be written any more (a closed pipe, a full disk): the run ends, since
+// every page after would be lost too.
+void BatchCapture::outputLost(const QString& reason) {
+    platform_.console().report(QStringLiteral("velcaro: i record non si possono più scrivere, "
+                                              "cattura interrotta: ") +
+                               reason);
+    end(kSomeFailed);
 }
 
 // The page's text as the window's capture and save give it: the plain text through the same
@@ -258,6 +358,7 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
         notes << lateLoad();
     if (found != running_.end() && found->second->wholePageForMain)
         notes << QStringLiteral("nessun testo principale: pagina intera");
+    journal(index, QString(), ms);
     platform_.console().report(
         QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
             .arg(index + 1)
@@ -273,6 +374,21 @@ QString BatchCapture::lateLoad() const {
 }
 
 void BatchCapture::fail(int index, const QString& reason) {
+    if (ended_)
+        return;
+    if (options_.format == CaptureOptions::Format::Jsonl) {
+        const auto found = running_.find(index);
+        const bool running = found != running_.end();
+        try {
+            writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
+                        reason, running ? found->second->clock.elapsed() : 0);
+        } catch (const VelcaroError& e) {
+            outputLost(e.description());
+            return;
+        }
+    }
+    const auto page = running_.find(index);
+    journal(index, reason, page == running_.end() ? 0 : page->second->clock.elapsed());
     const QString& address = targets_[static_cast<size_t>(index)].address;
     platform_.console().report(QStringLiteral("[%1/%2] FAILED: %3 %4")
                                    .arg(index + 1)
@@ -280,6 +396,20 @@ void BatchCapture::fail(int index, const QString& reason) {
                                    .arg(reason, address));
     failures_ << QStringLiteral("  %1: %2").arg(address, reason);
     release(index);
+}
+
+void BatchCapture::journal(int index, const QString& reason, qint64 ms) {
+    if (!journal_ || ended_)
+        return;
+    JournalEntry entry;
+    entry.address = targets_[static_cast<size_t>(index)].address;
+    entry.outcome = reason.isEmpty() ? JournalEntry::Outcome::Ok : JournalEntry::Outcome::Failed;
+    entry.output = reason.isEmpty() ? plan_->path(index) : QString();
+    entry.reason = reason;
+    entry.ms = ms;
+    QString problem;
+    if (!journal_->record(entry, &problem))
+        outputLost(problem);
 }
 
 // The page has ended: it leaves the running pages now and is deleted by the pump.
@@ -312,7 +442,18 @@ void BatchCapture::showStatus() {
 }
 
 void BatchCapture::finishIfDone() {
-    if (ended_ || capturing_ || done_ < static_cast<int>(targets_.size()) || !running_.empty())
+    if (ended_ || capturing_ || !running_.empty())
+        return;
+    if (stopCode_ >= 0) {
+        platform_.console().report(
+            QStringLiteral("velcaro: interrotta: %1 pagine finite su %2, %3 non riuscite.")
+                .arg(done_)
+                .arg(targets_.size())
+                .arg(failures_.size()));
+        end(stopCode_);
+        return;
+    }
+    if (done_ < static_cast<int>(targets_.size()))
         return;
     Console& console = platform_.console();
     const int total = static_cast<int>(targets_.size());
@@ -321,6 +462,10 @@ void BatchCapture::finishIfDone() {
                            .arg(total - failures_.size())
                            .arg(total)
                            .arg(seconds(clock_.elapsed())));
+        if (skipped_ > 0)
+            console.report(QStringLiteral("velcaro: %1 già prese secondo il giornale, non "
+                                          "caricate di nuovo.")
+                               .arg(skipped_));
         if (!failures_.isEmpty())
             console.report(QStringLiteral("Non riuscite (%1):\n%2")
                                .arg(failures_.size())
@@ -332,6 +477,7 @@ void BatchCapture::finishIfDone() {
 void BatchCapture::end(int exitCode) {
     ended_ = true;
     pumpTimer_.stop();
+    stopTimer_.stop();
     platform_.finish(exitCode);
 }
 

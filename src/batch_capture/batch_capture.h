@@ -14,7 +14,10 @@ namespace velcaro {
 
 class CapturePage;
 class CapturePlatform;
+class CaptureJournal;
 class OutputPlan;
+class RecordFile;
+struct PageFacts;
 
 // `velcaro --capture`: the text of each page, taken as "Copia testo Pag.Html" takes it and
 // written as "Salva Testo .TXT" writes it (or as the RTF made from the copied HTML), for one
@@ -35,6 +38,12 @@ public:
     // (bad usage, an output that cannot be written) it ends before any page is loaded.
     void start();
 
+    // Stops the run (an interruption): no page starts any more, the pages in flight get
+    // kStopGraceMs to end, then the run ends with `exitCode`; the pages not ended then are
+    // left out of the journal, so a rerun takes them again. A second stop ends it at once.
+    void stop(int exitCode);
+
+    static constexpr int kStopGraceMs = 5000;
     static constexpr int kAllCaptured = 0;
     static constexpr int kSomeFailed = 1;
     static constexpr int kBadUsage = 2;
@@ -55,6 +64,12 @@ private:
     void capture(Page& page);
     QByteArray content(Page& page, QString* failure);
     void succeed(int index, qsizetype bytes);
+    // Throws VelcaroError when the record cannot be written.
+    void writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+                     const QString& error, qint64 ms);
+    void outputLost(const QString& reason);
+    // Writes what became of the page at `index` in the journal, when there is one.
+    void journal(int index, const QString& reason, qint64 ms);
     void fail(int index, const QString& reason);
     // Why a page whose time was up before its load ended was not taken, or how it was.
     QString lateLoad() const;
@@ -68,6 +83,11 @@ private:
     CaptureOptions options_;
     std::vector<CaptureTarget> targets_;
     std::unique_ptr<OutputPlan> plan_;
+    // The file of the records, when they do not go to standard output.
+    std::unique_ptr<RecordFile> records_;
+    std::unique_ptr<CaptureJournal> journal_;
+    // Addresses the journal says were captured before, not loaded again.
+    int skipped_ = 0;
     std::map<int, std::unique_ptr<Page>> running_;
     std::vector<std::unique_ptr<Page>> released_;
     std::vector<IdlePage> idle_;
@@ -75,6 +95,9 @@ private:
     QStringList failures_;
     QElapsedTimer clock_;
     QTimer pumpTimer_;
+    QTimer stopTimer_;
+    // The exit code of a stopped run, or -1.
+    int stopCode_ = -1;
     int next_ = 0;
     int done_ = 0;
     bool capturing_ = false;

@@ -7,13 +7,14 @@ namespace velcaro {
 
 // What `velcaro --capture` was asked to do.
 struct CaptureOptions {
-    enum class Format { Text, Rtf };
+    enum class Format { Text, Rtf, Jsonl };
 
     // The addresses as given (a list read from standard input already in their place), read
     // as GO reads them.
     QStringList addresses;
     Format format = Format::Text;
-    // A file (one address) or a folder; empty for standard output (one address).
+    // A file (one address, or the records of --format jsonl) or a folder; empty for standard
+    // output (one address, or the records).
     QString output;
     // Existing files may be replaced.
     bool force = false;
@@ -25,6 +26,8 @@ struct CaptureOptions {
     int timeoutSeconds = kDefaultTimeoutSeconds;
     // Pages loaded at once.
     int jobs = 1;
+    // The journal a run records each finished address in and resumes from; empty for none.
+    QString journal;
     // The folder relative addresses and the output are read against.
     QString workingFolder;
 

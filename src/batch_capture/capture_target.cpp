@@ -81,6 +81,7 @@ std::vector<CaptureTarget> captureTargets(const QStringList& addresses,
     *repeated = 0;
     for (const QString& address : addresses) {
         CaptureTarget target = captureTarget(address, workingFolder);
+        target.index = static_cast<int>(&address - addresses.constData());
         const QString key = target.url.toString(QUrl::FullyEncoded);
         if (target.problem.isEmpty() && seen.contains(key)) {
             ++*repeated;

@@ -12,6 +12,8 @@ namespace velcaro {
 // long, with a null character (raw or %00) or not valid UTF-8 (read as U+FFFD).
 struct CaptureTarget {
     QString address;
+    // The address's position in the list given, from 0.
+    int index = 0;
     QUrl url;
     // Empty when the address can be loaded.
     QString problem;

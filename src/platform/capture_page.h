@@ -1,11 +1,24 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <functional>
 
 namespace velcaro {
 
 class WebBrowser;
+
+// What a loaded page says of itself.
+struct PageFacts {
+    // Where the page ended, after its redirects.
+    QUrl url;
+    QString title;
+    // The language of the document (its lang attribute), empty when it names none.
+    QString lang;
+    // The HTTP status of a failed load the engine gave one for; 0 otherwise (the engine gives
+    // no status for a load that succeeded, nor for files).
+    int httpStatus = 0;
+};
 
 // A page opened for the command-line capture, in a window nobody sees. Deleting it releases
 // the page and its share of the engine.
@@ -20,6 +33,9 @@ public:
     // process ends other than normally, also after a load that succeeded. It replaces the one
     // set before, and never runs after the page is deleted.
     virtual void setLoadFinished(std::function<void(const QString& failure)> finished) = 0;
+    // What the page shown now says of itself. Its language is asked of the page only with
+    // `language`, which runs the event loop for a moment.
+    virtual PageFacts facts(bool language) = 0;
 };
 
 } // namespace velcaro

@@ -20,4 +20,8 @@ void QtCapturePage::setLoadFinished(std::function<void(const QString& failure)> 
     browser_->setLoadFinished(std::move(finished));
 }
 
+PageFacts QtCapturePage::facts(bool language) {
+    return browser_->facts(language);
+}
+
 } // namespace velcaro

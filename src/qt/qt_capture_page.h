@@ -19,6 +19,7 @@ public:
 
     WebBrowser& browser() override { return *browser_; }
     void setLoadFinished(std::function<void(const QString& failure)> finished) override;
+    PageFacts facts(bool language) override;
 
 private:
     std::unique_ptr<QtWebBrowser> browser_;

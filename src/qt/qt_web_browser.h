@@ -32,6 +32,9 @@ public:
     void setUnattended();
     // Each Navigate starts in a new page that nothing of the pages before reaches.
     void setIsolatedLoads();
+    // What the page shown says of itself (see WebPage::facts); nothing before the first
+    // Navigate.
+    PageFacts facts(bool language);
 
 private:
     WebPage& ensurePage();

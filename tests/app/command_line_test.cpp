@@ -134,8 +134,8 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.contains(QStringLiteral("--version"))) << qPrintable(help.out);
         EXPECT_TRUE(help.out.contains(QStringLiteral("indirizzo")));
-        for (const char* capture :
-             {"--capture", "--format", "--output", "--force", "--settle", "--timeout", "--jobs"})
+        for (const char* capture : {"--capture", "--format", "--output", "--force", "--settle",
+                                    "--timeout", "--jobs", "--journal", "jsonl"})
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(capture))) << capture;
         EXPECT_TRUE(help.err.isEmpty()) << qPrintable(help.err);
     }

@@ -5,11 +5,14 @@
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
+#include "platform/velcaro_error.h"
 #include "support/fakes.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,6 +54,13 @@ public:
                 finished(QString());
         });
     }
+    PageFacts facts(bool language) override {
+        PageFacts facts;
+        facts.url = QUrl(browser_->navigated.value(browser_->navigated.size() - 1));
+        facts.title = QStringLiteral("title of ") + name();
+        facts.lang = language ? QStringLiteral("it") : QString();
+        return facts;
+    }
     QString name() const {
         return browser_->navigated.isEmpty() ? QString()
                                              : QUrl(browser_->navigated.constLast()).fileName();
@@ -66,7 +76,13 @@ class FakeConsole : public Console {
 public:
     QByteArray out;
     QStringList lines;
-    void output(const QByteArray& bytes) override { out += bytes; }
+    // Standard output is closed after this many writes.
+    int writesLeft = -1;
+    void output(const QByteArray& bytes) override {
+        if (writesLeft-- == 0)
+            throw VelcaroError(error::kInternal, QStringLiteral("Broken pipe"));
+        out += bytes;
+    }
     void report(const QString& line) override { lines << line; }
     void status(const QString&) override {}
 };
@@ -280,6 +296,59 @@ TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
     EXPECT_EQ(lines().first(),
               QStringLiteral("velcaro: 2 indirizzi ripetuti, presi una volta sola."));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
+}
+
+QList<QJsonObject> recordsOf(const QByteArray& lines) {
+    QList<QJsonObject> records;
+    for (const QByteArray& line : lines.split('\n'))
+        if (!line.isEmpty())
+            records << QJsonDocument::fromJson(line).object();
+    return records;
+}
+
+TEST_F(BatchCaptureRun, JsonLinesGiveOneRecordPerAddressWithTheTextOrTheReason) {
+    options.addresses = {page(QStringLiteral("a.html")), QStringLiteral("manca.html"),
+                         page(QStringLiteral("broken.html")), QStringLiteral("a.html"),
+                         page(QStringLiteral("b.html"))};
+    options.format = CaptureOptions::Format::Jsonl;
+    options.jobs = 2;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    QList<QJsonObject> records = recordsOf(platform.console_.out);
+    ASSERT_EQ(records.size(), 4) << platform.console_.out.toStdString();
+    std::sort(records.begin(), records.end(), [](const QJsonObject& x, const QJsonObject& y) {
+        return x.value("index").toInt() < y.value("index").toInt();
+    });
+    const QJsonObject& a = records[0];
+    EXPECT_EQ(a.value("address").toString(), options.addresses[0]);
+    EXPECT_EQ(a.value("url").toString(), QUrl::fromLocalFile(options.addresses[0]).toString());
+    EXPECT_EQ(a.value("text").toString(), "text of a.html");
+    EXPECT_EQ(a.value("title").toString(), "title of a.html");
+    EXPECT_EQ(a.value("lang").toString(), "it");
+    EXPECT_TRUE(a.value("status").isNull());
+    EXPECT_FALSE(a.contains("error"));
+    EXPECT_TRUE(a.value("ms").isDouble());
+    EXPECT_EQ(records[1].value("error").toString(), "file inesistente");
+    EXPECT_EQ(records[2].value("error").toString(), "sito irraggiungibile");
+    EXPECT_EQ(records[2].value("text").toString(), QString());
+    EXPECT_EQ(records[3].value("index").toInt(), 4) << "the position in the list given";
+
+    // To a file, appended to by the next run; standard output stays empty.
+    options.output = QStringLiteral("record.jsonl");
+    for (int i = 0; i < 2; ++i) {
+        platform.exitCode = -1;
+        platform.console_.out.clear();
+        run();
+        EXPECT_TRUE(platform.console_.out.isEmpty());
+    }
+    EXPECT_EQ(recordsOf(file("record.jsonl")).size(), 8);
+
+    // A closed standard output ends the run with the reason, at once.
+    options.output.clear();
+    platform.exitCode = -1;
+    platform.console_.writesLeft = 1;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_TRUE(lines().constLast().contains(QStringLiteral("Broken pipe")))
+        << lines().constLast().toStdString();
 }
 
 } // namespace

@@ -16,12 +16,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace velcaro;
@@ -279,6 +282,72 @@ TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
         EXPECT_FALSE(QFile::exists(outside));
     }
     EXPECT_EQ(contentOf(out.filePath(QStringLiteral("127.0.0.1_buona.txt"))), "buona");
+}
+
+// The records of --format jsonl, parsed back: the final address after a redirect, the title,
+// the language and the text as --format txt writes it; the status and reason of a failure.
+TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
+    LocalHttpServer server;
+    server.answer("/vai", "301 Moved Permanently", "Location: /pagina\r\n");
+    server.serve("/pagina", "<!DOCTYPE html><html lang='it'><head><meta charset='utf-8'>"
+                            "<title>Il titolo</title></head><body><p>Città</p></body></html>");
+    const CommandRun run = capture({"--format", "jsonl", server.url("/vai"), server.url("/manca")});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    QHash<QString, QJsonObject> records;
+    for (const QByteArray& line : run.out.split('\n'))
+        if (!line.isEmpty()) {
+            const QJsonObject record = QJsonDocument::fromJson(line).object();
+            records.insert(record.value("address").toString(), record);
+        }
+    ASSERT_EQ(records.size(), 2) << run.out.toStdString();
+    const QJsonObject page = records.value(server.url("/vai"));
+    EXPECT_EQ(page.value("url").toString(), server.url("/pagina"));
+    EXPECT_EQ(page.value("title").toString(), QStringLiteral("Il titolo"));
+    EXPECT_EQ(page.value("lang").toString(), "it");
+    EXPECT_EQ(page.value("text").toString(), QStringLiteral("Città"));
+    EXPECT_EQ(page.value("index").toInt(), 0);
+    const QJsonObject missing = records.value(server.url("/manca"));
+    EXPECT_EQ(missing.value("status").toInt(), 404);
+    EXPECT_TRUE(missing.value("error").toString().contains(QStringLiteral("HTTP 404")));
+}
+
+// A run killed, then one stopped by SIGTERM, each resumed from its journal: what was done is
+// not loaded again, what was in flight is, and the folder holds only whole page files.
+TEST_F(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString never = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+    const QStringList list = QStringList{never} + pages();
+    const QString journal = dir.filePath(QStringLiteral("giornale.jsonl"));
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        QFile::remove(journal);
+        QDir(dir.filePath(QStringLiteral("ripresa"))).removeRecursively();
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VELCARO_EXE),
+                      QStringList{"--capture", "-j", "4", "--journal", journal, "-o", "ripresa"} +
+                          list);
+        // Stopped once every page but the silent server's is in the journal.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return contentOf(journal).count('\n') == pages().size(); }, 60000));
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; },
+                                    signal == SIGTERM ? 7000 : 2000));
+        if (signal == SIGTERM) {
+            EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(process.exitCode(), 143) << process.readAllStandardError().toStdString();
+        }
+        EXPECT_EQ(QDir(dir.filePath("ripresa"))
+                      .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                  QStringList({"lingue.txt", "script.txt", "struttura.txt"}));
+
+        const CommandRun again =
+            capture(QStringList{"--timeout", "1", "--journal", journal, "-o", "ripresa"} + list);
+        EXPECT_EQ(again.exitCode, 1) << again.err.toStdString();
+        EXPECT_TRUE(again.err.contains(QStringLiteral("3 già prese"))) << again.err.toStdString();
+        EXPECT_EQ(again.err.count(QStringLiteral("FAILED")), 1) << again.err.toStdString();
+        EXPECT_EQ(contentOf(journal).count('\n'), pages().size() + 1);
+    }
 }
 
 // The addresses are the command's own: none of them reaches the engine as a switch, here one

@@ -5,9 +5,19 @@
 #include "qt/web_engine/qt_load_progress_line.h"
 #include "qt/web_engine/qt_web_view.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
 
 namespace velcaro {
+namespace {
+
+constexpr int kFactsWaitMs = 2000;
+// A language tag is short; the page chooses the attribute's text.
+constexpr int kMaxLangChars = 64;
+
+} // namespace
 
 QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
     usePage(new QtGuardedPage(view_));
@@ -24,8 +34,12 @@ void QtWebPage::usePage(QtGuardedPage* page) {
     loadWatch_ = QObject::connect(
         page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
             // Once the process has ended, what loads is the notice that says so.
-            if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus &&
-                !page_->processEnded())
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus || page_->processEnded())
+                return;
+            const bool http = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ||
+                              info.errorDomain() == QWebEngineLoadingInfo::HttpErrorDomain;
+            httpStatus_ = http ? info.errorCode() : 0;
+            if (loadFinished_)
                 loadFinished_(loadFailure(info));
         });
     endWatch_ = QObject::connect(
@@ -90,6 +104,32 @@ void QtWebPage::setIsolatedLoads() {
 
 bool QtWebPage::hasDocument() const {
     return view_ && !view_->url().isEmpty();
+}
+
+PageFacts QtWebPage::facts(bool language) {
+    PageFacts facts;
+    if (!view_)
+        return facts;
+    facts.url = page_->url();
+    facts.title = page_->title();
+    facts.httpStatus = httpStatus_;
+    if (!language || page_->processEnded())
+        return facts;
+    // The document's language, asked of the page and waited for a short while.
+    QEventLoop loop;
+    QTimer::singleShot(kFactsWaitMs, &loop, &QEventLoop::quit);
+    const QPointer<QEventLoop> waiting(&loop);
+    page_->runJavaScript(QStringLiteral("document.documentElement ? document.documentElement.lang "
+                                        ": ''"),
+                         QWebEngineScript::ApplicationWorld,
+                         [&facts, waiting](const QVariant& lang) {
+                             if (!waiting)
+                                 return;
+                             facts.lang = lang.toString().left(kMaxLangChars);
+                             waiting->quit();
+                         });
+    loop.exec();
+    return facts;
 }
 
 void QtWebPage::print() {

@@ -22,6 +22,7 @@ public:
     void setUnattended() override;
     void setIsolatedLoads() override;
     bool hasDocument() const override;
+    PageFacts facts(bool language) override;
     void print() override;
     void preview() override;
     void selectAll() override;
@@ -47,6 +48,8 @@ private:
     QMetaObject::Connection endWatch_;
     bool unattended_ = false;
     bool isolatedLoads_ = false;
+    // The HTTP status of the last load, when it failed with one.
+    int httpStatus_ = 0;
 };
 
 } // namespace velcaro

@@ -61,6 +61,13 @@ struct Options {
                        "ripetendo il comando con lo stesso giornale, gli indirizzi già presi "
                        "sono saltati e quelli non riusciti riprovati."),
         QStringLiteral("file")};
+    QCommandLineOption retries{
+        QStringLiteral("retries"),
+        QStringLiteral("Con --capture: nuovi tentativi per una pagina che fallisce per una causa "
+                       "passeggera (tempo scaduto, connessione rifiutata o interrotta, HTTP 429, "
+                       "502, 503, 504), con attese crescenti da 1 s a 60 s (predefiniti: %1).")
+            .arg(CaptureOptions::kDefaultRetries),
+        QStringLiteral("n")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
                             QStringLiteral("Con --capture: pagine caricate insieme (predefinite: "
                                            "%1, al massimo %2).")
@@ -78,7 +85,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
         "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
-                       options.timeout, options.jobs, options.journal});
+                       options.timeout, options.jobs, options.journal, options.retries});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -132,6 +139,8 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
         number(parser, options.timeout, CaptureOptions::kDefaultTimeoutSeconds, 1, 86400, problem);
     capture.jobs =
         number(parser, options.jobs, defaultCaptureJobs(), 1, CaptureOptions::kMaxJobs, problem);
+    capture.retries =
+        number(parser, options.retries, CaptureOptions::kDefaultRetries, 0, 10, problem);
     if (capture.addresses.isEmpty())
         *problem = QStringLiteral("Indicare almeno un indirizzo da prendere.");
     else if (capture.addresses.count(QStringLiteral("-")) > 1)
@@ -142,7 +151,7 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
 bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
-          &options.timeout, &options.jobs, &options.journal})
+          &options.timeout, &options.jobs, &options.journal, &options.retries})
         if (parser.isSet(*option))
             return true;
     return false;

@@ -52,7 +52,7 @@ QString seconds(qint64 ms) {
 } // namespace
 
 BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
-    : platform_(platform), options_(std::move(options)) {
+    : platform_(platform), options_(std::move(options)), retryPolicy_(options_.retries) {
     pumpTimer_.setSingleShot(true);
     pumpTimer_.setInterval(0);
     QObject::connect(&pumpTimer_, &QTimer::timeout, [this] { pump(); });
@@ -137,6 +137,10 @@ void BatchCapture::advance() {
     if (capturing_ || ended_ || stopCode_ >= 0)
         return;
     const int total = static_cast<int>(targets_.size());
+    while (static_cast<int>(running_.size()) < options_.jobs && !retries_.empty()) {
+        open(retries_.front());
+        retries_.pop_front();
+    }
     while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
         const int index = next_++;
         const QString& path = plan_->path(index);
@@ -358,6 +362,8 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
         notes << lateLoad();
     if (found != running_.end() && found->second->wholePageForMain)
         notes << QStringLiteral("nessun testo principale: pagina intera");
+    if (tries_.count(index) > 0)
+        notes << QStringLiteral("%1 tentativi").arg(tries_.at(index));
     journal(index, QString(), ms);
     platform_.console().report(
         QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
@@ -374,7 +380,7 @@ QString BatchCapture::lateLoad() const {
 }
 
 void BatchCapture::fail(int index, const QString& reason) {
-    if (ended_)
+    if (ended_ || retryLater(index, reason))
         return;
     if (options_.format == CaptureOptions::Format::Jsonl) {
         const auto found = running_.find(index);
@@ -390,11 +396,14 @@ void BatchCapture::fail(int index, const QString& reason) {
     const auto page = running_.find(index);
     journal(index, reason, page == running_.end() ? 0 : page->second->clock.elapsed());
     const QString& address = targets_[static_cast<size_t>(index)].address;
+    const QString shown = tries_.count(index) > 0
+                              ? reason + QStringLiteral(" (%1 tentativi)").arg(tries_.at(index))
+                              : reason;
     platform_.console().report(QStringLiteral("[%1/%2] FAILED: %3 %4")
                                    .arg(index + 1)
                                    .arg(targets_.size())
-                                   .arg(reason, address));
-    failures_ << QStringLiteral("  %1: %2").arg(address, reason);
+                                   .arg(shown, address));
+    failures_ << QStringLiteral("  %1: %2").arg(address, shown);
     release(index);
 }
 
@@ -412,9 +421,61 @@ void BatchCapture::journal(int index, const QString& reason, qint64 ms) {
         outputLost(problem);
 }
 
+namespace {
+
+// What the policy needs to know of a failure: its kind, read from the engine's error name or
+// the HTTP status.
+PageFailure failureOf(const QString& reason, int httpStatus, bool timedOut) {
+    PageFailure failure;
+    failure.reason = reason;
+    if (httpStatus > 0) {
+        failure.kind = PageFailure::Kind::HttpStatus;
+        failure.httpStatus = httpStatus;
+    } else if (timedOut || reason.contains(QLatin1String("ERR_TIMED_OUT"))) {
+        failure.kind = PageFailure::Kind::Timeout;
+    } else if (reason.contains(QLatin1String("ERR_CONNECTION_RESET")) ||
+               reason.contains(QLatin1String("ERR_CONNECTION_CLOSED")) ||
+               reason.contains(QLatin1String("ERR_EMPTY_RESPONSE"))) {
+        failure.kind = PageFailure::Kind::ConnectionReset;
+    } else if (reason.contains(QLatin1String("ERR_CONNECTION_REFUSED"))) {
+        failure.kind = PageFailure::Kind::ConnectionRefused;
+    }
+    return failure;
+}
+
+} // namespace
+
+bool BatchCapture::retryLater(int index, const QString& reason) {
+    const auto found = running_.find(index);
+    if (found == running_.end() || stopCode_ >= 0)
+        return false;
+    Page& page = *found->second;
+    const PageFailure failure =
+        failureOf(reason, page.page->facts(false).httpStatus, page.timedOut);
+    const auto known = tries_.find(index);
+    const int triesSoFar = known == tries_.end() ? 1 : known->second;
+    if (!retryPolicy_.shouldRetry(failure, triesSoFar))
+        return false;
+    const int waitMs = retryPolicy_.delayMs(triesSoFar, failure);
+    const int tries = tries_[index] = triesSoFar + 1;
+    platform_.console().report(QStringLiteral("[%1/%2] di nuovo tra %3 s (tentativo %4): %5 %6")
+                                   .arg(index + 1)
+                                   .arg(targets_.size())
+                                   .arg(seconds(waitMs))
+                                   .arg(tries)
+                                   .arg(reason, targets_[static_cast<size_t>(index)].address));
+    release(index, false);
+    QTimer::singleShot(waitMs, &pumpTimer_, [this, index] {
+        retries_.push_back(index);
+        schedulePump();
+    });
+    return true;
+}
+
 // The page has ended: it leaves the running pages now and is deleted by the pump.
-void BatchCapture::release(int index) {
-    ++done_;
+void BatchCapture::release(int index, bool ended) {
+    if (ended)
+        ++done_;
     const auto found = running_.find(index);
     if (found != running_.end()) {
         found->second->deadline.stop();

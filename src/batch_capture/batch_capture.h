@@ -2,6 +2,7 @@
 
 #include "batch_capture/capture_options.h"
 #include "batch_capture/capture_target.h"
+#include "batch_capture/retry_policy.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -71,9 +72,13 @@ private:
     // Writes what became of the page at `index` in the journal, when there is one.
     void journal(int index, const QString& reason, qint64 ms);
     void fail(int index, const QString& reason);
+    // Whether the page at `index`, which failed with `reason`, is to be tried again; if so it
+    // is released and comes back to the queue after the policy's wait.
+    bool retryLater(int index, const QString& reason);
     // Why a page whose time was up before its load ended was not taken, or how it was.
     QString lateLoad() const;
-    void release(int index);
+    // `ended`: the page is done with, not waiting for another try.
+    void release(int index, bool ended = true);
     void schedulePump();
     void showStatus();
     void finishIfDone();
@@ -92,6 +97,11 @@ private:
     std::vector<std::unique_ptr<Page>> released_;
     std::vector<IdlePage> idle_;
     std::deque<int> ready_;
+    // Pages whose wait before another try is over, to be loaded before the next address.
+    std::deque<int> retries_;
+    // Tries made of each page tried more than once so far.
+    std::map<int, int> tries_;
+    RetryPolicy retryPolicy_;
     QStringList failures_;
     QElapsedTimer clock_;
     QTimer pumpTimer_;

@@ -26,6 +26,8 @@ struct CaptureOptions {
     int timeoutSeconds = kDefaultTimeoutSeconds;
     // Pages loaded at once.
     int jobs = 1;
+    // Tries after the first for a page whose failure is transient (see RetryPolicy).
+    int retries = kDefaultRetries;
     // The journal a run records each finished address in and resumes from; empty for none.
     QString journal;
     // The folder relative addresses and the output are read against.
@@ -34,6 +36,7 @@ struct CaptureOptions {
     static constexpr int kDefaultSettleMs = 300;
     static constexpr int kDefaultTimeoutSeconds = 60;
     static constexpr int kMaxJobs = 32;
+    static constexpr int kDefaultRetries = 2;
 };
 
 } // namespace velcaro

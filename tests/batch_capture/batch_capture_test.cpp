@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -31,8 +32,8 @@ namespace {
 class FakeCapturePage : public CapturePage {
 public:
     FakeCapturePage(std::shared_ptr<FakeWebBrowser> browser, FakeClipboard& clip, int& open,
-                    int& mostOpen)
-        : browser_(std::move(browser)), open_(open) {
+                    int& mostOpen, QHash<QString, int>& loads)
+        : browser_(std::move(browser)), open_(open), loads_(loads) {
         mostOpen = std::max(mostOpen, ++open_);
         browser_->onExecWB = [this, &clip](int cmd) {
             if (cmd == olecmd::kCopy && !name().startsWith(QLatin1String("nothing")) &&
@@ -48,8 +49,13 @@ public:
     void setLoadFinished(std::function<void(const QString&)> finished) override {
         // The load ends from the event loop, as the engine's does.
         QTimer::singleShot(1, &context_, [this, finished] {
+            // "refused-N": refused N times, then loaded.
+            const int loads = loads_[name()]++;
             if (name().startsWith(QLatin1String("broken")))
                 finished(QStringLiteral("sito irraggiungibile"));
+            else if (name().startsWith(QLatin1String("refused-")) &&
+                     loads < name().section(u'-', 1, 1).section(u'.', 0, 0).toInt())
+                finished(QStringLiteral("sito irraggiungibile (net::ERR_CONNECTION_REFUSED)"));
             else if (!name().startsWith(QLatin1String("endless")))
                 finished(QString());
         });
@@ -69,6 +75,7 @@ public:
 private:
     std::shared_ptr<FakeWebBrowser> browser_;
     int& open_;
+    QHash<QString, int>& loads_;
     QObject context_;
 };
 
@@ -91,7 +98,7 @@ class FakeCapturePlatform : public CapturePlatform {
 public:
     std::unique_ptr<CapturePage> createPage() override {
         browsers.push_back(std::make_shared<FakeWebBrowser>());
-        return std::make_unique<FakeCapturePage>(browsers.back(), clip, open, mostOpen);
+        return std::make_unique<FakeCapturePage>(browsers.back(), clip, open, mostOpen, loads);
     }
     Clipboard& clipboard() override { return clip; }
     RichTextBox& textBox() override { return box; }
@@ -105,6 +112,8 @@ public:
     std::vector<std::shared_ptr<FakeWebBrowser>> browsers;
     int open = 0;
     int mostOpen = 0;
+    // Loads of each page name.
+    QHash<QString, int> loads;
     int exitCode = -1;
 };
 
@@ -115,6 +124,7 @@ protected:
         options.workingFolder = dir.path();
         options.settleMs = 1;
         options.timeoutSeconds = 1;
+        options.retries = 0;
     }
     // A local page that exists, so that the addresses pass the checks made before loading.
     QString page(const QString& name) {
@@ -296,6 +306,26 @@ TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
     EXPECT_EQ(lines().first(),
               QStringLiteral("velcaro: 2 indirizzi ripetuti, presi una volta sola."));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(BatchCaptureRun, TransientFailuresAreTriedAgainUpToTheRetries) {
+    options.addresses = {page(QStringLiteral("refused-1.html")),
+                         page(QStringLiteral("refused-5.html")),
+                         page(QStringLiteral("broken.html"))};
+    options.output = QStringLiteral("out");
+    options.retries = 1;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(platform.loads.value("refused-1.html"), 2);
+    EXPECT_EQ(platform.loads.value("refused-5.html"), 2);
+    EXPECT_EQ(platform.loads.value("broken.html"), 1) << "not a transient failure";
+    EXPECT_EQ(file("out/refused-1.txt"), "text of refused-1.html");
+    const QString all = lines().join(u'\n');
+    EXPECT_TRUE(all.contains(QRegularExpression("ok .*refused-1.html \\(2 tentativi\\)")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(
+        QRegularExpression("FAILED: .*ERR_CONNECTION_REFUSED\\) \\(2 tentativi\\) .*refused-5")))
+        << all.toStdString();
+    EXPECT_EQ(all.count(QStringLiteral("di nuovo tra")), 2);
 }
 
 QList<QJsonObject> recordsOf(const QByteArray& lines) {

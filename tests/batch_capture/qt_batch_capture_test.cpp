@@ -235,8 +235,8 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     closed.close();
 
     const CommandRun run =
-        capture({"--timeout", "3", "-j", "4", "-o", "ostili", "ciclo.html", "ciclo-dopo.html",
-                 "vuota.html", never, refused, pages().constFirst()});
+        capture({"--timeout", "3", "--retries", "0", "-j", "4", "-o", "ostili", "ciclo.html",
+                 "ciclo-dopo.html", "vuota.html", never, refused, pages().constFirst()});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     const QString late = QStringLiteral("FAILED: la pagina non ha finito di caricarsi entro 3 s ");
     EXPECT_TRUE(run.err.contains(late + "ciclo.html")) << run.err.toStdString();
@@ -341,8 +341,9 @@ TEST_F(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
                       .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
                   QStringList({"lingue.txt", "script.txt", "struttura.txt"}));
 
-        const CommandRun again =
-            capture(QStringList{"--timeout", "1", "--journal", journal, "-o", "ripresa"} + list);
+        const CommandRun again = capture(
+            QStringList{"--timeout", "1", "--retries", "0", "--journal", journal, "-o", "ripresa"} +
+            list);
         EXPECT_EQ(again.exitCode, 1) << again.err.toStdString();
         EXPECT_TRUE(again.err.contains(QStringLiteral("3 già prese"))) << again.err.toStdString();
         EXPECT_EQ(again.err.count(QStringLiteral("FAILED")), 1) << again.err.toStdString();

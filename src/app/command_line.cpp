@@ -68,6 +68,17 @@ struct Options {
                        "502, 503, 504), con attese crescenti da 1 s a 60 s (predefiniti: %1).")
             .arg(CaptureOptions::kDefaultRetries),
         QStringLiteral("n")};
+    QCommandLineOption perHost{
+        QStringLiteral("per-host"),
+        QStringLiteral("Con --capture: pagine dello stesso sito caricate insieme al massimo "
+                       "(predefinite: %1).")
+            .arg(CaptureOptions::kDefaultPerHost),
+        QStringLiteral("n")};
+    QCommandLineOption delay{
+        QStringLiteral("delay"),
+        QStringLiteral("Con --capture: attesa minima tra l'avvio di due pagine dello stesso sito "
+                       "(predefinita: 0 ms)."),
+        QStringLiteral("ms")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
                             QStringLiteral("Con --capture: pagine caricate insieme (predefinite: "
                                            "%1, al massimo %2).")
@@ -85,7 +96,8 @@ void describe(QCommandLineParser& parser, const Options& options) {
         "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
-                       options.timeout, options.jobs, options.journal, options.retries});
+                       options.timeout, options.jobs, options.journal, options.retries,
+                       options.perHost, options.delay});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -139,6 +151,9 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
         number(parser, options.timeout, CaptureOptions::kDefaultTimeoutSeconds, 1, 86400, problem);
     capture.jobs =
         number(parser, options.jobs, defaultCaptureJobs(), 1, CaptureOptions::kMaxJobs, problem);
+    capture.perHost = number(parser, options.perHost, CaptureOptions::kDefaultPerHost, 1,
+                             CaptureOptions::kMaxJobs, problem);
+    capture.delayMs = number(parser, options.delay, 0, 0, 3600000, problem);
     capture.retries =
         number(parser, options.retries, CaptureOptions::kDefaultRetries, 0, 10, problem);
     if (capture.addresses.isEmpty())
@@ -151,7 +166,8 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
 bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
-          &options.timeout, &options.jobs, &options.journal, &options.retries})
+          &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
+          &options.delay})
         if (parser.isSet(*option))
             return true;
     return false;

@@ -52,10 +52,13 @@ QString seconds(qint64 ms) {
 } // namespace
 
 BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
-    : platform_(platform), options_(std::move(options)), retryPolicy_(options_.retries) {
+    : platform_(platform), options_(std::move(options)), pacer_(options_.perHost, options_.delayMs),
+      retryPolicy_(options_.retries) {
     pumpTimer_.setSingleShot(true);
     pumpTimer_.setInterval(0);
     QObject::connect(&pumpTimer_, &QTimer::timeout, [this] { pump(); });
+    pacingTimer_.setSingleShot(true);
+    QObject::connect(&pacingTimer_, &QTimer::timeout, [this] { schedulePump(); });
 }
 
 BatchCapture::~BatchCapture() = default;
@@ -137,11 +140,24 @@ void BatchCapture::advance() {
     if (capturing_ || ended_ || stopCode_ >= 0)
         return;
     const int total = static_cast<int>(targets_.size());
-    while (static_cast<int>(running_.size()) < options_.jobs && !retries_.empty()) {
-        open(retries_.front());
-        retries_.pop_front();
+    const auto room = [this] {
+        return static_cast<int>(running_.size()) < options_.jobs;
+    };
+    const qint64 now = clock_.elapsed();
+    qint64 wake = HostPacer::kWhenOneFinishes;
+    for (auto it = waiting_.begin(); it != waiting_.end() && room();) {
+        const int index = *it;
+        const QUrl& url = targets_[static_cast<size_t>(index)].url;
+        if (pacer_.mayStart(url, now)) {
+            it = waiting_.erase(it);
+            pacer_.started(url, now);
+            open(index);
+        } else {
+            wake = std::min(wake, pacer_.nextStartMs(url, now));
+            ++it;
+        }
     }
-    while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
+    while (next_ < total && room() && static_cast<int>(waiting_.size()) < kMaxWaiting) {
         const int index = next_++;
         const QString& path = plan_->path(index);
         if (journal_ && journal_->done(targets_[static_cast<size_t>(index)].address)) {
@@ -156,12 +172,26 @@ void BatchCapture::advance() {
         try {
             if (!path.isEmpty())
                 checkOwnFile(path, options_.force);
-            open(index);
         } catch (const VelcaroError& e) {
             fail(index, e.description());
+            continue;
         }
+        startOrWait(index, now, &wake);
     }
+    if (wake != HostPacer::kWhenOneFinishes)
+        pacingTimer_.start(static_cast<int>(std::max<qint64>(0, wake - now)));
     showStatus();
+}
+
+void BatchCapture::startOrWait(int index, qint64 nowMs, qint64* wakeMs) {
+    const QUrl& url = targets_[static_cast<size_t>(index)].url;
+    if (!pacer_.mayStart(url, nowMs)) {
+        waiting_.push_back(index);
+        *wakeMs = std::min(*wakeMs, pacer_.nextStartMs(url, nowMs));
+        return;
+    }
+    pacer_.started(url, nowMs);
+    open(index);
 }
 
 void BatchCapture::open(int index) {
@@ -255,7 +285,7 @@ void BatchCapture::pump() {
     }
     released_.clear();
     advance();
-    if (next_ >= static_cast<int>(targets_.size()))
+    if (next_ >= static_cast<int>(targets_.size()) && waiting_.empty())
         idle_.clear();
     finishIfDone();
 }
@@ -466,7 +496,7 @@ bool BatchCapture::retryLater(int index, const QString& reason) {
                                    .arg(reason, targets_[static_cast<size_t>(index)].address));
     release(index, false);
     QTimer::singleShot(waitMs, &pumpTimer_, [this, index] {
-        retries_.push_back(index);
+        waiting_.push_front(index);
         schedulePump();
     });
     return true;
@@ -478,6 +508,7 @@ void BatchCapture::release(int index, bool ended) {
         ++done_;
     const auto found = running_.find(index);
     if (found != running_.end()) {
+        pacer_.finished(targets_[static_cast<size_t>(index)].url);
         found->second->deadline.stop();
         found->second->settle.stop();
         released_.push_back(std::move(found->second));
@@ -539,6 +570,7 @@ void BatchCapture::end(int exitCode) {
     ended_ = true;
     pumpTimer_.stop();
     stopTimer_.stop();
+    pacingTimer_.stop();
     platform_.finish(exitCode);
 }
 

@@ -2,11 +2,13 @@
 
 #include "batch_capture/capture_options.h"
 #include "batch_capture/capture_target.h"
+#include "batch_capture/host_pacer.h"
 #include "batch_capture/retry_policy.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <deque>
+#include <list>
 #include <map>
 #include <memory>
 #include <vector>
@@ -49,6 +51,7 @@ public:
     static constexpr int kSomeFailed = 1;
     static constexpr int kBadUsage = 2;
     static constexpr int kLoadsPerPage = 20;
+    static constexpr int kMaxWaiting = 1000;
 
 private:
     struct Page;
@@ -59,6 +62,9 @@ private:
     };
 
     void advance();
+    // Starts the page at `index` when its host allows it now; else it waits in waiting_ and
+    // `wakeMs` comes down to when it may start.
+    void startOrWait(int index, qint64 nowMs, qint64* wakeMs);
     void open(int index);
     void loaded(int index, const QString& failure);
     void pump();
@@ -97,8 +103,12 @@ private:
     std::vector<std::unique_ptr<Page>> released_;
     std::vector<IdlePage> idle_;
     std::deque<int> ready_;
-    // Pages whose wait before another try is over, to be loaded before the next address.
-    std::deque<int> retries_;
+    // Pages checked and ready to load that wait for their host (see HostPacer), and pages to
+    // be tried again, first; at most kMaxWaiting, so that the next addresses are read only
+    // while there is room.
+    std::list<int> waiting_;
+    HostPacer pacer_;
+    QTimer pacingTimer_;
     // Tries made of each page tried more than once so far.
     std::map<int, int> tries_;
     RetryPolicy retryPolicy_;

@@ -26,6 +26,9 @@ struct CaptureOptions {
     int timeoutSeconds = kDefaultTimeoutSeconds;
     // Pages loaded at once.
     int jobs = 1;
+    // Pages of one host loading at once, and the least time between two starts on one host.
+    int perHost = kDefaultPerHost;
+    int delayMs = 0;
     // Tries after the first for a page whose failure is transient (see RetryPolicy).
     int retries = kDefaultRetries;
     // The journal a run records each finished address in and resumes from; empty for none.
@@ -37,6 +40,7 @@ struct CaptureOptions {
     static constexpr int kDefaultTimeoutSeconds = 60;
     static constexpr int kMaxJobs = 32;
     static constexpr int kDefaultRetries = 2;
+    static constexpr int kDefaultPerHost = 2;
 };
 
 } // namespace velcaro

@@ -49,8 +49,9 @@ public:
     void setLoadFinished(std::function<void(const QString&)> finished) override {
         // The load ends from the event loop, as the engine's does.
         QTimer::singleShot(1, &context_, [this, finished] {
-            // "refused-N": refused N times, then loaded.
+            // "refused-N": refused N times, then loaded. "#K name": the K-th load was of name.
             const int loads = loads_[name()]++;
+            loads_[QStringLiteral("#") + QString::number(loads_.size()) + u' ' + name()] = 0;
             if (name().startsWith(QLatin1String("broken")))
                 finished(QStringLiteral("sito irraggiungibile"));
             else if (name().startsWith(QLatin1String("refused-")) &&
@@ -326,6 +327,22 @@ TEST_F(BatchCaptureRun, TransientFailuresAreTriedAgainUpToTheRetries) {
         QRegularExpression("FAILED: .*ERR_CONNECTION_REFUSED\\) \\(2 tentativi\\) .*refused-5")))
         << all.toStdString();
     EXPECT_EQ(all.count(QStringLiteral("di nuovo tra")), 2);
+}
+
+TEST_F(BatchCaptureRun, PagesOfABusyHostWaitAndOtherHostsGoFirst) {
+    options.addresses = {"https://a.org/a1", "https://a.org/a2", "https://A.org:8080/a3",
+                         "https://b.org/b1"};
+    options.output = QStringLiteral("out");
+    options.jobs = 4;
+    options.perHost = 1;
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    QStringList order = platform.loads.keys().filter(QRegularExpression("^#"));
+    std::sort(order.begin(), order.end(), [](const QString& x, const QString& y) {
+        return x.section(u' ', 0, 0).mid(1).toInt() < y.section(u' ', 0, 0).mid(1).toInt();
+    });
+    for (QString& load : order)
+        load = load.section(u' ', 1);
+    EXPECT_EQ(order, QStringList({"a1", "b1", "a2", "a3"}));
 }
 
 QList<QJsonObject> recordsOf(const QByteArray& lines) {

@@ -351,6 +351,35 @@ TEST_F(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
     }
 }
 
+// GNU parallel splits a list between two local slots as it would between machines: every
+// address gets one record, none two. Most addresses fail at once (missing files), which is
+// enough to see each one reach one run; the others are pages.
+TEST_F(QtBatchCapture, GnuParallelGivesOneRecordPerAddress) {
+    const QString parallel = QStandardPaths::findExecutable(QStringLiteral("parallel"));
+    ASSERT_FALSE(parallel.isEmpty()) << "GNU parallel: scripts/bootstrap";
+    QStringList list;
+    for (int i = 0; i < 200; ++i)
+        list << (i % 5 == 0 ? QUrl::fromLocalFile(pages().at(i % 3)).toString() +
+                                  QStringLiteral("?n=%1").arg(i)
+                            : QStringLiteral("manca-%1.html").arg(i));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(parallel, {"--will-cite", "--pipe", "-N", "25", "-S", "2/:", "--joblog",
+                             dir.filePath("parallel.log"), QStringLiteral(VELCARO_EXE), "--capture",
+                             "--format", "jsonl", "-"});
+    process.write(list.join(u'\n').toUtf8() + '\n');
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(300000));
+    QStringList recorded;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty())
+            recorded << QJsonDocument::fromJson(line).object().value("address").toString();
+    std::sort(recorded.begin(), recorded.end());
+    std::sort(list.begin(), list.end());
+    EXPECT_EQ(recorded, list);
+    EXPECT_EQ(contentOf(dir.filePath("parallel.log")).count('\n'), 1 + 200 / 25);
+}
+
 // The addresses are the command's own: none of them reaches the engine as a switch, here one
 // that would run a program in front of every page process.
 TEST_F(QtBatchCapture, NoAddressIsAnEngineSwitch) {

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -61,11 +62,24 @@ void stopOnSignals(BatchCapture& run, QObject* context) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-// Standard error carries the run's report: Qt's and the engine's warnings and the pages'
-// console messages stay out of it; only critical messages get through.
-void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
+bool pageMessagesShown = false;
+
+// Standard error carries the run's report: Qt's and the engine's warnings stay out of it, and
+// the pages' console messages (the engine's "js" category) unless asked for with --verbose;
+// critical messages get through. A page's message loses its control characters.
+void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (qstrcmp(context.category, "js") == 0) {
+        if (!pageMessagesShown)
+            return;
+        QString shown;
+        for (const QChar c : message)
+            if (c.category() != QChar::Other_Control || c == u'\t')
+                shown += c;
+        std::fprintf(stderr, "velcaro: console della pagina: %s\n", qUtf8Printable(shown));
+    } else if (type == QtCriticalMsg || type == QtFatalMsg) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+    }
 }
 
 } // namespace
@@ -79,6 +93,10 @@ int runCapture(CaptureOptions options, char* program) {
     // A closed standard output (a reader that stopped, as head does) fails the write with
     // EPIPE, which the run reports, instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
+    pageMessagesShown = options.verbose;
+    // The engine logs a page's log and info messages below its category's threshold.
+    if (pageMessagesShown)
+        QLoggingCategory::setFilterRules(QStringLiteral("js.debug=true\njs.info=true"));
     qInstallMessageHandler(keepOnlyCriticalMessages);
     QtArguments qtArguments(program);
     QApplication qapp(qtArguments.argc(), qtArguments.argv());

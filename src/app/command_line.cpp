@@ -79,6 +79,9 @@ struct Options {
         QStringLiteral("Con --capture: attesa minima tra l'avvio di due pagine dello stesso sito "
                        "(predefinita: 0 ms)."),
         QStringLiteral("ms")};
+    QCommandLineOption verbose{
+        QStringLiteral("verbose"),
+        QStringLiteral("Con --capture: mostra anche i messaggi della console delle pagine.")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
                             QStringLiteral("Con --capture: pagine caricate insieme (predefinite: "
                                            "%1, al massimo %2).")
@@ -97,7 +100,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
                        options.timeout, options.jobs, options.journal, options.retries,
-                       options.perHost, options.delay});
+                       options.perHost, options.delay, options.verbose});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -144,6 +147,7 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
     capture.journal = parser.value(options.journal);
+    capture.verbose = parser.isSet(options.verbose);
     capture.mainText = parser.isSet(options.mainText);
     capture.settleMs =
         number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
@@ -167,7 +171,7 @@ bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) 
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
           &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
-          &options.delay})
+          &options.delay, &options.verbose})
         if (parser.isSet(*option))
             return true;
     return false;

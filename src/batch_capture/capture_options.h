@@ -29,6 +29,8 @@ struct CaptureOptions {
     // Pages of one host loading at once, and the least time between two starts on one host.
     int perHost = kDefaultPerHost;
     int delayMs = 0;
+    // The pages' console messages go to standard error.
+    bool verbose = false;
     // Tries after the first for a page whose failure is transient (see RetryPolicy).
     int retries = kDefaultRetries;
     // The journal a run records each finished address in and resumes from; empty for none.

@@ -290,7 +290,8 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     LocalHttpServer server;
     server.answer("/vai", "301 Moved Permanently", "Location: /pagina\r\n");
     server.serve("/pagina", "<!DOCTYPE html><html lang='it'><head><meta charset='utf-8'>"
-                            "<title>Il titolo</title></head><body><p>Città</p></body></html>");
+                            "<title>Il titolo</title></head><body><p>Città</p>"
+                            "<script>console.error('rumore \\x1b[2J');</script></body></html>");
     const CommandRun run = capture({"--format", "jsonl", server.url("/vai"), server.url("/manca")});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     QHash<QString, QJsonObject> records;
@@ -309,6 +310,11 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     const QJsonObject missing = records.value(server.url("/manca"));
     EXPECT_EQ(missing.value("status").toInt(), 404);
     EXPECT_TRUE(missing.value("error").toString().contains(QStringLiteral("HTTP 404")));
+    // The page's console reaches standard error only when asked for, without its controls.
+    EXPECT_FALSE(run.err.contains(QStringLiteral("rumore"))) << run.err.toStdString();
+    const CommandRun verbose = capture({"--verbose", server.url("/pagina")});
+    EXPECT_TRUE(verbose.err.contains(QStringLiteral("console della pagina: rumore [2J")))
+        << verbose.err.toStdString();
 }
 
 // A run killed, then one stopped by SIGTERM, each resumed from its journal: what was done is

@@ -79,6 +79,10 @@ struct Options {
         QStringLiteral("Con --capture: attesa minima tra l'avvio di due pagine dello stesso sito "
                        "(predefinita: 0 ms)."),
         QStringLiteral("ms")};
+    QCommandLineOption sitemap{
+        QStringLiteral("sitemap"),
+        QStringLiteral("Con --capture: gli indirizzi sono sitemap (XML, anche compresse con gzip, "
+                       "o indici di sitemap) e valgono per le pagine che elencano.")};
     QCommandLineOption verbose{
         QStringLiteral("verbose"),
         QStringLiteral("Con --capture: mostra anche i messaggi della console delle pagine.")};
@@ -100,7 +104,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
                        options.timeout, options.jobs, options.journal, options.retries,
-                       options.perHost, options.delay, options.verbose});
+                       options.perHost, options.delay, options.verbose, options.sitemap});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -148,6 +152,7 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     capture.force = parser.isSet(options.force);
     capture.journal = parser.value(options.journal);
     capture.verbose = parser.isSet(options.verbose);
+    capture.sitemap = parser.isSet(options.sitemap);
     capture.mainText = parser.isSet(options.mainText);
     capture.settleMs =
         number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
@@ -171,7 +176,7 @@ bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) 
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
           &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
-          &options.delay, &options.verbose})
+          &options.delay, &options.verbose, &options.sitemap})
         if (parser.isSet(*option))
             return true;
     return false;

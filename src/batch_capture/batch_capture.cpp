@@ -2,6 +2,7 @@
 
 #include "batch_capture/capture_journal.h"
 #include "batch_capture/output_plan.h"
+#include "batch_capture/sitemap_crawl.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
 #include "capture/page_text_copy.h"
@@ -92,6 +93,37 @@ void BatchCapture::stop(int exitCode) {
 
 void BatchCapture::start() {
     clock_.start();
+    if (options_.sitemap) {
+        sitemaps_ = std::make_unique<SitemapCrawl>();
+        for (const QString& address : options_.addresses)
+            sitemaps_->add(captureTarget(address, options_.workingFolder).url);
+        fetchNextSitemap();
+        return;
+    }
+    startPages();
+}
+
+void BatchCapture::fetchNextSitemap() {
+    const QUrl sitemap = sitemaps_->next();
+    if (!sitemap.isEmpty()) {
+        platform_.fetch(sitemap, [this, sitemap](const QByteArray& body, const QString& failure) {
+            if (failure.isEmpty())
+                sitemaps_->read(sitemap, body);
+            else
+                sitemaps_->failed(sitemap, failure);
+            fetchNextSitemap();
+        });
+        return;
+    }
+    for (const QString& problem : sitemaps_->problems())
+        platform_.console().report(QStringLiteral("velcaro: sitemap %1").arg(problem));
+    platform_.console().report(
+        QStringLiteral("velcaro: %1 pagine dalle sitemap.").arg(sitemaps_->pages().size()));
+    options_.addresses = sitemaps_->pages();
+    startPages();
+}
+
+void BatchCapture::startPages() {
     int repeated = 0;
     targets_ = captureTargets(options_.addresses, options_.workingFolder, &repeated);
     if (targets_.empty()) {

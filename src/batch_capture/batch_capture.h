@@ -18,6 +18,7 @@ namespace velcaro {
 class CapturePage;
 class CapturePlatform;
 class CaptureJournal;
+class SitemapCrawl;
 class OutputPlan;
 class RecordFile;
 struct PageFacts;
@@ -36,7 +37,8 @@ public:
     BatchCapture(CapturePlatform& platform, CaptureOptions options);
     ~BatchCapture();
 
-    // Checks the addresses and the output, then starts loading. The run ends through the
+    // Checks the addresses and the output, then starts loading; with --sitemap, fetches the
+    // sitemaps first. The run ends through the
     // platform's finish(), with kAllCaptured, kSomeFailed or kBadUsage; when nothing can start
     // (bad usage, an output that cannot be written) it ends before any page is loaded.
     void start();
@@ -61,6 +63,9 @@ private:
         int loads = 0;
     };
 
+    // Fetches the sitemaps one at a time, then starts on the pages they name.
+    void fetchNextSitemap();
+    void startPages();
     void advance();
     // Starts the page at `index` when its host allows it now; else it waits in waiting_ and
     // `wakeMs` comes down to when it may start.
@@ -97,6 +102,7 @@ private:
     // The file of the records, when they do not go to standard output.
     std::unique_ptr<RecordFile> records_;
     std::unique_ptr<CaptureJournal> journal_;
+    std::unique_ptr<SitemapCrawl> sitemaps_;
     // Addresses the journal says were captured before, not loaded again.
     int skipped_ = 0;
     std::map<int, std::unique_ptr<Page>> running_;

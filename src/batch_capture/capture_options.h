@@ -29,6 +29,8 @@ struct CaptureOptions {
     // Pages of one host loading at once, and the least time between two starts on one host.
     int perHost = kDefaultPerHost;
     int delayMs = 0;
+    // The addresses are sitemaps, which stand for the pages they name.
+    bool sitemap = false;
     // The pages' console messages go to standard error.
     bool verbose = false;
     // Tries after the first for a page whose failure is transient (see RetryPolicy).

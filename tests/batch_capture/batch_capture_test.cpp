@@ -104,6 +104,14 @@ public:
     Clipboard& clipboard() override { return clip; }
     RichTextBox& textBox() override { return box; }
     Console& console() override { return console_; }
+    void fetch(const QUrl& url,
+               std::function<void(const QByteArray&, const QString&)> done) override {
+        QTimer::singleShot(1, &context_, [this, url, done] {
+            const auto found = site.constFind(url.toString());
+            done(found == site.constEnd() ? QByteArray() : *found,
+                 found == site.constEnd() ? QStringLiteral("errore HTTP 404") : QString());
+        });
+    }
     void finish(int code) override { exitCode = code; }
 
     FakeClipboard clip;
@@ -115,6 +123,9 @@ public:
     int mostOpen = 0;
     // Loads of each page name.
     QHash<QString, int> loads;
+    // What fetch() answers, by address.
+    QHash<QString, QByteArray> site;
+    QObject context_;
     int exitCode = -1;
 };
 
@@ -343,6 +354,21 @@ TEST_F(BatchCaptureRun, PagesOfABusyHostWaitAndOtherHostsGoFirst) {
     for (QString& load : order)
         load = load.section(u' ', 1);
     EXPECT_EQ(order, QStringList({"a1", "b1", "a2", "a3"}));
+}
+
+TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
+    platform.site.insert("https://a.org/indice.xml",
+                         "<sitemapindex><sitemap><loc>https://a.org/s.xml</loc></sitemap>"
+                         "<sitemap><loc>https://a.org/manca.xml</loc></sitemap></sitemapindex>");
+    platform.site.insert("https://a.org/s.xml", "<urlset><url><loc>https://a.org/p1</loc></url>"
+                                                "<url><loc>https://a.org/p2</loc></url></urlset>");
+    options.addresses = {"https://a.org/indice.xml"};
+    options.sitemap = true;
+    options.output = QStringLiteral("out");
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
+              QStringList({"a.org_p1.txt", "a.org_p2.txt"}));
+    EXPECT_TRUE(lines().join(u'\n').contains("sitemap https://a.org/manca.xml: errore HTTP 404"));
 }
 
 QList<QJsonObject> recordsOf(const QByteArray& lines) {

@@ -285,7 +285,8 @@ TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
 }
 
 // The records of --format jsonl, parsed back: the final address after a redirect, the title,
-// the language and the text as --format txt writes it; the status and reason of a failure.
+// the language and the text as --format txt writes it; the status and reason of a failure;
+// the page's console with --verbose only; a sitemap's pages with --sitemap.
 TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     LocalHttpServer server;
     server.answer("/vai", "301 Moved Permanently", "Location: /pagina\r\n");
@@ -313,6 +314,14 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     // The page's console reaches standard error only when asked for, without its controls.
     EXPECT_FALSE(run.err.contains(QStringLiteral("rumore"))) << run.err.toStdString();
     const CommandRun verbose = capture({"--verbose", server.url("/pagina")});
+    // A sitemap, reached through a redirect, stands for its pages.
+    server.answer("/mappa", "302 Found", "Location: /sitemap.xml\r\n");
+    server.serve("/sitemap.xml", "<urlset><url><loc>" + server.url("/pagina").toUtf8() +
+                                     "</loc></url><url><loc>" + server.url("/vai").toUtf8() +
+                                     "</loc></url></urlset>");
+    const CommandRun mapped = capture({"--sitemap", "--format", "jsonl", server.url("/mappa")});
+    EXPECT_EQ(mapped.exitCode, 0) << mapped.err.toStdString();
+    EXPECT_EQ(mapped.out.count(QByteArray("\"text\":\"Città\"")), 2) << mapped.out.toStdString();
     EXPECT_TRUE(verbose.err.contains(QStringLiteral("console della pagina: rumore [2J")))
         << verbose.err.toStdString();
 }

@@ -79,6 +79,10 @@ struct Options {
         QStringLiteral("Con --capture: attesa minima tra l'avvio di due pagine dello stesso sito "
                        "(predefinita: 0 ms)."),
         QStringLiteral("ms")};
+    QCommandLineOption robots{
+        QStringLiteral("robots"),
+        QStringLiteral("Con --capture: rispetta il robots.txt di ogni sito per lo user agent del "
+                       "motore web; le pagine vietate non si caricano e lo dicono.")};
     QCommandLineOption sitemap{
         QStringLiteral("sitemap"),
         QStringLiteral("Con --capture: gli indirizzi sono sitemap (XML, anche compresse con gzip, "
@@ -104,7 +108,8 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
                        options.timeout, options.jobs, options.journal, options.retries,
-                       options.perHost, options.delay, options.verbose, options.sitemap});
+                       options.perHost, options.delay, options.verbose, options.sitemap,
+                       options.robots});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -153,6 +158,7 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     capture.journal = parser.value(options.journal);
     capture.verbose = parser.isSet(options.verbose);
     capture.sitemap = parser.isSet(options.sitemap);
+    capture.robots = parser.isSet(options.robots);
     capture.mainText = parser.isSet(options.mainText);
     capture.settleMs =
         number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
@@ -176,7 +182,7 @@ bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) 
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
           &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
-          &options.delay, &options.verbose, &options.sitemap})
+          &options.delay, &options.verbose, &options.sitemap, &options.robots})
         if (parser.isSet(*option))
             return true;
     return false;

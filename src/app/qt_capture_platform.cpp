@@ -31,8 +31,7 @@ std::unique_ptr<CapturePage> QtCapturePlatform::createPage() {
     return std::make_unique<QtCapturePage>(&host_);
 }
 
-void QtCapturePlatform::fetch(
-    const QUrl& url, std::function<void(const QByteArray& body, const QString& failure)> done) {
+void QtCapturePlatform::fetch(const QUrl& url, Fetched done) {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -49,11 +48,11 @@ void QtCapturePlatform::fetch(
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 400)
-            done({}, QStringLiteral("errore HTTP %1").arg(status));
+            done({}, status, QStringLiteral("errore HTTP %1").arg(status));
         else if (reply->error() != QNetworkReply::NoError)
-            done({}, reply->errorString());
+            done({}, status, reply->errorString());
         else
-            done(reply->readAll(), QString());
+            done(reply->readAll(), status, QString());
     });
 }
 

@@ -22,8 +22,7 @@ public:
     Clipboard& clipboard() override { return clipboard_; }
     RichTextBox& textBox() override { return textBox_; }
     Console& console() override { return console_; }
-    void fetch(const QUrl& url,
-               std::function<void(const QByteArray& body, const QString& failure)> done) override;
+    void fetch(const QUrl& url, Fetched done) override;
     void finish(int exitCode) override;
 
 private:

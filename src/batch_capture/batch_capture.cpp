@@ -106,13 +106,14 @@ void BatchCapture::start() {
 void BatchCapture::fetchNextSitemap() {
     const QUrl sitemap = sitemaps_->next();
     if (!sitemap.isEmpty()) {
-        platform_.fetch(sitemap, [this, sitemap](const QByteArray& body, const QString& failure) {
-            if (failure.isEmpty())
-                sitemaps_->read(sitemap, body);
-            else
-                sitemaps_->failed(sitemap, failure);
-            fetchNextSitemap();
-        });
+        platform_.fetch(sitemap,
+                        [this, sitemap](const QByteArray& body, int, const QString& failure) {
+                            if (failure.isEmpty())
+                                sitemaps_->read(sitemap, body);
+                            else
+                                sitemaps_->failed(sitemap, failure);
+                            fetchNextSitemap();
+                        });
         return;
     }
     for (const QString& problem : sitemaps_->problems())
@@ -180,7 +181,13 @@ void BatchCapture::advance() {
     for (auto it = waiting_.begin(); it != waiting_.end() && room();) {
         const int index = *it;
         const QUrl& url = targets_[static_cast<size_t>(index)].url;
-        if (pacer_.mayStart(url, now)) {
+        const Robots rule = robots(index);
+        if (rule == Robots::Refused) {
+            it = waiting_.erase(it);
+            fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
+        } else if (rule == Robots::Wait) {
+            ++it;
+        } else if (pacer_.mayStart(url, now)) {
             it = waiting_.erase(it);
             pacer_.started(url, now);
             open(index);
@@ -217,6 +224,15 @@ void BatchCapture::advance() {
 
 void BatchCapture::startOrWait(int index, qint64 nowMs, qint64* wakeMs) {
     const QUrl& url = targets_[static_cast<size_t>(index)].url;
+    const Robots rule = robots(index);
+    if (rule == Robots::Refused) {
+        fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
+        return;
+    }
+    if (rule == Robots::Wait) {
+        waiting_.push_back(index);
+        return;
+    }
     if (!pacer_.mayStart(url, nowMs)) {
         waiting_.push_back(index);
         *wakeMs = std::min(*wakeMs, pacer_.nextStartMs(url, nowMs));
@@ -506,6 +522,42 @@ PageFailure failureOf(const QString& reason, int httpStatus, bool timedOut) {
 }
 
 } // namespace
+
+BatchCapture::Robots BatchCapture::robots(int index) {
+    const QUrl& url = targets_[static_cast<size_t>(index)].url;
+    if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https"))
+        return Robots::Allowed;
+    const QString site = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                                      QUrl::RemoveFragment)
+                             .toString();
+    const auto found = robots_.find(site);
+    if (found == robots_.end()) {
+        robots_.emplace(site, std::nullopt);
+        if (userAgent_.isEmpty()) {
+            // The agent is the engine's: a page object asked once, then kept for a page.
+            auto page = platform_.createPage();
+            userAgent_ = page->userAgent();
+            idle_.push_back({std::move(page), 0});
+        }
+        platform_.fetch(QUrl(site + QStringLiteral("/robots.txt")),
+                        [this, site](const QByteArray& body, int status, const QString& failure) {
+                            // A robots.txt missing (4xx) allows all; a server that fails or
+                            // cannot be reached allows nothing, as if the site asked for a
+                            // pause.
+                            if (failure.isEmpty())
+                                robots_[site] = RobotsRules::parse(body, userAgent_);
+                            else if (status >= 400 && status < 500)
+                                robots_[site] = RobotsRules();
+                            else
+                                robots_[site] = RobotsRules::disallowingAll();
+                            schedulePump();
+                        });
+        return Robots::Wait;
+    }
+    if (!found->second)
+        return Robots::Wait;
+    return found->second->allowed(url) ? Robots::Allowed : Robots::Refused;
+}
 
 bool BatchCapture::retryLater(int index, const QString& reason) {
     const auto found = running_.find(index);

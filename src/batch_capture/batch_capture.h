@@ -4,6 +4,7 @@
 #include "batch_capture/capture_target.h"
 #include "batch_capture/host_pacer.h"
 #include "batch_capture/retry_policy.h"
+#include "batch_capture/robots_rules.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace velcaro {
@@ -67,6 +69,10 @@ private:
     void fetchNextSitemap();
     void startPages();
     void advance();
+    enum class Robots { Allowed, Wait, Refused };
+    // With --robots: whether the site's robots.txt lets the page at `index` load; it is
+    // fetched, and the page waits, the first time a page of the site comes.
+    Robots robots(int index);
     // Starts the page at `index` when its host allows it now; else it waits in waiting_ and
     // `wakeMs` comes down to when it may start.
     void startOrWait(int index, qint64 nowMs, qint64* wakeMs);
@@ -114,6 +120,9 @@ private:
     // while there is room.
     std::list<int> waiting_;
     HostPacer pacer_;
+    // The robots.txt rules of each site (scheme, host and port), empty while fetched.
+    std::map<QString, std::optional<RobotsRules>> robots_;
+    QString userAgent_;
     QTimer pacingTimer_;
     // Tries made of each page tried more than once so far.
     std::map<int, int> tries_;

@@ -29,6 +29,8 @@ struct CaptureOptions {
     // Pages of one host loading at once, and the least time between two starts on one host.
     int perHost = kDefaultPerHost;
     int delayMs = 0;
+    // Pages a site's robots.txt forbids to the engine's user agent are not loaded.
+    bool robots = false;
     // The addresses are sitemaps, which stand for the pages they name.
     bool sitemap = false;
     // The pages' console messages go to standard error.

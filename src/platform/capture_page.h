@@ -15,8 +15,8 @@ struct PageFacts {
     QString title;
     // The language of the document (its lang attribute), empty when it names none.
     QString lang;
-    // The HTTP status of a failed load the engine gave one for; 0 otherwise (the engine gives
-    // no status for a load that succeeded, nor for files).
+    // The HTTP status of the last load as the engine gave it (200 for a page served whole, 404
+    // for one missing); 0 when it gave none, as for files.
     int httpStatus = 0;
 };
 
@@ -36,6 +36,8 @@ public:
     // What the page shown now says of itself. Its language is asked of the page only with
     // `language`, which runs the event loop for a moment.
     virtual PageFacts facts(bool language) = 0;
+    // The user agent the engine's pages send.
+    virtual QString userAgent() = 0;
 };
 
 } // namespace velcaro

@@ -35,6 +35,8 @@ public:
     // What the page shown says of itself (see WebPage::facts); nothing before the first
     // Navigate.
     PageFacts facts(bool language);
+    // The user agent the engine's pages send; loads the engine.
+    QString userAgent();
 
 private:
     WebPage& ensurePage();

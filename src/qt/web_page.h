@@ -32,9 +32,11 @@ public:
     virtual void setIsolatedLoads() = 0;
     virtual bool hasDocument() const = 0;
     // What the page shown says of itself: its address, title and language, and the HTTP
-    // status of its last load when that failed with one. The language is asked of the page
+    // status of its last load when the engine gave one. The language is asked of the page
     // only with `language`, which runs the event loop for up to 2 s.
     virtual PageFacts facts(bool language) = 0;
+    // The user agent the page sends.
+    virtual QString userAgent() = 0;
     // The print dialog, then the page printed as the user chose.
     virtual void print() = 0;
     virtual void preview() = 0;

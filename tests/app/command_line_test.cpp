@@ -135,7 +135,8 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
         EXPECT_TRUE(help.out.contains(QStringLiteral("--version"))) << qPrintable(help.out);
         EXPECT_TRUE(help.out.contains(QStringLiteral("indirizzo")));
         for (const char* capture : {"--capture", "--format", "--output", "--force", "--settle",
-                                    "--timeout", "--jobs", "--journal", "jsonl"})
+                                    "--timeout", "--jobs", "--journal", "jsonl", "--retries",
+                                    "--per-host", "--delay", "--verbose", "--robots", "--sitemap"})
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(capture))) << capture;
         EXPECT_TRUE(help.err.isEmpty()) << qPrintable(help.err);
     }

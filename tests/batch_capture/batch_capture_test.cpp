@@ -61,6 +61,7 @@ public:
                 finished(QString());
         });
     }
+    QString userAgent() override { return QStringLiteral("Mozilla/5.0 Velcarobot/1.0"); }
     PageFacts facts(bool language) override {
         PageFacts facts;
         facts.url = QUrl(browser_->navigated.value(browser_->navigated.size() - 1));
@@ -104,12 +105,13 @@ public:
     Clipboard& clipboard() override { return clip; }
     RichTextBox& textBox() override { return box; }
     Console& console() override { return console_; }
-    void fetch(const QUrl& url,
-               std::function<void(const QByteArray&, const QString&)> done) override {
+    void fetch(const QUrl& url, Fetched done) override {
         QTimer::singleShot(1, &context_, [this, url, done] {
             const auto found = site.constFind(url.toString());
-            done(found == site.constEnd() ? QByteArray() : *found,
-                 found == site.constEnd() ? QStringLiteral("errore HTTP 404") : QString());
+            if (found == site.constEnd())
+                done({}, 404, QStringLiteral("errore HTTP 404"));
+            else
+                done(*found, 200, QString());
         });
     }
     void finish(int code) override { exitCode = code; }
@@ -369,6 +371,21 @@ TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
               QStringList({"a.org_p1.txt", "a.org_p2.txt"}));
     EXPECT_TRUE(lines().join(u'\n').contains("sitemap https://a.org/manca.xml: errore HTTP 404"));
+}
+
+TEST_F(BatchCaptureRun, RobotsTxtForbidsPagesOfItsSiteOnly) {
+    platform.site.insert("https://a.org/robots.txt", "User-agent: Velcarobot\nDisallow: /no\n\n"
+                                                     "User-agent: *\nDisallow: /\n");
+    options.addresses = {"https://a.org/si", "https://a.org/no", "https://b.org/no"};
+    options.output = QStringLiteral("out");
+    options.robots = true;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
+              QStringList({"a.org_si.txt", "b.org_no.txt"}))
+        << "b.org has no robots.txt";
+    EXPECT_TRUE(lines().join(u'\n').contains(
+        QStringLiteral("FAILED: pagina vietata dal robots.txt del sito https://a.org/no")));
+    EXPECT_EQ(platform.loads.value("no"), 1);
 }
 
 QList<QJsonObject> recordsOf(const QByteArray& lines) {

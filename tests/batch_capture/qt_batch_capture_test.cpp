@@ -286,7 +286,7 @@ TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
 
 // The records of --format jsonl, parsed back: the final address after a redirect, the title,
 // the language and the text as --format txt writes it; the status and reason of a failure;
-// the page's console with --verbose only; a sitemap's pages with --sitemap.
+// the page's console with --verbose only; a sitemap's pages with --sitemap; robots.txt.
 TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     LocalHttpServer server;
     server.answer("/vai", "301 Moved Permanently", "Location: /pagina\r\n");
@@ -308,6 +308,7 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     EXPECT_EQ(page.value("lang").toString(), "it");
     EXPECT_EQ(page.value("text").toString(), QStringLiteral("Città"));
     EXPECT_EQ(page.value("index").toInt(), 0);
+    EXPECT_EQ(page.value("status").toInt(), 200);
     const QJsonObject missing = records.value(server.url("/manca"));
     EXPECT_EQ(missing.value("status").toInt(), 404);
     EXPECT_TRUE(missing.value("error").toString().contains(QStringLiteral("HTTP 404")));
@@ -322,6 +323,17 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     const CommandRun mapped = capture({"--sitemap", "--format", "jsonl", server.url("/mappa")});
     EXPECT_EQ(mapped.exitCode, 0) << mapped.err.toStdString();
     EXPECT_EQ(mapped.out.count(QByteArray("\"text\":\"Città\"")), 2) << mapped.out.toStdString();
+    // A robots.txt for the engine's agent forbids one page.
+    server.serve("/robots.txt", "User-agent: *\nDisallow: /\n\nUser-agent: QtWebEngine\n"
+                                "Disallow: /vietata\n");
+    const CommandRun polite =
+        capture({"--robots", "-o", "cortese", server.url("/pagina"), server.url("/vietata")});
+    EXPECT_TRUE(polite.err.contains(QStringLiteral("FAILED: pagina vietata dal robots.txt del "
+                                                   "sito ") +
+                                    server.url("/vietata")))
+        << polite.err.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("cortese")).entryList(QDir::Files),
+              QStringList({"127.0.0.1_pagina.txt"}));
     EXPECT_TRUE(verbose.err.contains(QStringLiteral("console della pagina: rumore [2J")))
         << verbose.err.toStdString();
 }

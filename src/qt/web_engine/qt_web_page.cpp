@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 
 namespace velcaro {
@@ -104,6 +105,10 @@ void QtWebPage::setIsolatedLoads() {
 
 bool QtWebPage::hasDocument() const {
     return view_ && !view_->url().isEmpty();
+}
+
+QString QtWebPage::userAgent() {
+    return page().profile()->httpUserAgent();
 }
 
 PageFacts QtWebPage::facts(bool language) {

@@ -23,6 +23,7 @@ public:
     void setIsolatedLoads() override;
     bool hasDocument() const override;
     PageFacts facts(bool language) override;
+    QString userAgent() override;
     void print() override;
     void preview() override;
     void selectAll() override;
@@ -48,7 +49,7 @@ private:
     QMetaObject::Connection endWatch_;
     bool unattended_ = false;
     bool isolatedLoads_ = false;
-    // The HTTP status of the last load, when it failed with one.
+    // The HTTP status of the last load, when the engine gave one.
     int httpStatus_ = 0;
 };
 

@@ -10,7 +10,9 @@
 #include <QLocale>
 #include <QThread>
 #include <QTranslator>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace velcaro {
 namespace {
@@ -24,8 +26,10 @@ struct Options {
                                QStringLiteral("Prende il testo delle pagine senza finestra.")};
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("Con --capture: txt (testo UTF-8, come \"Salva "
-                                             "Testo .TXT\") o rtf (testo formattato)."),
-                              QStringLiteral("txt|rtf"), QStringLiteral("txt")};
+                                             "Testo .TXT\"), rtf (testo formattato) o jsonl "
+                                             "(un record JSON per riga, per ogni indirizzo, "
+                                             "sull'uscita standard o nel file di --output)."),
+                              QStringLiteral("txt|rtf|jsonl"), QStringLiteral("txt")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Con --capture: il file (un indirizzo) o la cartella (più indirizzi, "
@@ -51,6 +55,41 @@ struct Options {
                        "%1 s).")
             .arg(CaptureOptions::kDefaultTimeoutSeconds),
         QStringLiteral("s")};
+    QCommandLineOption journal{
+        QStringLiteral("journal"),
+        QStringLiteral("Con --capture: il giornale della cattura, una riga per indirizzo finito; "
+                       "ripetendo il comando con lo stesso giornale, gli indirizzi già presi "
+                       "sono saltati e quelli non riusciti riprovati."),
+        QStringLiteral("file")};
+    QCommandLineOption retries{
+        QStringLiteral("retries"),
+        QStringLiteral("Con --capture: nuovi tentativi per una pagina che fallisce per una causa "
+                       "passeggera (tempo scaduto, connessione rifiutata o interrotta, HTTP 429, "
+                       "502, 503, 504), con attese crescenti da 1 s a 60 s (predefiniti: %1).")
+            .arg(CaptureOptions::kDefaultRetries),
+        QStringLiteral("n")};
+    QCommandLineOption perHost{
+        QStringLiteral("per-host"),
+        QStringLiteral("Con --capture: pagine dello stesso sito caricate insieme al massimo "
+                       "(predefinite: %1).")
+            .arg(CaptureOptions::kDefaultPerHost),
+        QStringLiteral("n")};
+    QCommandLineOption delay{
+        QStringLiteral("delay"),
+        QStringLiteral("Con --capture: attesa minima tra l'avvio di due pagine dello stesso sito "
+                       "(predefinita: 0 ms)."),
+        QStringLiteral("ms")};
+    QCommandLineOption robots{
+        QStringLiteral("robots"),
+        QStringLiteral("Con --capture: rispetta il robots.txt di ogni sito per lo user agent del "
+                       "motore web; le pagine vietate non si caricano e lo dicono.")};
+    QCommandLineOption sitemap{
+        QStringLiteral("sitemap"),
+        QStringLiteral("Con --capture: gli indirizzi sono sitemap (XML, anche compresse con gzip, "
+                       "o indici di sitemap) e valgono per le pagine che elencano.")};
+    QCommandLineOption verbose{
+        QStringLiteral("verbose"),
+        QStringLiteral("Con --capture: mostra anche i messaggi della console delle pagine.")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
                             QStringLiteral("Con --capture: pagine caricate insieme (predefinite: "
                                            "%1, al massimo %2).")
@@ -68,7 +107,9 @@ void describe(QCommandLineParser& parser, const Options& options) {
         "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
     parser.addOptions({options.help, options.version, options.capture, options.format,
                        options.output, options.force, options.mainText, options.settle,
-                       options.timeout, options.jobs});
+                       options.timeout, options.jobs, options.journal, options.retries,
+                       options.perHost, options.delay, options.verbose, options.sitemap,
+                       options.robots});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -108,10 +149,16 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     const QString format = parser.value(options.format);
     if (format == QLatin1String("rtf"))
         capture.format = CaptureOptions::Format::Rtf;
+    else if (format == QLatin1String("jsonl"))
+        capture.format = CaptureOptions::Format::Jsonl;
     else if (format != QLatin1String("txt"))
-        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt o rtf).").arg(format);
+        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt, rtf o jsonl).").arg(format);
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
+    capture.journal = parser.value(options.journal);
+    capture.verbose = parser.isSet(options.verbose);
+    capture.sitemap = parser.isSet(options.sitemap);
+    capture.robots = parser.isSet(options.robots);
     capture.mainText = parser.isSet(options.mainText);
     capture.settleMs =
         number(parser, options.settle, CaptureOptions::kDefaultSettleMs, 0, 600000, problem);
@@ -119,6 +166,11 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
         number(parser, options.timeout, CaptureOptions::kDefaultTimeoutSeconds, 1, 86400, problem);
     capture.jobs =
         number(parser, options.jobs, defaultCaptureJobs(), 1, CaptureOptions::kMaxJobs, problem);
+    capture.perHost = number(parser, options.perHost, CaptureOptions::kDefaultPerHost, 1,
+                             CaptureOptions::kMaxJobs, problem);
+    capture.delayMs = number(parser, options.delay, 0, 0, 3600000, problem);
+    capture.retries =
+        number(parser, options.retries, CaptureOptions::kDefaultRetries, 0, 10, problem);
     if (capture.addresses.isEmpty())
         *problem = QStringLiteral("Indicare almeno un indirizzo da prendere.");
     else if (capture.addresses.count(QStringLiteral("-")) > 1)
@@ -129,15 +181,28 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
 bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
-          &options.timeout, &options.jobs})
+          &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
+          &options.delay, &options.verbose, &options.sitemap, &options.robots})
         if (parser.isSet(*option))
             return true;
     return false;
 }
 
-void print(FILE* stream, const QString& text) {
-    std::fputs(qUtf8Printable(text), stream);
-    std::fflush(stream);
+// Whether all of `text` was written.
+bool print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()),
+                                     stream) == static_cast<size_t>(bytes.size());
+    return std::fflush(stream) == 0 && written;
+}
+
+// Help and version are the answer: when they cannot be written, the command failed.
+int answer(const QString& text) {
+    if (print(stdout, text))
+        return 0;
+    print(stderr, QStringLiteral("velcaro: impossibile scrivere sull'uscita standard: %1\n")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return 1;
 }
 
 } // namespace
@@ -199,11 +264,9 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
     describe(parser, options);
     switch (commandLine.action) {
     case CommandLine::Action::Help:
-        print(stdout, parser.helpText());
-        return 0;
+        return answer(parser.helpText());
     case CommandLine::Action::Version:
-        print(stdout, AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
-        return 0;
+        return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
     default:
         print(stderr, commandLine.problem + u'\n' + parser.helpText());
         return 2;

@@ -5,6 +5,7 @@
 #include "qt/qt_clipboard.h"
 #include "qt/qt_rich_text_box.h"
 
+#include <QNetworkAccessManager>
 #include <QTextEdit>
 #include <QWidget>
 
@@ -21,6 +22,7 @@ public:
     Clipboard& clipboard() override { return clipboard_; }
     RichTextBox& textBox() override { return textBox_; }
     Console& console() override { return console_; }
+    void fetch(const QUrl& url, Fetched done) override;
     void finish(int exitCode) override;
 
 private:
@@ -29,6 +31,7 @@ private:
     QtRichTextBox textBox_;
     QtClipboard clipboard_;
     StdConsole console_;
+    QNetworkAccessManager network_;
 };
 
 } // namespace velcaro

@@ -1,6 +1,8 @@
 #include "batch_capture/batch_capture.h"
 
+#include "batch_capture/capture_journal.h"
 #include "batch_capture/output_plan.h"
+#include "batch_capture/sitemap_crawl.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
 #include "capture/page_text_copy.h"
@@ -8,12 +10,14 @@
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
+#include "platform/record_file.h"
 #include "platform/rich_text_box.h"
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace velcaro {
 
@@ -30,6 +34,8 @@ struct BatchCapture::Page {
     bool wholePageForMain = false;
     // The page had not finished loading when its time was up.
     bool timedOut = false;
+    // Why the page's process ended after the load, when it did.
+    QString processEnded;
 };
 
 namespace {
@@ -47,16 +53,78 @@ QString seconds(qint64 ms) {
 } // namespace
 
 BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
-    : platform_(platform), options_(std::move(options)) {
+    : platform_(platform), options_(std::move(options)), pacer_(options_.perHost, options_.delayMs),
+      retryPolicy_(options_.retries) {
     pumpTimer_.setSingleShot(true);
     pumpTimer_.setInterval(0);
     QObject::connect(&pumpTimer_, &QTimer::timeout, [this] { pump(); });
+    pacingTimer_.setSingleShot(true);
+    QObject::connect(&pacingTimer_, &QTimer::timeout, [this] { schedulePump(); });
 }
 
 BatchCapture::~BatchCapture() = default;
 
+void BatchCapture::stop(int exitCode) {
+    if (ended_)
+        return;
+    if (stopCode_ >= 0 || running_.empty()) {
+        stopCode_ = exitCode;
+        finishIfDone();
+        if (!ended_)
+            end(exitCode);
+        return;
+    }
+    stopCode_ = exitCode;
+    platform_.console().report(
+        QStringLiteral("velcaro: interruzione, nessuna nuova pagina; le %1 in corso hanno al "
+                       "massimo %2 s.")
+            .arg(running_.size())
+            .arg(kStopGraceMs / 1000));
+    stopTimer_.setSingleShot(true);
+    QObject::connect(&stopTimer_, &QTimer::timeout, [this] {
+        if (!ended_) {
+            platform_.console().report(
+                QStringLiteral("velcaro: %1 pagine lasciate a metà.").arg(running_.size()));
+            end(stopCode_);
+        }
+    });
+    stopTimer_.start(kStopGraceMs);
+}
+
 void BatchCapture::start() {
     clock_.start();
+    if (options_.sitemap) {
+        sitemaps_ = std::make_unique<SitemapCrawl>();
+        for (const QString& address : options_.addresses)
+            sitemaps_->add(captureTarget(address, options_.workingFolder).url);
+        fetchNextSitemap();
+        return;
+    }
+    startPages();
+}
+
+void BatchCapture::fetchNextSitemap() {
+    const QUrl sitemap = sitemaps_->next();
+    if (!sitemap.isEmpty()) {
+        platform_.fetch(sitemap,
+                        [this, sitemap](const QByteArray& body, int, const QString& failure) {
+                            if (failure.isEmpty())
+                                sitemaps_->read(sitemap, body);
+                            else
+                                sitemaps_->failed(sitemap, failure);
+                            fetchNextSitemap();
+                        });
+        return;
+    }
+    for (const QString& problem : sitemaps_->problems())
+        platform_.console().report(QStringLiteral("velcaro: sitemap %1").arg(problem));
+    platform_.console().report(
+        QStringLiteral("velcaro: %1 pagine dalle sitemap.").arg(sitemaps_->pages().size()));
+    options_.addresses = sitemaps_->pages();
+    startPages();
+}
+
+void BatchCapture::startPages() {
     int repeated = 0;
     targets_ = captureTargets(options_.addresses, options_.workingFolder, &repeated);
     if (targets_.empty()) {
@@ -76,6 +144,25 @@ void BatchCapture::start() {
         end(plan_->badUsage() ? kBadUsage : kSomeFailed);
         return;
     }
+    if (!options_.journal.isEmpty()) {
+        journal_ = std::make_unique<CaptureJournal>();
+        QString problem;
+        if (!journal_->open(QDir(options_.workingFolder).absoluteFilePath(options_.journal),
+                            &problem)) {
+            platform_.console().report(QStringLiteral("velcaro: ") + problem);
+            end(kSomeFailed);
+            return;
+        }
+    }
+    if (!plan_->recordFile().isEmpty()) {
+        records_ = std::make_unique<RecordFile>();
+        const QString problem = records_->open(plan_->recordFile());
+        if (!problem.isEmpty()) {
+            platform_.console().report(QStringLiteral("velcaro: ") + problem);
+            end(kSomeFailed);
+            return;
+        }
+    }
     advance();
     finishIfDone();
 }
@@ -83,21 +170,76 @@ void BatchCapture::start() {
 // Starts pages until as many load as the run allows; a page that cannot be loaded at all
 // (a missing file, an output file in the way) fails at once without taking a place.
 void BatchCapture::advance() {
-    if (capturing_ || ended_)
+    if (capturing_ || ended_ || stopCode_ >= 0)
         return;
     const int total = static_cast<int>(targets_.size());
-    while (next_ < total && static_cast<int>(running_.size()) < options_.jobs) {
+    const auto room = [this] {
+        return static_cast<int>(running_.size()) < options_.jobs;
+    };
+    const qint64 now = clock_.elapsed();
+    qint64 wake = HostPacer::kWhenOneFinishes;
+    for (auto it = waiting_.begin(); it != waiting_.end() && room();) {
+        const int index = *it;
+        const QUrl& url = targets_[static_cast<size_t>(index)].url;
+        const Robots rule = robots(index);
+        if (rule == Robots::Refused) {
+            it = waiting_.erase(it);
+            fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
+        } else if (rule == Robots::Wait) {
+            ++it;
+        } else if (pacer_.mayStart(url, now)) {
+            it = waiting_.erase(it);
+            pacer_.started(url, now);
+            open(index);
+        } else {
+            wake = std::min(wake, pacer_.nextStartMs(url, now));
+            ++it;
+        }
+    }
+    while (next_ < total && room() && static_cast<int>(waiting_.size()) < kMaxWaiting) {
         const int index = next_++;
         const QString& path = plan_->path(index);
-        if (!targets_[static_cast<size_t>(index)].problem.isEmpty())
+        if (journal_ && journal_->done(targets_[static_cast<size_t>(index)].address)) {
+            ++skipped_;
+            ++done_;
+            continue;
+        }
+        if (!targets_[static_cast<size_t>(index)].problem.isEmpty()) {
             fail(index, targets_[static_cast<size_t>(index)].problem);
-        else if (!path.isEmpty() && !options_.force && QFileInfo::exists(path))
-            fail(index, QStringLiteral("il file %1 esiste già (--force per sostituirlo)")
-                            .arg(QDir::toNativeSeparators(path)));
-        else
-            open(index);
+            continue;
+        }
+        try {
+            if (!path.isEmpty())
+                checkOwnFile(path, options_.force);
+        } catch (const VelcaroError& e) {
+            fail(index, e.description());
+            continue;
+        }
+        startOrWait(index, now, &wake);
     }
+    if (wake != HostPacer::kWhenOneFinishes)
+        pacingTimer_.start(static_cast<int>(std::max<qint64>(0, wake - now)));
     showStatus();
+}
+
+void BatchCapture::startOrWait(int index, qint64 nowMs, qint64* wakeMs) {
+    const QUrl& url = targets_[static_cast<size_t>(index)].url;
+    const Robots rule = robots(index);
+    if (rule == Robots::Refused) {
+        fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
+        return;
+    }
+    if (rule == Robots::Wait) {
+        waiting_.push_back(index);
+        return;
+    }
+    if (!pacer_.mayStart(url, nowMs)) {
+        waiting_.push_back(index);
+        *wakeMs = std::min(*wakeMs, pacer_.nextStartMs(url, nowMs));
+        return;
+    }
+    pacer_.started(url, nowMs);
+    open(index);
 }
 
 void BatchCapture::open(int index) {
@@ -150,9 +292,19 @@ void BatchCapture::open(int index) {
 
 void BatchCapture::loaded(int index, const QString& failure) {
     const auto found = running_.find(index);
-    if (found == running_.end() || found->second->loaded)
+    if (found == running_.end())
         return;
     Page& page = *found->second;
+    if (page.loaded) {
+        // The page's process ended while the page waited or was being copied: that is why
+        // it has no text.
+        if (!failure.isEmpty() && page.processEnded.isEmpty()) {
+            page.processEnded = failure;
+            if (index != capturingIndex_)
+                fail(index, failure);
+        }
+        return;
+    }
     page.loaded = true;
     page.deadline.stop();
     if (!failure.isEmpty())
@@ -167,19 +319,21 @@ void BatchCapture::loaded(int index, const QString& failure) {
 void BatchCapture::pump() {
     if (capturing_ || ended_)
         return;
-    while (!ready_.empty()) {
+    while (!ready_.empty() && !ended_) {
         const int index = ready_.front();
         ready_.pop_front();
         const auto found = running_.find(index);
         if (found == running_.end())
             continue;
         capturing_ = true;
+        capturingIndex_ = index;
         capture(*found->second);
+        capturingIndex_ = -1;
         capturing_ = false;
     }
     released_.clear();
     advance();
-    if (next_ >= static_cast<int>(targets_.size()))
+    if (next_ >= static_cast<int>(targets_.size()) && waiting_.empty())
         idle_.clear();
     finishIfDone();
 }
@@ -189,19 +343,64 @@ void BatchCapture::capture(Page& page) {
     QString failure;
     const QByteArray bytes = content(page, &failure);
     if (!failure.isEmpty()) {
-        fail(index, page.timedOut ? lateLoad() : failure);
+        fail(index, !page.processEnded.isEmpty() ? page.processEnded
+                    : page.timedOut              ? lateLoad()
+                                                 : failure);
         return;
     }
+    const bool records = options_.format == CaptureOptions::Format::Jsonl;
+    const PageFacts facts = page.page->facts(records);
     try {
         const QString& path = plan_->path(index);
-        if (path.isEmpty())
+        if (records)
+            writeRecord(index, facts, &bytes, QString(), page.clock.elapsed());
+        else if (path.isEmpty())
             platform_.console().output(bytes);
         else
-            writeFileAtomically(path, bytes);
-        succeed(index, bytes.size());
+            writeOwnFile(path, bytes, options_.force);
     } catch (const VelcaroError& e) {
+        if (records) {
+            outputLost(e.description());
+            return;
+        }
         fail(index, e.description());
+        return;
     }
+    succeed(index, bytes.size());
+}
+
+// One JSON object on a line, for the page at `index`: its text when it was captured, else
+// why not.
+void BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+                               const QString& error, qint64 ms) {
+    const CaptureTarget& target = targets_[static_cast<size_t>(index)];
+    QJsonObject record{
+        {QStringLiteral("address"), target.address},
+        {QStringLiteral("url"), (facts.url.isEmpty() ? target.url : facts.url).toString()},
+        {QStringLiteral("status"),
+         facts.httpStatus > 0 ? QJsonValue(facts.httpStatus) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("title"), facts.title},
+        {QStringLiteral("lang"), facts.lang},
+        {QStringLiteral("text"), text ? QString::fromUtf8(*text) : QString()},
+        {QStringLiteral("ms"), ms},
+        {QStringLiteral("index"), target.index},
+    };
+    if (!error.isEmpty())
+        record.insert(QStringLiteral("error"), error);
+    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    if (records_)
+        records_->append(line);
+    else
+        platform_.console().output(line);
+}
+
+// The records cannot be written any more (a closed pipe, a full disk): the run ends, since
+// every page after would be lost too.
+void BatchCapture::outputLost(const QString& reason) {
+    platform_.console().report(QStringLiteral("velcaro: i record non si possono più scrivere, "
+                                              "cattura interrotta: ") +
+                               reason);
+    end(kSomeFailed);
 }
 
 // The page's text as the window's capture and save give it: the plain text through the same
@@ -241,6 +440,9 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
         notes << lateLoad();
     if (found != running_.end() && found->second->wholePageForMain)
         notes << QStringLiteral("nessun testo principale: pagina intera");
+    if (tries_.count(index) > 0)
+        notes << QStringLiteral("%1 tentativi").arg(tries_.at(index));
+    journal(index, QString(), ms);
     platform_.console().report(
         QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
             .arg(index + 1)
@@ -256,20 +458,141 @@ QString BatchCapture::lateLoad() const {
 }
 
 void BatchCapture::fail(int index, const QString& reason) {
+    if (ended_ || retryLater(index, reason))
+        return;
+    if (options_.format == CaptureOptions::Format::Jsonl) {
+        const auto found = running_.find(index);
+        const bool running = found != running_.end();
+        try {
+            writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
+                        reason, running ? found->second->clock.elapsed() : 0);
+        } catch (const VelcaroError& e) {
+            outputLost(e.description());
+            return;
+        }
+    }
+    const auto page = running_.find(index);
+    journal(index, reason, page == running_.end() ? 0 : page->second->clock.elapsed());
     const QString& address = targets_[static_cast<size_t>(index)].address;
+    const QString shown = tries_.count(index) > 0
+                              ? reason + QStringLiteral(" (%1 tentativi)").arg(tries_.at(index))
+                              : reason;
     platform_.console().report(QStringLiteral("[%1/%2] FAILED: %3 %4")
                                    .arg(index + 1)
                                    .arg(targets_.size())
-                                   .arg(reason, address));
-    failures_ << QStringLiteral("  %1: %2").arg(address, reason);
+                                   .arg(shown, address));
+    failures_ << QStringLiteral("  %1: %2").arg(address, shown);
     release(index);
 }
 
+void BatchCapture::journal(int index, const QString& reason, qint64 ms) {
+    if (!journal_ || ended_)
+        return;
+    JournalEntry entry;
+    entry.address = targets_[static_cast<size_t>(index)].address;
+    entry.outcome = reason.isEmpty() ? JournalEntry::Outcome::Ok : JournalEntry::Outcome::Failed;
+    entry.output = reason.isEmpty() ? plan_->path(index) : QString();
+    entry.reason = reason;
+    entry.ms = ms;
+    QString problem;
+    if (!journal_->record(entry, &problem))
+        outputLost(problem);
+}
+
+namespace {
+
+// What the policy needs to know of a failure: its kind, read from the engine's error name or
+// the HTTP status.
+PageFailure failureOf(const QString& reason, int httpStatus, bool timedOut) {
+    PageFailure failure;
+    failure.reason = reason;
+    if (httpStatus > 0) {
+        failure.kind = PageFailure::Kind::HttpStatus;
+        failure.httpStatus = httpStatus;
+    } else if (timedOut || reason.contains(QLatin1String("ERR_TIMED_OUT"))) {
+        failure.kind = PageFailure::Kind::Timeout;
+    } else if (reason.contains(QLatin1String("ERR_CONNECTION_RESET")) ||
+               reason.contains(QLatin1String("ERR_CONNECTION_CLOSED")) ||
+               reason.contains(QLatin1String("ERR_EMPTY_RESPONSE"))) {
+        failure.kind = PageFailure::Kind::ConnectionReset;
+    } else if (reason.contains(QLatin1String("ERR_CONNECTION_REFUSED"))) {
+        failure.kind = PageFailure::Kind::ConnectionRefused;
+    }
+    return failure;
+}
+
+} // namespace
+
+BatchCapture::Robots BatchCapture::robots(int index) {
+    const QUrl& url = targets_[static_cast<size_t>(index)].url;
+    if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https"))
+        return Robots::Allowed;
+    const QString site = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                                      QUrl::RemoveFragment)
+                             .toString();
+    const auto found = robots_.find(site);
+    if (found == robots_.end()) {
+        robots_.emplace(site, std::nullopt);
+        if (userAgent_.isEmpty()) {
+            // The agent is the engine's: a page object asked once, then kept for a page.
+            auto page = platform_.createPage();
+            userAgent_ = page->userAgent();
+            idle_.push_back({std::move(page), 0});
+        }
+        platform_.fetch(QUrl(site + QStringLiteral("/robots.txt")),
+                        [this, site](const QByteArray& body, int status, const QString& failure) {
+                            // A robots.txt missing (4xx) allows all; a server that fails or
+                            // cannot be reached allows nothing, as if the site asked for a
+                            // pause.
+                            if (failure.isEmpty())
+                                robots_[site] = RobotsRules::parse(body, userAgent_);
+                            else if (status >= 400 && status < 500)
+                                robots_[site] = RobotsRules();
+                            else
+                                robots_[site] = RobotsRules::disallowingAll();
+                            schedulePump();
+                        });
+        return Robots::Wait;
+    }
+    if (!found->second)
+        return Robots::Wait;
+    return found->second->allowed(url) ? Robots::Allowed : Robots::Refused;
+}
+
+bool BatchCapture::retryLater(int index, const QString& reason) {
+    const auto found = running_.find(index);
+    if (found == running_.end() || stopCode_ >= 0)
+        return false;
+    Page& page = *found->second;
+    const PageFailure failure =
+        failureOf(reason, page.page->facts(false).httpStatus, page.timedOut);
+    const auto known = tries_.find(index);
+    const int triesSoFar = known == tries_.end() ? 1 : known->second;
+    if (!retryPolicy_.shouldRetry(failure, triesSoFar))
+        return false;
+    const int waitMs = retryPolicy_.delayMs(triesSoFar, failure);
+    const int tries = tries_[index] = triesSoFar + 1;
+    platform_.console().report(QStringLiteral("[%1/%2] di nuovo tra %3 s (tentativo %4): %5 %6")
+                                   .arg(index + 1)
+                                   .arg(targets_.size())
+                                   .arg(seconds(waitMs))
+                                   .arg(tries)
+                                   .arg(reason, targets_[static_cast<size_t>(index)].address));
+    release(index, false);
+    QTimer::singleShot(waitMs, &pumpTimer_, [this, index] {
+        waiting_.push_front(index);
+        schedulePump();
+    });
+    return true;
+}
+
 // The page has ended: it leaves the running pages now and is deleted by the pump.
-void BatchCapture::release(int index) {
-    ++done_;
+void BatchCapture::release(int index, bool ended) {
+    if (ended)
+        ++done_;
     const auto found = running_.find(index);
     if (found != running_.end()) {
+        pacer_.finished(targets_[static_cast<size_t>(index)].url);
         found->second->deadline.stop();
         found->second->settle.stop();
         released_.push_back(std::move(found->second));
@@ -295,7 +618,18 @@ void BatchCapture::showStatus() {
 }
 
 void BatchCapture::finishIfDone() {
-    if (ended_ || capturing_ || done_ < static_cast<int>(targets_.size()) || !running_.empty())
+    if (ended_ || capturing_ || !running_.empty())
+        return;
+    if (stopCode_ >= 0) {
+        platform_.console().report(
+            QStringLiteral("velcaro: interrotta: %1 pagine finite su %2, %3 non riuscite.")
+                .arg(done_)
+                .arg(targets_.size())
+                .arg(failures_.size()));
+        end(stopCode_);
+        return;
+    }
+    if (done_ < static_cast<int>(targets_.size()))
         return;
     Console& console = platform_.console();
     const int total = static_cast<int>(targets_.size());
@@ -304,6 +638,10 @@ void BatchCapture::finishIfDone() {
                            .arg(total - failures_.size())
                            .arg(total)
                            .arg(seconds(clock_.elapsed())));
+        if (skipped_ > 0)
+            console.report(QStringLiteral("velcaro: %1 già prese secondo il giornale, non "
+                                          "caricate di nuovo.")
+                               .arg(skipped_));
         if (!failures_.isEmpty())
             console.report(QStringLiteral("Non riuscite (%1):\n%2")
                                .arg(failures_.size())
@@ -315,6 +653,8 @@ void BatchCapture::finishIfDone() {
 void BatchCapture::end(int exitCode) {
     ended_ = true;
     pumpTimer_.stop();
+    stopTimer_.stop();
+    pacingTimer_.stop();
     platform_.finish(exitCode);
 }
 

@@ -2,19 +2,28 @@
 
 #include "batch_capture/capture_options.h"
 #include "batch_capture/capture_target.h"
+#include "batch_capture/host_pacer.h"
+#include "batch_capture/retry_policy.h"
+#include "batch_capture/robots_rules.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <deque>
+#include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace velcaro {
 
 class CapturePage;
 class CapturePlatform;
+class CaptureJournal;
+class SitemapCrawl;
 class OutputPlan;
+class RecordFile;
+struct PageFacts;
 
 // `velcaro --capture`: the text of each page, taken as "Copia testo Pag.Html" takes it and
 // written as "Salva Testo .TXT" writes it (or as the RTF made from the copied HTML), for one
@@ -30,15 +39,23 @@ public:
     BatchCapture(CapturePlatform& platform, CaptureOptions options);
     ~BatchCapture();
 
-    // Checks the addresses and the output, then starts loading. The run ends through the
+    // Checks the addresses and the output, then starts loading; with --sitemap, fetches the
+    // sitemaps first. The run ends through the
     // platform's finish(), with kAllCaptured, kSomeFailed or kBadUsage; when nothing can start
     // (bad usage, an output that cannot be written) it ends before any page is loaded.
     void start();
 
+    // Stops the run (an interruption): no page starts any more, the pages in flight get
+    // kStopGraceMs to end, then the run ends with `exitCode`; the pages not ended then are
+    // left out of the journal, so a rerun takes them again. A second stop ends it at once.
+    void stop(int exitCode);
+
+    static constexpr int kStopGraceMs = 5000;
     static constexpr int kAllCaptured = 0;
     static constexpr int kSomeFailed = 1;
     static constexpr int kBadUsage = 2;
     static constexpr int kLoadsPerPage = 20;
+    static constexpr int kMaxWaiting = 1000;
 
 private:
     struct Page;
@@ -48,17 +65,37 @@ private:
         int loads = 0;
     };
 
+    // Fetches the sitemaps one at a time, then starts on the pages they name.
+    void fetchNextSitemap();
+    void startPages();
     void advance();
+    enum class Robots { Allowed, Wait, Refused };
+    // With --robots: whether the site's robots.txt lets the page at `index` load; it is
+    // fetched, and the page waits, the first time a page of the site comes.
+    Robots robots(int index);
+    // Starts the page at `index` when its host allows it now; else it waits in waiting_ and
+    // `wakeMs` comes down to when it may start.
+    void startOrWait(int index, qint64 nowMs, qint64* wakeMs);
     void open(int index);
     void loaded(int index, const QString& failure);
     void pump();
     void capture(Page& page);
     QByteArray content(Page& page, QString* failure);
     void succeed(int index, qsizetype bytes);
+    // Throws VelcaroError when the record cannot be written.
+    void writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+                     const QString& error, qint64 ms);
+    void outputLost(const QString& reason);
+    // Writes what became of the page at `index` in the journal, when there is one.
+    void journal(int index, const QString& reason, qint64 ms);
     void fail(int index, const QString& reason);
+    // Whether the page at `index`, which failed with `reason`, is to be tried again; if so it
+    // is released and comes back to the queue after the policy's wait.
+    bool retryLater(int index, const QString& reason);
     // Why a page whose time was up before its load ended was not taken, or how it was.
     QString lateLoad() const;
-    void release(int index);
+    // `ended`: the page is done with, not waiting for another try.
+    void release(int index, bool ended = true);
     void schedulePump();
     void showStatus();
     void finishIfDone();
@@ -68,16 +105,39 @@ private:
     CaptureOptions options_;
     std::vector<CaptureTarget> targets_;
     std::unique_ptr<OutputPlan> plan_;
+    // The file of the records, when they do not go to standard output.
+    std::unique_ptr<RecordFile> records_;
+    std::unique_ptr<CaptureJournal> journal_;
+    std::unique_ptr<SitemapCrawl> sitemaps_;
+    // Addresses the journal says were captured before, not loaded again.
+    int skipped_ = 0;
     std::map<int, std::unique_ptr<Page>> running_;
     std::vector<std::unique_ptr<Page>> released_;
     std::vector<IdlePage> idle_;
     std::deque<int> ready_;
+    // Pages checked and ready to load that wait for their host (see HostPacer), and pages to
+    // be tried again, first; at most kMaxWaiting, so that the next addresses are read only
+    // while there is room.
+    std::list<int> waiting_;
+    HostPacer pacer_;
+    // The robots.txt rules of each site (scheme, host and port), empty while fetched.
+    std::map<QString, std::optional<RobotsRules>> robots_;
+    QString userAgent_;
+    QTimer pacingTimer_;
+    // Tries made of each page tried more than once so far.
+    std::map<int, int> tries_;
+    RetryPolicy retryPolicy_;
     QStringList failures_;
     QElapsedTimer clock_;
     QTimer pumpTimer_;
+    QTimer stopTimer_;
+    // The exit code of a stopped run, or -1.
+    int stopCode_ = -1;
     int next_ = 0;
     int done_ = 0;
     bool capturing_ = false;
+    // The page being copied, or -1.
+    int capturingIndex_ = -1;
     bool ended_ = false;
 };
 

@@ -7,13 +7,14 @@ namespace velcaro {
 
 // What `velcaro --capture` was asked to do.
 struct CaptureOptions {
-    enum class Format { Text, Rtf };
+    enum class Format { Text, Rtf, Jsonl };
 
     // The addresses as given (a list read from standard input already in their place), read
     // as GO reads them.
     QStringList addresses;
     Format format = Format::Text;
-    // A file (one address) or a folder; empty for standard output (one address).
+    // A file (one address, or the records of --format jsonl) or a folder; empty for standard
+    // output (one address, or the records).
     QString output;
     // Existing files may be replaced.
     bool force = false;
@@ -25,12 +26,27 @@ struct CaptureOptions {
     int timeoutSeconds = kDefaultTimeoutSeconds;
     // Pages loaded at once.
     int jobs = 1;
+    // Pages of one host loading at once, and the least time between two starts on one host.
+    int perHost = kDefaultPerHost;
+    int delayMs = 0;
+    // Pages a site's robots.txt forbids to the engine's user agent are not loaded.
+    bool robots = false;
+    // The addresses are sitemaps, which stand for the pages they name.
+    bool sitemap = false;
+    // The pages' console messages go to standard error.
+    bool verbose = false;
+    // Tries after the first for a page whose failure is transient (see RetryPolicy).
+    int retries = kDefaultRetries;
+    // The journal a run records each finished address in and resumes from; empty for none.
+    QString journal;
     // The folder relative addresses and the output are read against.
     QString workingFolder;
 
     static constexpr int kDefaultSettleMs = 300;
     static constexpr int kDefaultTimeoutSeconds = 60;
     static constexpr int kMaxJobs = 32;
+    static constexpr int kDefaultRetries = 2;
+    static constexpr int kDefaultPerHost = 2;
 };
 
 } // namespace velcaro

@@ -34,11 +34,33 @@ QString localProblem(const QString& path) {
     return {};
 }
 
+// What makes the text of an address unusable whatever it names.
+QString textProblem(const QString& address) {
+    if (address.size() > CaptureTarget::kMaxAddressChars)
+        return QStringLiteral("indirizzo troppo lungo (%1 caratteri, al massimo %2)")
+            .arg(address.size())
+            .arg(CaptureTarget::kMaxAddressChars);
+    if (address.contains(QChar(0)) || address.contains(QLatin1String("%00")))
+        return QStringLiteral("l'indirizzo contiene un carattere nullo");
+    if (address.contains(QChar::ReplacementCharacter))
+        return QStringLiteral("l'indirizzo non è testo UTF-8 valido");
+    return {};
+}
+
+// Longer addresses that fail are shown cut to this length.
+constexpr int kShownAddressChars = 200;
+
 } // namespace
 
 CaptureTarget captureTarget(const QString& address, const QString& workingFolder) {
     CaptureTarget target;
     target.address = address;
+    target.problem = textProblem(address);
+    if (!target.problem.isEmpty()) {
+        if (address.size() > kShownAddressChars)
+            target.address = address.left(kShownAddressChars) + QStringLiteral("…");
+        return target;
+    }
     const QString trimmed = address.trimmed();
     AddressReading reading;
     reading.missingPathsAreLocal = true;
@@ -59,6 +81,7 @@ std::vector<CaptureTarget> captureTargets(const QStringList& addresses,
     *repeated = 0;
     for (const QString& address : addresses) {
         CaptureTarget target = captureTarget(address, workingFolder);
+        target.index = static_cast<int>(&address - addresses.constData());
         const QString key = target.url.toString(QUrl::FullyEncoded);
         if (target.problem.isEmpty() && seen.contains(key)) {
             ++*repeated;

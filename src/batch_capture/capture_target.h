@@ -8,12 +8,18 @@
 namespace velcaro {
 
 // One address of a capture, read as GO reads it, with what makes it unusable before any
-// load: a local file that does not exist, a folder, a file that is not text.
+// load: a local file that does not exist, a folder, a file that is not text, an address too
+// long, with a null character (raw or %00) or not valid UTF-8 (read as U+FFFD).
 struct CaptureTarget {
     QString address;
+    // The address's position in the list given, from 0.
+    int index = 0;
     QUrl url;
     // Empty when the address can be loaded.
     QString problem;
+
+    // Longer addresses are refused before they are read.
+    static constexpr int kMaxAddressChars = 65536;
 };
 
 // A relative address that looks like a path (see AddressReading) is a local file even when

@@ -30,13 +30,21 @@ QString makeSafe(const QString& text) {
 }
 
 // `text` cut to at most `bytes` bytes of UTF-8, never inside a character.
-QString cutToBytes(QString text, int bytes) {
-    while (text.toUtf8().size() > bytes) {
-        text.chop(1);
-        if (!text.isEmpty() && text.back().isHighSurrogate())
-            text.chop(1);
+QString cutToBytes(const QString& text, int bytes) {
+    int used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size();
+        const int size = pair                             ? 4
+                         : text.at(end).unicode() < 0x80  ? 1
+                         : text.at(end).unicode() < 0x800 ? 2
+                                                          : 3;
+        if (used + size > bytes)
+            break;
+        used += size;
+        end += pair ? 2 : 1;
     }
-    return text;
+    return text.left(end);
 }
 
 QString withoutPageExtension(const QString& name) {

@@ -24,7 +24,7 @@ QString folderProblem(const QString& folder) {
 OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets) {
     const auto total = targets.size();
     if (options.output.isEmpty()) {
-        if (total > 1) {
+        if (total > 1 && options.format != CaptureOptions::Format::Jsonl) {
             problem_ = QStringLiteral("con più indirizzi serve --output CARTELLA.");
             badUsage_ = true;
         }
@@ -32,12 +32,19 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
         return;
     }
     const QString output = QDir(options.workingFolder).absoluteFilePath(options.output);
-    const bool toFolder = total > 1 || QFileInfo(output).isDir() || options.output.endsWith(u'/');
+    const bool records = options.format == CaptureOptions::Format::Jsonl;
+    const bool toFolder =
+        !records && (total > 1 || QFileInfo(output).isDir() || options.output.endsWith(u'/'));
     const QString folder = toFolder ? output : QFileInfo(output).absolutePath();
     const QString unwritable = folderProblem(folder);
     if (!unwritable.isEmpty()) {
         problem_ = QStringLiteral("impossibile scrivere nella cartella %1: %2.")
                        .arg(QDir::toNativeSeparators(folder), unwritable);
+        return;
+    }
+    if (records) {
+        recordFile_ = output;
+        paths_.assign(total, QString());
         return;
     }
     if (!toFolder) {

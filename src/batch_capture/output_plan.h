@@ -9,7 +9,8 @@
 namespace velcaro {
 
 // Where each page of a capture goes: standard output for a single page without --output, the
-// file named for a single page, else one file per page in the folder, made when missing.
+// file named for a single page, else one file per page in the folder, made when missing. The
+// records of --format jsonl all go to standard output or to the one file named.
 // Planned before any page loads, so that an output that cannot be written stops the run first.
 class OutputPlan {
 public:
@@ -21,8 +22,11 @@ public:
     bool badUsage() const { return badUsage_; }
     // The file of the page at `index`, or an empty text for standard output.
     const QString& path(int index) const { return paths_[static_cast<size_t>(index)]; }
+    // The file the records are appended to, or an empty text for standard output.
+    const QString& recordFile() const { return recordFile_; }
 
 private:
+    QString recordFile_;
     std::vector<QString> paths_;
     QString problem_;
     bool badUsage_ = false;

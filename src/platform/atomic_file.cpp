@@ -2,7 +2,15 @@
 
 #include "platform/save_failure.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velcaro {
 
@@ -38,6 +46,90 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes) {
     AtomicFile file(path);
     file.write(bytes);
     file.commit();
+}
+
+namespace {
+
+// The file being written: its descriptor, and its name when it has one; closed, and the name
+// removed, when it goes.
+struct WorkFile {
+    int fd = -1;
+    QByteArray name;
+    ~WorkFile() {
+        if (fd >= 0)
+            ::close(fd);
+        if (!name.isEmpty())
+            ::unlink(name.constData());
+    }
+};
+
+VelcaroError refused(const QString& path, const QString& why) {
+    return {error::kPathAccess, why.arg(QDir::toNativeSeparators(path))};
+}
+
+VelcaroError alreadyThere(const QString& path) {
+    return refused(path, QStringLiteral("il file %1 esiste già (--force per sostituirlo)"));
+}
+
+} // namespace
+
+void checkOwnFile(const QString& path, bool replace) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) == 0) {
+        if (S_ISLNK(status.st_mode))
+            throw refused(path,
+                          QStringLiteral("%1 è un collegamento simbolico: non viene seguito"));
+        if (!S_ISREG(status.st_mode))
+            throw refused(path, QStringLiteral("%1 c'è già e non è un file"));
+        if (!replace)
+            throw alreadyThere(path);
+    }
+}
+
+void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
+    checkOwnFile(path, replace);
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    WorkFile file;
+    file.fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (file.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+        // A file system without unnamed files: a hidden one, removed at the end.
+        QByteArray temp = folder + "/.velcaro-XXXXXX";
+        file.fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (file.fd >= 0)
+            file.name = temp;
+    }
+    if (file.fd < 0)
+        throw saveFailure(path, errno);
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(file.fd, bytes.constData() + written,
+                                  static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw saveFailure(path, n < 0 ? errno : ENOSPC);
+        written += n;
+    }
+    // linkat never follows nor replaces what is at the new name.
+    const QByteArray source =
+        file.name.isEmpty() ? "/proc/self/fd/" + QByteArray::number(file.fd) : file.name;
+    const QByteArray linked =
+        replace
+            ? name + ".velcaro-" + QByteArray::number(QRandomGenerator::global()->generate(), 16)
+            : name;
+    if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, linked.constData(), AT_SYMLINK_FOLLOW) !=
+        0) {
+        if (errno == EEXIST && !replace)
+            throw alreadyThere(path);
+        throw saveFailure(path, errno);
+    }
+    // rename replaces the entry at `path`, a link put there meanwhile included, never its target.
+    if (replace && ::rename(linked.constData(), name.constData()) != 0) {
+        const int osError = errno;
+        ::unlink(linked.constData());
+        throw saveFailure(path, osError);
+    }
 }
 
 } // namespace velcaro

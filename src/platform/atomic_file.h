@@ -25,4 +25,13 @@ private:
 // The whole of `bytes` as the new content of `path`.
 void writeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// The whole of `bytes` as the file `path`, whose name is never followed: a symbolic link
+// there, even one pointing nowhere, or anything but a plain file, is refused, and the final
+// name is taken by an operation that does not follow links. The bytes go first to a file with
+// no name in the same folder, which takes `path` only once complete, so a run killed meanwhile
+// leaves nothing behind. An existing file is replaced only when `replace` is true.
+void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace);
+// Throws the reason writeOwnFile would refuse `path` with before writing anything.
+void checkOwnFile(const QString& path, bool replace);
+
 } // namespace velcaro

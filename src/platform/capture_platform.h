@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <functional>
 #include <memory>
 
 namespace velcaro {
@@ -21,6 +25,12 @@ public:
     // The rich text box the copied text goes into before it is written, as in the window.
     virtual RichTextBox& textBox() = 0;
     virtual Console& console() = 0;
+    // Fetches `url` (a sitemap, a robots.txt) outside any page, following at most a few
+    // redirects, and runs `done` from the event loop with its body, or with why it could not,
+    // in Italian, and the HTTP status when there was one (else 0).
+    using Fetched =
+        std::function<void(const QByteArray& body, int httpStatus, const QString& failure)>;
+    virtual void fetch(const QUrl& url, Fetched done) = 0;
     // Ends the event loop; the program exits with `exitCode`.
     virtual void finish(int exitCode) = 0;
 };

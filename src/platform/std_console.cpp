@@ -7,6 +7,21 @@
 #include <unistd.h>
 
 namespace velcaro {
+namespace {
+
+// `text` without control characters but line ends and tabs: what a page chose (its title,
+// its messages, the addresses its sitemap names) may not clear the screen, move the cursor
+// or set the terminal's title.
+QString printable(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        if (c.category() != QChar::Other_Control || c == u'\n' || c == u'\t')
+            out += c;
+    return out;
+}
+
+} // namespace
 
 StdConsole::StdConsole(std::FILE* out, std::FILE* err)
     : out_(out), err_(err), terminal_(isatty(fileno(err)) == 1) {}
@@ -22,7 +37,7 @@ void StdConsole::output(const QByteArray& bytes) {
 
 void StdConsole::report(const QString& line) {
     clearStatus();
-    std::fputs(qUtf8Printable(line + u'\n'), err_);
+    std::fputs(qUtf8Printable(printable(line) + u'\n'), err_);
     std::fflush(err_);
 }
 
@@ -30,7 +45,8 @@ void StdConsole::status(const QString& text) {
     if (!terminal_)
         return;
     // Back to the start of the line, the text, and the rest of the old line erased.
-    std::fputs(qUtf8Printable(QStringLiteral("\r%1\x1b[K").arg(text)), err_);
+    std::fputs(qUtf8Printable(QStringLiteral("\r%1\x1b[K").arg(printable(text).remove(u'\n'))),
+               err_);
     std::fflush(err_);
     statusShown_ = true;
 }

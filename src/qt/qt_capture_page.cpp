@@ -20,4 +20,12 @@ void QtCapturePage::setLoadFinished(std::function<void(const QString& failure)> 
     browser_->setLoadFinished(std::move(finished));
 }
 
+QString QtCapturePage::userAgent() {
+    return browser_->userAgent();
+}
+
+PageFacts QtCapturePage::facts(bool language) {
+    return browser_->facts(language);
+}
+
 } // namespace velcaro

@@ -19,6 +19,8 @@ public:
 
     WebBrowser& browser() override { return *browser_; }
     void setLoadFinished(std::function<void(const QString& failure)> finished) override;
+    PageFacts facts(bool language) override;
+    QString userAgent() override;
 
 private:
     std::unique_ptr<QtWebBrowser> browser_;

@@ -99,6 +99,14 @@ void QtWebBrowser::setLoadFinished(std::function<void(const QString& failure)> f
         page_->setLoadFinished(loadFinished_);
 }
 
+QString QtWebBrowser::userAgent() {
+    return ensurePage().userAgent();
+}
+
+PageFacts QtWebBrowser::facts(bool language) {
+    return page_ ? page_->facts(language) : PageFacts{};
+}
+
 void QtWebBrowser::setUnattended() {
     unattended_ = true;
     if (page_)

@@ -26,12 +26,17 @@ public:
 
     QWidget* area() const { return area_; }
     // `finished` runs when each load ends: with an empty text when the page was loaded, else
-    // why it was not.
+    // why it was not; also with why, when the page's process ends other than normally.
     void setLoadFinished(std::function<void(const QString& failure)> finished);
     // Nobody answers the page's script dialogs: they return at once.
     void setUnattended();
     // Each Navigate starts in a new page that nothing of the pages before reaches.
     void setIsolatedLoads();
+    // What the page shown says of itself (see WebPage::facts); nothing before the first
+    // Navigate.
+    PageFacts facts(bool language);
+    // The user agent the engine's pages send; loads the engine.
+    QString userAgent();
 
 private:
     WebPage& ensurePage();

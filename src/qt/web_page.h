@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/capture_page.h"
+
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -19,7 +21,8 @@ public:
     virtual QWidget* widget() = 0;
     virtual void load(const QUrl& url) = 0;
     // `finished` runs when each load ends: with an empty text when the page was loaded, else
-    // why it was not, in Italian. It replaces the one set before.
+    // why it was not, in Italian; also when the page's process ends other than normally, with
+    // why. It replaces the one set before.
     virtual void setLoadFinished(std::function<void(const QString& failure)> finished) = 0;
     // Nobody is there to answer the page's script dialogs: alerts return at once, confirms
     // answer no, prompts are cancelled.
@@ -28,6 +31,12 @@ public:
     // the pages before (window name, history, storage, cookies, cache) reaches it.
     virtual void setIsolatedLoads() = 0;
     virtual bool hasDocument() const = 0;
+    // What the page shown says of itself: its address, title and language, and the HTTP
+    // status of its last load when the engine gave one. The language is asked of the page
+    // only with `language`, which runs the event loop for up to 2 s.
+    virtual PageFacts facts(bool language) = 0;
+    // The user agent the page sends.
+    virtual QString userAgent() = 0;
     // The print dialog, then the page printed as the user chose.
     virtual void print() = 0;
     virtual void preview() = 0;

@@ -134,8 +134,9 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.contains(QStringLiteral("--version"))) << qPrintable(help.out);
         EXPECT_TRUE(help.out.contains(QStringLiteral("indirizzo")));
-        for (const char* capture :
-             {"--capture", "--format", "--output", "--force", "--settle", "--timeout", "--jobs"})
+        for (const char* capture : {"--capture", "--format", "--output", "--force", "--settle",
+                                    "--timeout", "--jobs", "--journal", "jsonl", "--retries",
+                                    "--per-host", "--delay", "--verbose", "--robots", "--sitemap"})
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(capture))) << capture;
         EXPECT_TRUE(help.err.isEmpty()) << qPrintable(help.err);
     }
@@ -143,6 +144,19 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
         const Answer version = runWithoutDisplay({QString::fromLatin1(option)});
         EXPECT_EQ(version.exitCode, 0);
         EXPECT_EQ(version.out, QStringLiteral("Velcaro 1.00\n"));
+    }
+}
+
+TEST(CommandLineProgram, HelpAndVersionToAFullDiskFailWithAReason) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(VELCARO_EXE), {QString::fromLatin1(option)});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 1) << option;
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                        .contains(QStringLiteral("impossibile scrivere sull'uscita standard")))
+            << option;
     }
 }
 

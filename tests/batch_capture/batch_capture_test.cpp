@@ -5,11 +5,15 @@
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
+#include "platform/velcaro_error.h"
 #include "support/fakes.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,8 +32,8 @@ namespace {
 class FakeCapturePage : public CapturePage {
 public:
     FakeCapturePage(std::shared_ptr<FakeWebBrowser> browser, FakeClipboard& clip, int& open,
-                    int& mostOpen)
-        : browser_(std::move(browser)), open_(open) {
+                    int& mostOpen, QHash<QString, int>& loads)
+        : browser_(std::move(browser)), open_(open), loads_(loads) {
         mostOpen = std::max(mostOpen, ++open_);
         browser_->onExecWB = [this, &clip](int cmd) {
             if (cmd == olecmd::kCopy && !name().startsWith(QLatin1String("nothing")) &&
@@ -45,11 +49,25 @@ public:
     void setLoadFinished(std::function<void(const QString&)> finished) override {
         // The load ends from the event loop, as the engine's does.
         QTimer::singleShot(1, &context_, [this, finished] {
+            // "refused-N": refused N times, then loaded. "#K name": the K-th load was of name.
+            const int loads = loads_[name()]++;
+            loads_[QStringLiteral("#") + QString::number(loads_.size()) + u' ' + name()] = 0;
             if (name().startsWith(QLatin1String("broken")))
                 finished(QStringLiteral("sito irraggiungibile"));
+            else if (name().startsWith(QLatin1String("refused-")) &&
+                     loads < name().section(u'-', 1, 1).section(u'.', 0, 0).toInt())
+                finished(QStringLiteral("sito irraggiungibile (net::ERR_CONNECTION_REFUSED)"));
             else if (!name().startsWith(QLatin1String("endless")))
                 finished(QString());
         });
+    }
+    QString userAgent() override { return QStringLiteral("Mozilla/5.0 Velcarobot/1.0"); }
+    PageFacts facts(bool language) override {
+        PageFacts facts;
+        facts.url = QUrl(browser_->navigated.value(browser_->navigated.size() - 1));
+        facts.title = QStringLiteral("title of ") + name();
+        facts.lang = language ? QStringLiteral("it") : QString();
+        return facts;
     }
     QString name() const {
         return browser_->navigated.isEmpty() ? QString()
@@ -59,6 +77,7 @@ public:
 private:
     std::shared_ptr<FakeWebBrowser> browser_;
     int& open_;
+    QHash<QString, int>& loads_;
     QObject context_;
 };
 
@@ -66,7 +85,13 @@ class FakeConsole : public Console {
 public:
     QByteArray out;
     QStringList lines;
-    void output(const QByteArray& bytes) override { out += bytes; }
+    // Standard output is closed after this many writes.
+    int writesLeft = -1;
+    void output(const QByteArray& bytes) override {
+        if (writesLeft-- == 0)
+            throw VelcaroError(error::kInternal, QStringLiteral("Broken pipe"));
+        out += bytes;
+    }
     void report(const QString& line) override { lines << line; }
     void status(const QString&) override {}
 };
@@ -75,11 +100,20 @@ class FakeCapturePlatform : public CapturePlatform {
 public:
     std::unique_ptr<CapturePage> createPage() override {
         browsers.push_back(std::make_shared<FakeWebBrowser>());
-        return std::make_unique<FakeCapturePage>(browsers.back(), clip, open, mostOpen);
+        return std::make_unique<FakeCapturePage>(browsers.back(), clip, open, mostOpen, loads);
     }
     Clipboard& clipboard() override { return clip; }
     RichTextBox& textBox() override { return box; }
     Console& console() override { return console_; }
+    void fetch(const QUrl& url, Fetched done) override {
+        QTimer::singleShot(1, &context_, [this, url, done] {
+            const auto found = site.constFind(url.toString());
+            if (found == site.constEnd())
+                done({}, 404, QStringLiteral("errore HTTP 404"));
+            else
+                done(*found, 200, QString());
+        });
+    }
     void finish(int code) override { exitCode = code; }
 
     FakeClipboard clip;
@@ -89,6 +123,11 @@ public:
     std::vector<std::shared_ptr<FakeWebBrowser>> browsers;
     int open = 0;
     int mostOpen = 0;
+    // Loads of each page name.
+    QHash<QString, int> loads;
+    // What fetch() answers, by address.
+    QHash<QString, QByteArray> site;
+    QObject context_;
     int exitCode = -1;
 };
 
@@ -99,6 +138,7 @@ protected:
         options.workingFolder = dir.path();
         options.settleMs = 1;
         options.timeoutSeconds = 1;
+        options.retries = 0;
     }
     // A local page that exists, so that the addresses pass the checks made before loading.
     QString page(const QString& name) {
@@ -280,6 +320,125 @@ TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
     EXPECT_EQ(lines().first(),
               QStringLiteral("velcaro: 2 indirizzi ripetuti, presi una volta sola."));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(BatchCaptureRun, TransientFailuresAreTriedAgainUpToTheRetries) {
+    options.addresses = {page(QStringLiteral("refused-1.html")),
+                         page(QStringLiteral("refused-5.html")),
+                         page(QStringLiteral("broken.html"))};
+    options.output = QStringLiteral("out");
+    options.retries = 1;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(platform.loads.value("refused-1.html"), 2);
+    EXPECT_EQ(platform.loads.value("refused-5.html"), 2);
+    EXPECT_EQ(platform.loads.value("broken.html"), 1) << "not a transient failure";
+    EXPECT_EQ(file("out/refused-1.txt"), "text of refused-1.html");
+    const QString all = lines().join(u'\n');
+    EXPECT_TRUE(all.contains(QRegularExpression("ok .*refused-1.html \\(2 tentativi\\)")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(
+        QRegularExpression("FAILED: .*ERR_CONNECTION_REFUSED\\) \\(2 tentativi\\) .*refused-5")))
+        << all.toStdString();
+    EXPECT_EQ(all.count(QStringLiteral("di nuovo tra")), 2);
+}
+
+TEST_F(BatchCaptureRun, PagesOfABusyHostWaitAndOtherHostsGoFirst) {
+    options.addresses = {"https://a.org/a1", "https://a.org/a2", "https://A.org:8080/a3",
+                         "https://b.org/b1"};
+    options.output = QStringLiteral("out");
+    options.jobs = 4;
+    options.perHost = 1;
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    QStringList order = platform.loads.keys().filter(QRegularExpression("^#"));
+    std::sort(order.begin(), order.end(), [](const QString& x, const QString& y) {
+        return x.section(u' ', 0, 0).mid(1).toInt() < y.section(u' ', 0, 0).mid(1).toInt();
+    });
+    for (QString& load : order)
+        load = load.section(u' ', 1);
+    EXPECT_EQ(order, QStringList({"a1", "b1", "a2", "a3"}));
+}
+
+TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
+    platform.site.insert("https://a.org/indice.xml",
+                         "<sitemapindex><sitemap><loc>https://a.org/s.xml</loc></sitemap>"
+                         "<sitemap><loc>https://a.org/manca.xml</loc></sitemap></sitemapindex>");
+    platform.site.insert("https://a.org/s.xml", "<urlset><url><loc>https://a.org/p1</loc></url>"
+                                                "<url><loc>https://a.org/p2</loc></url></urlset>");
+    options.addresses = {"https://a.org/indice.xml"};
+    options.sitemap = true;
+    options.output = QStringLiteral("out");
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
+              QStringList({"a.org_p1.txt", "a.org_p2.txt"}));
+    EXPECT_TRUE(lines().join(u'\n').contains("sitemap https://a.org/manca.xml: errore HTTP 404"));
+}
+
+TEST_F(BatchCaptureRun, RobotsTxtForbidsPagesOfItsSiteOnly) {
+    platform.site.insert("https://a.org/robots.txt", "User-agent: Velcarobot\nDisallow: /no\n\n"
+                                                     "User-agent: *\nDisallow: /\n");
+    options.addresses = {"https://a.org/si", "https://a.org/no", "https://b.org/no"};
+    options.output = QStringLiteral("out");
+    options.robots = true;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
+              QStringList({"a.org_si.txt", "b.org_no.txt"}))
+        << "b.org has no robots.txt";
+    EXPECT_TRUE(lines().join(u'\n').contains(
+        QStringLiteral("FAILED: pagina vietata dal robots.txt del sito https://a.org/no")));
+    EXPECT_EQ(platform.loads.value("no"), 1);
+}
+
+QList<QJsonObject> recordsOf(const QByteArray& lines) {
+    QList<QJsonObject> records;
+    for (const QByteArray& line : lines.split('\n'))
+        if (!line.isEmpty())
+            records << QJsonDocument::fromJson(line).object();
+    return records;
+}
+
+TEST_F(BatchCaptureRun, JsonLinesGiveOneRecordPerAddressWithTheTextOrTheReason) {
+    options.addresses = {page(QStringLiteral("a.html")), QStringLiteral("manca.html"),
+                         page(QStringLiteral("broken.html")), QStringLiteral("a.html"),
+                         page(QStringLiteral("b.html"))};
+    options.format = CaptureOptions::Format::Jsonl;
+    options.jobs = 2;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    QList<QJsonObject> records = recordsOf(platform.console_.out);
+    ASSERT_EQ(records.size(), 4) << platform.console_.out.toStdString();
+    std::sort(records.begin(), records.end(), [](const QJsonObject& x, const QJsonObject& y) {
+        return x.value("index").toInt() < y.value("index").toInt();
+    });
+    const QJsonObject& a = records[0];
+    EXPECT_EQ(a.value("address").toString(), options.addresses[0]);
+    EXPECT_EQ(a.value("url").toString(), QUrl::fromLocalFile(options.addresses[0]).toString());
+    EXPECT_EQ(a.value("text").toString(), "text of a.html");
+    EXPECT_EQ(a.value("title").toString(), "title of a.html");
+    EXPECT_EQ(a.value("lang").toString(), "it");
+    EXPECT_TRUE(a.value("status").isNull());
+    EXPECT_FALSE(a.contains("error"));
+    EXPECT_TRUE(a.value("ms").isDouble());
+    EXPECT_EQ(records[1].value("error").toString(), "file inesistente");
+    EXPECT_EQ(records[2].value("error").toString(), "sito irraggiungibile");
+    EXPECT_EQ(records[2].value("text").toString(), QString());
+    EXPECT_EQ(records[3].value("index").toInt(), 4) << "the position in the list given";
+
+    // To a file, appended to by the next run; standard output stays empty.
+    options.output = QStringLiteral("record.jsonl");
+    for (int i = 0; i < 2; ++i) {
+        platform.exitCode = -1;
+        platform.console_.out.clear();
+        run();
+        EXPECT_TRUE(platform.console_.out.isEmpty());
+    }
+    EXPECT_EQ(recordsOf(file("record.jsonl")).size(), 8);
+
+    // A closed standard output ends the run with the reason, at once.
+    options.output.clear();
+    platform.exitCode = -1;
+    platform.console_.writesLeft = 1;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_TRUE(lines().constLast().contains(QStringLiteral("Broken pipe")))
+        << lines().constLast().toStdString();
 }
 
 } // namespace

@@ -26,6 +26,16 @@ TEST(OutputNames, ComeFromTheHostAndPathOrTheLocalFileName) {
     EXPECT_EQ(stem("https://例え.jp/ページ/一.html"), "例え.jp_ページ_一");
     // Nothing left of the address: a plain name.
     EXPECT_EQ(stem("file:///tmp/...html"), "pagina");
+    // Nothing that leaves the folder or troubles a terminal.
+    for (const char* hostile :
+         {"https://a.org/../../etc/passwd", "https://a.org/%2e%2e%2f%2e%2e%2fetc%2fpasswd",
+          "https://a.org/..%5c..%5cx", "https://a.org/%1b]0;x%07%0d%0a%00y", "file:///tmp/..",
+          "https://a.org/?q=/../..%2f"}) {
+        const QString name = stem(QString::fromUtf8(hostile));
+        EXPECT_FALSE(name.contains(u'/') || name.contains(u'\\') || name.startsWith(u'.') ||
+                     name.contains(QChar(0x1b)) || name.contains(QChar(0)) || name.isEmpty())
+            << hostile << " -> " << name.toStdString();
+    }
 }
 
 TEST(OutputNames, AreUniqueAndShortEnoughForAnyFileSystem) {
@@ -86,6 +96,24 @@ TEST_F(CaptureTargets, MissingFilesFoldersAndBinariesAreRefusedBeforeLoading) {
     EXPECT_TRUE(problem(write("foto.png", QByteArray("\x89PNG\r\n\x1a\n", 8)))
                     .startsWith(QStringLiteral("non è una pagina né un testo (image/png)")));
     EXPECT_EQ(problem("   "), "indirizzo vuoto");
+}
+
+TEST_F(CaptureTargets, AddressesTooLongWithNullsOrNotUtf8FailAtOnce) {
+    const struct {
+        QString address;
+        const char* problem;
+    } cases[] = {
+        {QStringLiteral("https://a.org/") + QString(5 << 20, u'a'), "indirizzo troppo lungo"},
+        {QStringLiteral("https://a.org/a%00b"), "carattere nullo"},
+        {QString::fromUtf8("https://a.org/a\0https://b.org/", 30), "carattere nullo"},
+        {QString::fromUtf8("https://a.org/\xff\xfe"), "UTF-8 valido"},
+    };
+    for (const auto& c : cases) {
+        const CaptureTarget target = captureTarget(c.address, dir.path());
+        EXPECT_TRUE(target.problem.contains(QString::fromUtf8(c.problem)))
+            << target.problem.toStdString();
+        EXPECT_LE(target.address.size(), 201);
+    }
 }
 
 } // namespace

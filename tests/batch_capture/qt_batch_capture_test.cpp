@@ -16,12 +16,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace velcaro;
@@ -272,8 +275,8 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     closed.close();
 
     const CommandRun run =
-        capture({"--timeout", "3", "-j", "4", "-o", "ostili", "ciclo.html", "ciclo-dopo.html",
-                 "vuota.html", never, refused, pages().constFirst()});
+        capture({"--timeout", "3", "--retries", "0", "-j", "4", "-o", "ostili", "ciclo.html",
+                 "ciclo-dopo.html", "vuota.html", never, refused, pages().constFirst()});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     const QString late = QStringLiteral("FAILED: la pagina non ha finito di caricarsi entro 3 s ");
     EXPECT_TRUE(run.err.contains(late + "ciclo.html")) << run.err.toStdString();
@@ -285,6 +288,163 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
                                                 "(net::ERR_CONNECTION_REFUSED) ") +
                                  refused));
     EXPECT_EQ(QDir(dir.filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
+}
+
+// Addresses and output names a hostile list or site would give: each ends with its reason,
+// nothing is written outside the output folder, and the good page is still taken.
+TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
+    LocalHttpServer server;
+    server.answer("/ciclo", "302 Found", "Location: /ciclo\r\n");
+    server.answer("/locale", "302 Found",
+                  "Location: " + QUrl::fromLocalFile(pages().constFirst()).toEncoded() + "\r\n");
+    server.serve("/buona", QByteArray(kHead) + "<p>buona</p>");
+    const QDir out(dir.filePath(QStringLiteral("ostile")));
+    ASSERT_TRUE(out.mkpath("."));
+    const QString outside = dir.filePath(QStringLiteral("fuori.txt"));
+    ASSERT_TRUE(QFile::link(outside, out.filePath(QStringLiteral("lingue.txt"))));
+
+    const QByteArray list = server.url("/ciclo").toUtf8() + "\n" + server.url("/locale").toUtf8() +
+                            "\nhttps://a.invalid/\x01%00\n" + pages().constFirst().toUtf8() +
+                            "\nchrome://crash\nhttps://a.org/" + QByteArray(5 << 20, 'x') + "\n" +
+                            server.url("/buona").toUtf8() + "\n";
+    for (const bool force : {false, true}) {
+        const CommandRun run = capture(QStringList{"--timeout", "20", "-o", "ostile", "-"} +
+                                           (force ? QStringList{"--force"} : QStringList{}),
+                                       list);
+        EXPECT_EQ(run.exitCode, 1);
+        for (const char* reason : {"ERR_TOO_MANY_REDIRECTS", "ERR_UNSAFE_REDIRECT",
+                                   "carattere nullo", "collegamento simbolico: non viene seguito",
+                                   "processo della pagina", "indirizzo troppo lungo"})
+            EXPECT_TRUE(run.err.contains(QString::fromUtf8(reason))) << reason << "\n"
+                                                                     << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("] ok ")) && !run.err.contains(QChar(1)))
+            << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(outside));
+    }
+    EXPECT_EQ(contentOf(out.filePath(QStringLiteral("127.0.0.1_buona.txt"))), "buona");
+}
+
+// The records of --format jsonl, parsed back: the final address after a redirect, the title,
+// the language and the text as --format txt writes it; the status and reason of a failure;
+// the page's console with --verbose only; a sitemap's pages with --sitemap; robots.txt.
+TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
+    LocalHttpServer server;
+    server.answer("/vai", "301 Moved Permanently", "Location: /pagina\r\n");
+    server.serve("/pagina", "<!DOCTYPE html><html lang='it'><head><meta charset='utf-8'>"
+                            "<title>Il titolo</title></head><body><p>Città</p>"
+                            "<script>console.error('rumore \\x1b[2J');</script></body></html>");
+    const CommandRun run = capture({"--format", "jsonl", server.url("/vai"), server.url("/manca")});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    QHash<QString, QJsonObject> records;
+    for (const QByteArray& line : run.out.split('\n'))
+        if (!line.isEmpty()) {
+            const QJsonObject record = QJsonDocument::fromJson(line).object();
+            records.insert(record.value("address").toString(), record);
+        }
+    ASSERT_EQ(records.size(), 2) << run.out.toStdString();
+    const QJsonObject page = records.value(server.url("/vai"));
+    EXPECT_EQ(page.value("url").toString(), server.url("/pagina"));
+    EXPECT_EQ(page.value("title").toString(), QStringLiteral("Il titolo"));
+    EXPECT_EQ(page.value("lang").toString(), "it");
+    EXPECT_EQ(page.value("text").toString(), QStringLiteral("Città"));
+    EXPECT_EQ(page.value("index").toInt(), 0);
+    EXPECT_EQ(page.value("status").toInt(), 200);
+    const QJsonObject missing = records.value(server.url("/manca"));
+    EXPECT_EQ(missing.value("status").toInt(), 404);
+    EXPECT_TRUE(missing.value("error").toString().contains(QStringLiteral("HTTP 404")));
+    // The page's console reaches standard error only when asked for, without its controls.
+    EXPECT_FALSE(run.err.contains(QStringLiteral("rumore"))) << run.err.toStdString();
+    const CommandRun verbose = capture({"--verbose", server.url("/pagina")});
+    // A sitemap, reached through a redirect, stands for its pages.
+    server.answer("/mappa", "302 Found", "Location: /sitemap.xml\r\n");
+    server.serve("/sitemap.xml", "<urlset><url><loc>" + server.url("/pagina").toUtf8() +
+                                     "</loc></url><url><loc>" + server.url("/vai").toUtf8() +
+                                     "</loc></url></urlset>");
+    const CommandRun mapped = capture({"--sitemap", "--format", "jsonl", server.url("/mappa")});
+    EXPECT_EQ(mapped.exitCode, 0) << mapped.err.toStdString();
+    EXPECT_EQ(mapped.out.count(QByteArray("\"text\":\"Città\"")), 2) << mapped.out.toStdString();
+    // A robots.txt for the engine's agent forbids one page.
+    server.serve("/robots.txt", "User-agent: *\nDisallow: /\n\nUser-agent: QtWebEngine\n"
+                                "Disallow: /vietata\n");
+    const CommandRun polite =
+        capture({"--robots", "-o", "cortese", server.url("/pagina"), server.url("/vietata")});
+    EXPECT_TRUE(polite.err.contains(QStringLiteral("FAILED: pagina vietata dal robots.txt del "
+                                                   "sito ") +
+                                    server.url("/vietata")))
+        << polite.err.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("cortese")).entryList(QDir::Files),
+              QStringList({"127.0.0.1_pagina.txt"}));
+    EXPECT_TRUE(verbose.err.contains(QStringLiteral("console della pagina: rumore [2J")))
+        << verbose.err.toStdString();
+}
+
+// A run killed, then one stopped by SIGTERM, each resumed from its journal: what was done is
+// not loaded again, what was in flight is, and the folder holds only whole page files.
+TEST_F(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString never = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+    const QStringList list = QStringList{never} + pages();
+    const QString journal = dir.filePath(QStringLiteral("giornale.jsonl"));
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        QFile::remove(journal);
+        QDir(dir.filePath(QStringLiteral("ripresa"))).removeRecursively();
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VELCARO_EXE),
+                      QStringList{"--capture", "-j", "4", "--journal", journal, "-o", "ripresa"} +
+                          list);
+        // Stopped once every page but the silent server's is in the journal.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return contentOf(journal).count('\n') == pages().size(); }, 60000));
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; },
+                                    signal == SIGTERM ? 7000 : 2000));
+        if (signal == SIGTERM) {
+            EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(process.exitCode(), 143) << process.readAllStandardError().toStdString();
+        }
+        EXPECT_EQ(QDir(dir.filePath("ripresa"))
+                      .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                  QStringList({"lingue.txt", "script.txt", "struttura.txt"}));
+
+        const CommandRun again = capture(
+            QStringList{"--timeout", "1", "--retries", "0", "--journal", journal, "-o", "ripresa"} +
+            list);
+        EXPECT_EQ(again.exitCode, 1) << again.err.toStdString();
+        EXPECT_TRUE(again.err.contains(QStringLiteral("3 già prese"))) << again.err.toStdString();
+        EXPECT_EQ(again.err.count(QStringLiteral("FAILED")), 1) << again.err.toStdString();
+        EXPECT_EQ(contentOf(journal).count('\n'), pages().size() + 1);
+    }
+}
+
+// GNU parallel splits a list between two local slots as it would between machines: every
+// address gets one record, none two. Most addresses fail at once (missing files), which is
+// enough to see each one reach one run; the others are pages.
+TEST_F(QtBatchCapture, GnuParallelGivesOneRecordPerAddress) {
+    const QString parallel = QStandardPaths::findExecutable(QStringLiteral("parallel"));
+    ASSERT_FALSE(parallel.isEmpty()) << "GNU parallel: scripts/bootstrap";
+    QStringList list;
+    for (int i = 0; i < 200; ++i)
+        list << (i % 5 == 0 ? QUrl::fromLocalFile(pages().at(i % 3)).toString() +
+                                  QStringLiteral("?n=%1").arg(i)
+                            : QStringLiteral("manca-%1.html").arg(i));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(parallel, {"--will-cite", "--pipe", "-N", "25", "-S", "2/:", "--joblog",
+                             dir.filePath("parallel.log"), QStringLiteral(VELCARO_EXE), "--capture",
+                             "--format", "jsonl", "-"});
+    process.write(list.join(u'\n').toUtf8() + '\n');
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(300000));
+    QStringList recorded;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty())
+            recorded << QJsonDocument::fromJson(line).object().value("address").toString();
+    std::sort(recorded.begin(), recorded.end());
+    std::sort(list.begin(), list.end());
+    EXPECT_EQ(recorded, list);
+    EXPECT_EQ(contentOf(dir.filePath("parallel.log")).count('\n'), 1 + 200 / 25);
 }
 
 // The addresses are the command's own: none of them reaches the engine as a switch, here one

@@ -1,6 +1,9 @@
-// How typed addresses are read, and how a failed save is described.
+// How typed addresses are read, how a failed save is described, how the capture's files are
+// written without following links, and what reaches standard error.
 
+#include "platform/atomic_file.h"
 #include "platform/save_failure.h"
+#include "platform/std_console.h"
 #include "platform/typed_address.h"
 #include "support/qt_printers.h"
 
@@ -81,6 +84,60 @@ TEST(SaveFailure, NamesTheCauseAndThePath) {
     const VelcaroError other = saveFailure(dir.filePath(QStringLiteral("a.txt")), EIO);
     EXPECT_EQ(other.number(), 75);
     EXPECT_TRUE(other.description().contains(dir.filePath(QStringLiteral("a.txt"))));
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TEST(OwnFile, IsWrittenWholeAndNeverThroughALink) {
+    QTemporaryDir dir;
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("fuori.txt"));
+    const QString dangling = dir.filePath(QStringLiteral("pendente.txt"));
+    const QString pointing = dir.filePath(QStringLiteral("collegato.txt"));
+    ASSERT_TRUE(QFile::link(target, dangling));
+    QFile(target + QStringLiteral(".vero")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(target + QStringLiteral(".vero"), pointing));
+    for (const QString& link : {dangling, pointing})
+        for (const bool replace : {false, true}) {
+            try {
+                writeOwnFile(link, "testo", replace);
+                ADD_FAILURE() << "written through " << link.toStdString();
+            } catch (const VelcaroError& e) {
+                EXPECT_TRUE(e.description().contains(QStringLiteral("collegamento simbolico")))
+                    << e.description().toStdString();
+            }
+        }
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(contentOf(target + QStringLiteral(".vero")), QByteArray());
+
+    const QString file = dir.filePath(QStringLiteral("pagina.txt"));
+    writeOwnFile(file, "uno", false);
+    EXPECT_THROW(writeOwnFile(file, "due", false), VelcaroError);
+    EXPECT_EQ(contentOf(file), "uno");
+    writeOwnFile(file, "tre", true);
+    EXPECT_EQ(contentOf(file), "tre");
+    EXPECT_THROW(writeOwnFile(dir.path(), "x", true), VelcaroError) << "a folder in the way";
+    // Nothing but the files and links named here is left in the folder.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+              QStringList({"collegato.txt", "pagina.txt", "pendente.txt"}));
+}
+
+TEST(StdConsoleTest, ControlCharactersNeverReachStandardError) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("err"));
+    std::FILE* err = std::fopen(QFile::encodeName(path).constData(), "w");
+    ASSERT_NE(err, nullptr);
+    {
+        StdConsole console(stdout, err);
+        console.report(QStringLiteral("titolo\x1b]0;preso\x07 \x1b[2J\rcancellato\x08\u009b1m"
+                                      "\tfine\nriga\x00"
+                                      "dopo"));
+    }
+    std::fclose(err);
+    EXPECT_EQ(contentOf(path), "titolo]0;preso [2Jcancellato1m\tfine\nrigadopo\n");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
-// A web server on 127.0.0.1 for the tests: each path answers with its page, any other with
-// 404; every request is kept, its request line and headers, in the order it came.
+// A web server on 127.0.0.1 for the tests: each path answers with its page (or the status and
+// headers given for it), any other with 404; every request is kept, its request line and
+// headers, in the order it came.
 
 #include <QHash>
 #include <QHostAddress>
@@ -18,14 +19,22 @@ public:
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                                 [this, socket] { answer(socket); });
+                                 [this, socket] { respond(socket); });
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
         });
     }
 
     // The page `path` (with its query) answers with.
-    void serve(const QString& path, const QByteArray& html) { pages_.insert(path, html); }
+    void serve(const QString& path, const QByteArray& html) {
+        pages_.insert(path, {"200 OK", {}, html});
+    }
+    // `path` answers with `status` ("503 Service Unavailable") and `headers`, each ending in
+    // CR LF ("Location: /a\r\n").
+    void answer(const QString& path, const QByteArray& status, const QByteArray& headers,
+                const QByteArray& body = {}) {
+        pages_.insert(path, {status, headers, body});
+    }
     QString url(const QString& path) const {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
     }
@@ -33,7 +42,7 @@ public:
     const QStringList& requests() const { return requests_; }
 
 private:
-    void answer(QTcpSocket* socket) {
+    void respond(QTcpSocket* socket) {
         QByteArray& head = partial_[socket];
         head += socket->readAll();
         if (!head.contains("\r\n\r\n"))
@@ -42,16 +51,23 @@ private:
         const QString path = QString::fromUtf8(head.split(' ').value(1));
         partial_.remove(socket);
         const auto page = pages_.constFind(path);
-        const QByteArray body = page == pages_.constEnd() ? QByteArray("absent") : *page;
-        socket->write((page == pages_.constEnd() ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
-                      QByteArray("\r\nContent-Type: text/html; charset=utf-8\r\n"
-                                 "Content-Length: ") +
-                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        const Answer reply =
+            page == pages_.constEnd() ? Answer{"404 Not Found", {}, "absent"} : *page;
+        socket->write("HTTP/1.1 " + reply.status + "\r\n" + reply.headers +
+                      "Content-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                      QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                      reply.body);
         socket->disconnectFromHost();
     }
 
+    struct Answer {
+        QByteArray status;
+        QByteArray headers;
+        QByteArray body;
+    };
+
     QTcpServer server_;
-    QHash<QString, QByteArray> pages_;
+    QHash<QString, Answer> pages_;
     QHash<QTcpSocket*, QByteArray> partial_;
     QStringList requests_;
 };

@@ -32,4 +32,18 @@ QString loadFailure(const QWebEngineLoadingInfo& info) {
     }
 }
 
+QString processEndedFailure(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+    switch (status) {
+    case QWebEnginePage::KilledTerminationStatus:
+        return QStringLiteral("il processo della pagina è stato ucciso (per esempio dal sistema, "
+                              "per memoria esaurita)");
+    case QWebEnginePage::CrashedTerminationStatus:
+        return QStringLiteral("il processo della pagina si è interrotto per un errore (codice %1)")
+            .arg(exitCode);
+    default:
+        return QStringLiteral("il processo della pagina è terminato in modo anomalo (codice %1)")
+            .arg(exitCode);
+    }
+}
+
 } // namespace velcaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QWebEnginePage>
 
 class QWebEngineLoadingInfo;
 
@@ -10,5 +11,8 @@ namespace velcaro {
 // answer of the server with an HTTP error status (404, 500...) counts as a failure: the page
 // shown is the server's error page, not the one asked for.
 QString loadFailure(const QWebEngineLoadingInfo& info);
+
+// Why the page's process ended, in Italian, for an ending that was not normal.
+QString processEndedFailure(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode);
 
 } // namespace velcaro

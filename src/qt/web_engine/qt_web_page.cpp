@@ -5,9 +5,20 @@
 #include "qt/web_engine/qt_load_progress_line.h"
 #include "qt/web_engine/qt_web_view.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
 
 namespace velcaro {
+namespace {
+
+constexpr int kFactsWaitMs = 2000;
+// A language tag is short; the page chooses the attribute's text.
+constexpr int kMaxLangChars = 64;
+
+} // namespace
 
 QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
     usePage(new QtGuardedPage(view_));
@@ -16,20 +27,34 @@ QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
 
 void QtWebPage::usePage(QtGuardedPage* page) {
     QObject::disconnect(loadWatch_);
+    QObject::disconnect(endWatch_);
     page_ = page;
     if (unattended_)
         page_->setUnattended();
     view_->setPage(page_);
     loadWatch_ = QObject::connect(
         page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
-            if (loadFinished_ && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            // Once the process has ended, what loads is the notice that says so.
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus || page_->processEnded())
+                return;
+            const bool http = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ||
+                              info.errorDomain() == QWebEngineLoadingInfo::HttpErrorDomain;
+            httpStatus_ = http ? info.errorCode() : 0;
+            if (loadFinished_)
                 loadFinished_(loadFailure(info));
+        });
+    endWatch_ = QObject::connect(
+        page_, &QWebEnginePage::renderProcessTerminated, view_,
+        [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            if (loadFinished_ && status != QWebEnginePage::NormalTerminationStatus)
+                loadFinished_(processEndedFailure(status, exitCode));
         });
 }
 
 QtWebPage::~QtWebPage() {
     // The view may outlive this object for a moment (disposeView): its page reports to nobody.
     QObject::disconnect(loadWatch_);
+    QObject::disconnect(endWatch_);
     if (view_)
         page_->disposeView(view_);
 }
@@ -80,6 +105,36 @@ void QtWebPage::setIsolatedLoads() {
 
 bool QtWebPage::hasDocument() const {
     return view_ && !view_->url().isEmpty();
+}
+
+QString QtWebPage::userAgent() {
+    return page().profile()->httpUserAgent();
+}
+
+PageFacts QtWebPage::facts(bool language) {
+    PageFacts facts;
+    if (!view_)
+        return facts;
+    facts.url = page_->url();
+    facts.title = page_->title();
+    facts.httpStatus = httpStatus_;
+    if (!language || page_->processEnded())
+        return facts;
+    // The document's language, asked of the page and waited for a short while.
+    QEventLoop loop;
+    QTimer::singleShot(kFactsWaitMs, &loop, &QEventLoop::quit);
+    const QPointer<QEventLoop> waiting(&loop);
+    page_->runJavaScript(QStringLiteral("document.documentElement ? document.documentElement.lang "
+                                        ": ''"),
+                         QWebEngineScript::ApplicationWorld,
+                         [&facts, waiting](const QVariant& lang) {
+                             if (!waiting)
+                                 return;
+                             facts.lang = lang.toString().left(kMaxLangChars);
+                             waiting->quit();
+                         });
+    loop.exec();
+    return facts;
 }
 
 void QtWebPage::print() {

@@ -22,6 +22,8 @@ public:
     void setUnattended() override;
     void setIsolatedLoads() override;
     bool hasDocument() const override;
+    PageFacts facts(bool language) override;
+    QString userAgent() override;
     void print() override;
     void preview() override;
     void selectAll() override;
@@ -44,8 +46,11 @@ private:
     QtPageCopier copier_;
     std::function<void(const QString&)> loadFinished_;
     QMetaObject::Connection loadWatch_;
+    QMetaObject::Connection endWatch_;
     bool unattended_ = false;
     bool isolatedLoads_ = false;
+    // The HTTP status of the last load, when the engine gave one.
+    int httpStatus_ = 0;
 };
 
 } // namespace velcaro

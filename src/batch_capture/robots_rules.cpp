@@ -1,0 +1,179 @@
+#include "batch_capture/robots_rules.h"
+
+#include "rtf/hex_digit.h"
+
+#include <algorithm>
+
+namespace velcaro {
+namespace {
+
+bool isUnreserved(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+// One form for percent-encoding: unreserved characters decoded, the rest of what is encoded
+// (and every byte outside printable ASCII) encoded with capital hex digits.
+QByteArray normalized(const QByteArray& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(path.size());
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        auto byte = static_cast<unsigned char>(path[i]);
+        if (byte == '%' && i + 2 < path.size() && rtf::hexDigitValue(path[i + 1]) >= 0 &&
+            rtf::hexDigitValue(path[i + 2]) >= 0) {
+            byte = static_cast<unsigned char>(rtf::hexDigitValue(path[i + 1]) * 16 +
+                                              rtf::hexDigitValue(path[i + 2]));
+            i += 2;
+            if (isUnreserved(static_cast<char>(byte))) {
+                out += static_cast<char>(byte);
+                continue;
+            }
+        } else if (byte > 0x20 && byte < 0x7f) {
+            out += static_cast<char>(byte);
+            continue;
+        }
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xf];
+    }
+    return out;
+}
+
+// Whether `pattern` matches `path` from its start: "*" for any characters, a final "$" for
+// the end of the path.
+bool matches(const QByteArray& pattern, const QByteArray& path) {
+    const bool anchored = pattern.endsWith('$');
+    const qsizetype end = pattern.size() - (anchored ? 1 : 0);
+    qsizetype p = 0;
+    qsizetype s = 0;
+    qsizetype star = -1;
+    qsizetype starAt = 0;
+    for (;;) {
+        if (p == end) {
+            if (!anchored || s == path.size())
+                return true;
+        } else if (pattern[p] == '*') {
+            star = p++;
+            starAt = s;
+            continue;
+        } else if (s < path.size() && pattern[p] == path[s]) {
+            ++p;
+            ++s;
+            continue;
+        }
+        // A mismatch: the last "*" takes one more character, if there is one.
+        if (star < 0 || starAt >= path.size())
+            return false;
+        p = star + 1;
+        s = ++starAt;
+    }
+}
+
+// The product names of a user agent string, in lower case, without versions and comments:
+// "mozilla", "applewebkit", "qtwebengine", "chrome", "safari".
+QStringList productNames(const QString& userAgent) {
+    QString products;
+    int depth = 0;
+    for (const QChar c : userAgent) {
+        if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            depth = std::max(depth - 1, 0);
+        else if (depth == 0)
+            products += c;
+    }
+    QStringList names;
+    for (const QString& product : products.split(u' ', Qt::SkipEmptyParts))
+        names << product.section(u'/', 0, 0).toLower();
+    return names;
+}
+
+// The name of a User-agent line, in lower case and without a version.
+QString agentName(const QString& value) {
+    return value.section(u'/', 0, 0).trimmed().toLower();
+}
+
+} // namespace
+
+RobotsRules RobotsRules::parse(const QByteArray& body, const QString& userAgent) {
+    QByteArray text = body.left(kMaxBodyBytes);
+    if (text.startsWith("\xef\xbb\xbf"))
+        text.remove(0, 3);
+    text.replace("\r\n", "\n").replace('\r', '\n');
+
+    RobotsRules rules;
+    std::vector<std::pair<QStringList, std::vector<Rule>>> groups;
+    bool inAgents = false;
+    for (const QByteArray& rawLine : text.split('\n')) {
+        const qsizetype comment = rawLine.indexOf('#');
+        const QByteArray line = comment < 0 ? rawLine : rawLine.left(comment);
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0)
+            continue;
+        const QByteArray key = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (key == "sitemap") {
+            if (!value.isEmpty())
+                rules.sitemaps_ << QString::fromUtf8(value);
+            continue;
+        }
+        const bool agentLine = key == "user-agent";
+        if (agentLine && !inAgents)
+            groups.emplace_back();
+        inAgents = agentLine;
+        if (agentLine)
+            groups.back().first << agentName(QString::fromUtf8(value));
+        else if ((key == "allow" || key == "disallow") && !groups.empty() && !value.isEmpty())
+            groups.back().second.push_back({normalized(value), key == "allow"});
+    }
+
+    const QStringList products = productNames(userAgent);
+    QString chosen;
+    for (const auto& group : groups) {
+        for (const QString& agent : group.first) {
+            const bool named = !agent.isEmpty() && agent != u"*" &&
+                               std::any_of(products.begin(), products.end(),
+                                           [&](const QString& p) { return p.contains(agent); });
+            if (named && agent.size() > chosen.size())
+                chosen = agent;
+        }
+    }
+    if (chosen.isEmpty())
+        chosen = QStringLiteral("*");
+    for (const auto& group : groups) {
+        if (group.first.contains(chosen))
+            rules.rules_.insert(rules.rules_.end(), group.second.begin(), group.second.end());
+    }
+    return rules;
+}
+
+RobotsRules RobotsRules::disallowingAll() {
+    RobotsRules rules;
+    rules.rules_.push_back({QByteArrayLiteral("/"), false});
+    return rules;
+}
+
+bool RobotsRules::allowed(const QUrl& url) const {
+    QByteArray path = url.path(QUrl::FullyEncoded).toUtf8();
+    if (path.isEmpty())
+        path = "/";
+    if (path == "/robots.txt")
+        return true;
+    if (url.hasQuery())
+        path += '?' + url.query(QUrl::FullyEncoded).toUtf8();
+    path = normalized(path);
+    qsizetype longest = -1;
+    bool allow = true;
+    for (const Rule& rule : rules_) {
+        const qsizetype length = rule.pattern.size();
+        if ((length > longest || (length == longest && rule.allow)) &&
+            matches(rule.pattern, path)) {
+            longest = length;
+            allow = rule.allow;
+        }
+    }
+    return allow;
+}
+
+} // namespace velcaro

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <deque>
+
+namespace velcaro {
+
+// The sitemaps of a capture and the pages they name, for the caller that fetches them: it
+// asks next() for a sitemap to fetch and gives back its body (read()) or why it could not
+// (failed()), until next() has none.
+//
+// The sitemaps given with add() are at level 1, those an index names one level below theirs;
+// sitemaps below level `maxDepth` are not fetched. Each sitemap is fetched once, so indexes
+// that name each other end. Pages are kept once each, at most `maxPages`; once they are all
+// there no more sitemaps are fetched.
+class SitemapCrawl {
+public:
+    explicit SitemapCrawl(int maxDepth = kMaxDepth, int maxPages = kMaxPages);
+
+    void add(const QUrl& sitemap);
+    // The next sitemap to fetch, leaving the queue; an empty address when none is left.
+    QUrl next();
+    // `sitemap` is the address next() gave.
+    void read(const QUrl& sitemap, const QByteArray& body);
+    void failed(const QUrl& sitemap, const QString& reason);
+
+    const QStringList& pages() const { return pages_; }
+    // What went wrong, one line each, in Italian: the sitemap and the reason.
+    const QStringList& problems() const { return problems_; }
+
+    static constexpr int kMaxDepth = 3;
+    static constexpr int kMaxPages = 100000;
+
+private:
+    void queue(const QUrl& sitemap, int level);
+
+    int maxDepth_;
+    int maxPages_;
+    std::deque<QUrl> queue_;
+    // Every sitemap queued, by its key, with its level.
+    QHash<QString, int> levels_;
+    QSet<QString> pageSet_;
+    QStringList pages_;
+    QStringList problems_;
+};
+
+} // namespace velcaro

@@ -2,19 +2,13 @@
 
 #include "rtf/html_tags.h"
 #include "rtf/text_structure.h"
+#include "rtf/white_space.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace velcaro::rtf {
-namespace {
-
-bool isCollapsibleSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-} // namespace
 
 HtmlConverter::HtmlConverter(QString* plainText)
     : out_(QStringLiteral("Times New Roman"), 24), plain_(plainText) {
@@ -323,23 +317,7 @@ void HtmlConverter::characters(const char* text, int length) {
     // Collapse white space as a browser does: runs become one space, dropped at the start
     // and end of a line.
     bytes_.resize(0);
-    while (p < end) {
-        if (isCollapsibleSpace(*p)) {
-            while (p < end && isCollapsibleSpace(*p))
-                ++p;
-            if (lineHasText_ || !bytes_.isEmpty())
-                pendingSpace_ = true;
-            continue;
-        }
-        const char* word = p;
-        while (p < end && !isCollapsibleSpace(*p))
-            ++p;
-        if (pendingSpace_) {
-            bytes_ += ' ';
-            pendingSpace_ = false;
-        }
-        bytes_.append(word, p - word);
-    }
+    collapseWhiteSpace(p, end, lineHasText_, pendingSpace_, bytes_);
     if (!bytes_.isEmpty()) {
         buffer_ = QString::fromUtf8(bytes_);
         writeText(buffer_);

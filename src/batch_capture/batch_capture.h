@@ -21,9 +21,10 @@ class OutputPlan;
 // page or thousands. Several pages load at once; the copies, which share the clipboard, are
 // made one at a time. One line per page goes to standard error as it ends.
 //
-// A page object that captured its page loads the next address, as the window's browser does
-// for each GO, up to kLoadsPerPage times: a new page object starts an engine process of its
-// own, which costs more than most pages' capture. One whose page failed is released at once.
+// A page object (a browser area) that captured its page takes the next address, up to
+// kLoadsPerPage times, so the area is not built again for every page; each address still
+// starts in a new engine page of its own, which nothing of the addresses before reaches. One
+// whose page failed is released at once.
 class BatchCapture {
 public:
     BatchCapture(CapturePlatform& platform, CaptureOptions options);

@@ -107,21 +107,24 @@ TEST_F(QtForm1, IsBuiltAsDesignedWithTheFocusInTheAddressBox) {
         captions << a->text();
         shortcuts << a->shortcut().toString(QKeySequence::PortableText);
     }
-    EXPECT_EQ(captions,
-              (QStringList{"&Print", "Print Preview...", "Copia testo Pag.Html", "E&xit"}));
-    EXPECT_EQ(shortcuts, (QStringList{"Ctrl+P", "Ctrl+R", "Ctrl+C", ""}));
+    EXPECT_EQ(captions, (QStringList{"&Print", "Print Preview...", "Copia testo Pag.Html",
+                                     "Copia testo principale", "E&xit"}));
+    EXPECT_EQ(shortcuts, (QStringList{"Ctrl+P", "Ctrl+R", "Ctrl+C", "Ctrl+Shift+C", ""}));
 }
 
 TEST_F(QtForm1, MenuShortcutsWinOverTheAddressBoxsOwnKeys) {
     QApplication::clipboard()->setText(QStringLiteral("prima"));
     edit->selectAll();
     QSignalSpy capture(action("mnuCopia_Testo"), &QAction::triggered);
+    QSignalSpy mainText(action("mnuCopia_Testo_Principale"), &QAction::triggered);
     QSignalSpy print(action("mnuFilePrint"), &QAction::triggered);
     QSignalSpy preview(action("mnuFilePrintPreview"), &QAction::triggered);
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::keyClick(edit, Qt::Key_P, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(capture.count(), 1);
+    EXPECT_EQ(mainText.count(), 1);
     EXPECT_EQ(print.count(), 1);
     EXPECT_EQ(preview.count(), 1);
     EXPECT_NE(QApplication::clipboard()->text(), edit->text())

@@ -95,6 +95,10 @@ void MarkdownConverter::startElement(std::string_view tag, const char* const* at
             e.invisible = s.hidden == Tri::Yes;
         if (!s.family.empty())
             e.monospace = isMonospaceFamily(s.family);
+        if (s.whiteSpace != WhiteSpace::Unset) {
+            e.preserve = s.whiteSpace == WhiteSpace::Preserve;
+            e.preserveLines = s.whiteSpace == WhiteSpace::PreserveLines;
+        }
         if (s.display == rtf::CssStyle::Display::None)
             e.hidden = true;
         e.kind = rtf::displayedKind(e.kind, s.display);

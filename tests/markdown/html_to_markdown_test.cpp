@@ -56,8 +56,10 @@ const Case kCases[] = {
      "<b style=\"font-weight: 400\">plain</b></p>",
      "**strong** and *slanted* and plain\n"},
     {"escapes",
-     "<h2>C# #</h2><p>1. not a list *x* [y] &lt;z&gt; a_b _c_ &amp;copy;</p><p>- dash</p>",
-     "## C# \\#\n\n1\\. not a list \\*x\\* \\[y\\] \\<z> a_b \\_c\\_ \\&copy;\n\n\\- dash\n"},
+     "<h2>C# #</h2><p>1. not a list *x* [y] &lt;z&gt; a_b _c_ &amp;copy; `t` a|b</p>"
+     "<p>- dash</p>",
+     "## C# \\#\n\n1\\. not a list \\*x\\* \\[y\\] \\<z> a_b \\_c\\_ \\&copy; \\`t\\` a\\|b\n\n"
+     "\\- dash\n"},
     {"hidden",
      "<p>shown <span style=\"display:none\">gone</span>"
      "<span style=\"visibility:hidden\">invisible</span> end</p>",
@@ -129,7 +131,7 @@ TEST_F(EngineCopies, TheFixtureArticleKeepsItsStructure) {
           "<a href=\"https://example.invalid/\">un collegamento</a>", "<li>terzo</li>",
           "<ol>\n<li>uno</li>", "<th>Città</th>", "<td>2 800 000</td>",
           "<pre><code>riga   con   spazi\n\te una tabulazione\n</code></pre>",
-          "<p>Centrato &amp; con entità &lt;tag&gt; € \u00a0fine.</p>", "<code>monospazio</code>"})
+          "<p>Centrato &amp; con entità &lt;tag&gt; €  fine.</p>", "<code>monospazio</code>"})
         EXPECT_TRUE(html.contains(QString::fromUtf8(part))) << part << "\n" << html.toStdString();
 }
 
@@ -176,4 +178,14 @@ TEST(HtmlToMarkdown, DeepAndWideInputStaysBounded) {
     EXPECT_EQ(lines.size(), 2002);
     for (const QString& line : lines)
         ASSERT_EQ(line.count(u'|'), PipeTable::kMaxColumns + 1) << line.left(80).toStdString();
+}
+
+// The capture's HTML is always UTF-8 (the engine's copy, encoded by Qt); other bytes are read
+// as libxml2 reads them from there on, Latin-1, and every word stays.
+TEST(HtmlToMarkdown, InvalidUtf8KeepsEveryWord) {
+    const QString markdown = htmlToMarkdown(
+        "<p>prima caf\xc3 \xff\xfe mezzo \xe2\x82</p><p>dopo \xed\xa0\x80 fine</p>", kBase);
+    EXPECT_EQ(wordsOf(markdown), QStringList({"prima", "caf\u00c3", "\u00ff\u00fe", "mezzo",
+                                              "\u00e2", "dopo", "\u00ed", "fine"}))
+        << markdown.toStdString();
 }

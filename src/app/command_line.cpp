@@ -24,8 +24,9 @@ struct Options {
                                QStringLiteral("Prende il testo delle pagine senza finestra.")};
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("Con --capture: txt (testo UTF-8, come \"Salva "
-                                             "Testo .TXT\") o rtf (testo formattato)."),
-                              QStringLiteral("txt|rtf"), QStringLiteral("txt")};
+                                             "Testo .TXT\"), rtf (testo formattato) o md "
+                                             "(Markdown di GitHub)."),
+                              QStringLiteral("txt|rtf|md"), QStringLiteral("txt")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Con --capture: il file (un indirizzo) o la cartella (più indirizzi, "
@@ -108,8 +109,10 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     const QString format = parser.value(options.format);
     if (format == QLatin1String("rtf"))
         capture.format = CaptureOptions::Format::Rtf;
+    else if (format == QLatin1String("md"))
+        capture.format = CaptureOptions::Format::Markdown;
     else if (format != QLatin1String("txt"))
-        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt o rtf).").arg(format);
+        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt, rtf o md).").arg(format);
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
     capture.mainText = parser.isSet(options.mainText);

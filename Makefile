@@ -2,12 +2,13 @@
 # make test: install what is missing, build, run every test.
 # make package: the same build, then the Debian package, checked by lintian.
 # make check-sanitizers: the whole suite built with ASan and UBSan, in build-asan (slow).
+# make check-wayland: the typical use under weston (X11 backend, nested in Xvfb), by keyboard.
 # make fuzz FUZZ_TARGET=rtf_reader|html_to_rtf|css_style FUZZ_SECONDS=600: one fuzz target.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap build run test check-sanitizers bench package fuzz format clean
+.PHONY: all bootstrap build run test check-sanitizers check-wayland bench package fuzz format clean
 
 all: build
 
@@ -44,6 +45,12 @@ check-sanitizers: bootstrap
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j1 --timeout 1800
+
+# Not part of make test: it drives real windows with timed key strokes, and needs weston,
+# Xvfb, xdotool, xwininfo and ImageMagick's import (apt: weston xvfb xdotool x11-utils
+# imagemagick).
+check-wayland: build
+	@scripts/check-wayland $(BUILD)
 
 FUZZ_TARGET ?= rtf_reader
 FUZZ_SECONDS ?= 600

@@ -38,6 +38,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VELCARO_MAINTAINER})
 # engine and Qt's translations are loaded at run time and must be named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
-# Without them Japanese, Chinese, Korean, Arabic and Hebrew pages show empty boxes.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-noto-cjk, fonts-noto-color-emoji")
+# Without the fonts Japanese, Chinese, Korean, Arabic and Hebrew pages show empty boxes; without
+# Qt's Wayland platform the program runs through XWayland on a Wayland desktop.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-core, fonts-noto-cjk, fonts-noto-color-emoji, qt6-wayland")
 include(CPack)

@@ -8,6 +8,10 @@
 namespace velcaro {
 
 QString prepareWebEngineEnvironment() {
+    // On Linux the engine builds a page's accessibility tree only when this is set; it then
+    // builds it only while a screen reader is active. The user's own value is kept.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     if (geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         return {};
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

@@ -4,9 +4,10 @@
 
 namespace velcaro {
 
-// Prepares the process environment before the QApplication exists: the web engine's
-// sandbox cannot start as root, so it is turned off there. Returns the line to tell the
-// user when something was changed, or an empty string.
+// Prepares the process environment before the QApplication exists: the web engine exposes
+// its pages to screen readers, and its sandbox, which cannot start as root, is turned off
+// there. Returns the line to tell the user when the sandbox was turned off, or an empty
+// string.
 QString prepareWebEngineEnvironment();
 
 // A write past the file size limit (ulimit -f) would end the process with SIGXFSZ and lose

@@ -1,6 +1,7 @@
 #include "app/qt_platform.h"
 
 #include "platform/default_save_folder.h"
+#include "qt/qt_accessible_application.h"
 #include "qt/qt_form1_ui.h"
 #include "qt/qt_form3_ui.h"
 
@@ -9,6 +10,12 @@
 #include <QStandardPaths>
 
 namespace velcaro {
+
+QtPlatform::QtPlatform()
+    : recovery_(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+                QStringLiteral("/recupero")) {
+    QtAccessibleApplication::install();
+}
 
 std::unique_ptr<Form1Ui> QtPlatform::createForm1Ui(Form1& form) {
     return std::make_unique<QtForm1Ui>(form, AppRecord::windowTitle());

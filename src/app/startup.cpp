@@ -6,9 +6,11 @@
 #include "app/engine_setup.h"
 #include "app/qt_arguments.h"
 #include "app/qt_platform.h"
+#include "app/termination_watch.h"
 #include "browser_window/form1.h"
 #include "platform/text_box.h"
 #include "shell/application.h"
+#include "text_window/form3.h"
 
 #include <QApplication>
 #include <QDir>
@@ -73,9 +75,13 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
 
     QtPlatform platform;
     Application app(platform);
+    // Ended from outside, the program writes the captured text it holds for the next start.
+    const TerminationWatch watch(
+        [&app] { app.errorReport().runOrPrint([&app] { app.form3().keepTextNow(); }); });
     // Without its first window the program would wait for nothing: it ends.
     if (!app.errorReport().runOrPrint([&app] { app.form1().Show(); }))
         return 1;
+    app.errorReport().run([&app] { app.form3().offerLeftText(); });
     if (!commandLine.address.isEmpty()) {
         app.errorReport().run([&app, &commandLine] {
             app.form1().Text1().setText(commandLine.address);

@@ -46,8 +46,11 @@ FileDialog& Form1::CommonDialog1() {
     return ui_->CommonDialog1();
 }
 
+// The default address is selected, so that an address typed at once replaces it.
 void Form1::Form_Load() {
     Text1().setText(defaultAddress());
+    Text1().setSelStart(0);
+    Text1().setSelLength(static_cast<int>(defaultAddress().size()));
     WebBrowser1().setVisible(false);
 }
 

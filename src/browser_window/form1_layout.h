@@ -8,6 +8,8 @@ namespace velcaro::form1_layout {
 
 constexpr float kClientWidth = 11880;
 constexpr float kClientHeight = 8190;
+// The controls' font size in points (11 pixels at 96 DPI), in the system's font family.
+constexpr double kFontSize = 8.25;
 constexpr TwipsRect kLabel1{45, 0, 975, 225};
 constexpr TwipsRect kText1{1185, 0, 6225, 285};
 constexpr TwipsRect kCommand1{8400, 30, 600, 270};

@@ -11,6 +11,7 @@ class Form1Ui;
 class Form3;
 class Form3Ui;
 class MessageBox;
+class TextRecovery;
 
 // What the program needs of the windowing system: the windows with their controls, the
 // message box, the application folder and the end of the program. One binding runs on Qt,
@@ -25,6 +26,8 @@ public:
     virtual std::unique_ptr<Form3Ui> createForm3Ui(Form3& form) = 0;
     virtual MessageBox& messageBox() = 0;
     virtual Clipboard& clipboard() = 0;
+    // Where the captured-text window's text is kept until the window is closed.
+    virtual TextRecovery& textRecovery() = 0;
     // The folder that holds the executable, without a trailing separator; where the user
     // cannot write into it (an installed program), the documents folder.
     virtual QString applicationFolder() const = 0;

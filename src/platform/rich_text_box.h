@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace velcaro {
 
@@ -12,6 +13,8 @@ public:
 
     enum FileType { rtfRTF = 0, rtfText = 1 };
 
+    // The whole content as plain text, the text SaveFile writes for rtfText.
+    virtual QString Text() = 0;
     // Replaces the whole content with plain text.
     virtual void setText(const QString& text) = 0;
     // Replaces the whole content with an RTF document, with its formatting.
@@ -22,6 +25,10 @@ public:
     virtual void SaveFile(const QString& path, int type) = 0;
     // The bytes SaveFile writes for `type`.
     virtual QByteArray fileContent(int type) = 0;
+    // Reads Text() a part at a time, so that a long text does not stop the window, and gives
+    // it to `done`. A change of the content before the end, or the end of the control,
+    // abandons the reading: `done` is not called.
+    virtual void readText(std::function<void(const QString&)> done) = 0;
     virtual void setHeight(float twips) = 0;
     virtual void setWidth(float twips) = 0;
 };

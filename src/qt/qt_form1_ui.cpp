@@ -38,6 +38,7 @@ void fitCaption(QLabel* label, int roomPixels) {
 QtWindowWidget* makeWindow(const QString& title) {
     auto* widget = new QtWindowWidget(QStringLiteral("Form1"));
     widget->setWindowTitle(title);
+    widget->setControlFontSize(kFontSize);
     widget->setAttribute(Qt::WA_DeleteOnClose, false);
     return widget;
 }
@@ -79,10 +80,13 @@ void QtForm1Ui::buildAddressRow() {
 
     auto* browse = new QPushButton(QStringLiteral("..."), client);
     browse->setObjectName(QStringLiteral("Command2"));
+    browse->setAccessibleName(QStringLiteral("Scegli un file"));
     browse->setGeometry(Twips::toPixels(kCommand2));
     QObject::connect(browse, &QPushButton::clicked, widget_, handler(&Form1::Command2_Click));
 
     auto* edit = client->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    // The label names the address box for screen readers.
+    label->setBuddy(edit);
     edit->installEventFilter(new MenuShortcutFilter(widget_, edit));
     edit->installEventFilter(new KeyPressFilter(
         [form = &form_, alive = alive_](std::int16_t& keyAscii) {
@@ -90,8 +94,11 @@ void QtForm1Ui::buildAddressRow() {
                 form->dispatch([form, &keyAscii] { form->Text1_KeyPress(keyAscii); });
         },
         edit));
-    for (QPushButton* button : {go, browse})
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {go, browse}) {
+        button->setAutoDefault(true);
         button->installEventFilter(new MenuShortcutFilter(widget_, button));
+    }
 
     QWidget::setTabOrder(browser_.area(), edit);
     QWidget::setTabOrder(edit, go);

@@ -4,6 +4,7 @@
 #include "qt/qt_form_ui.h"
 #include "qt/qt_form_window.h"
 #include "qt/qt_rich_text_box.h"
+#include "qt/qt_timer.h"
 #include "text_window/form3_ui.h"
 
 #include <QPointer>
@@ -25,6 +26,7 @@ public:
     CommandButton& Command1() override { return command1_; }
     CommandButton& Command2() override { return command2_; }
     CommandButton& Command3() override { return command3_; }
+    Timer& keepTimer() override { return keepTimer_; }
 
 private:
     QtFormWindow window_;
@@ -32,6 +34,7 @@ private:
     QtCommandButton command1_;
     QtCommandButton command2_;
     QtCommandButton command3_;
+    QtTimer keepTimer_;
 };
 
 } // namespace velcaro

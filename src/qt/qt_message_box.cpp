@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace velcaro {
 
@@ -11,6 +12,18 @@ void QtMessageBox::MsgBox(const QString& prompt) {
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool QtMessageBox::ask(const QString& prompt, const QString& accept, const QString& reject) {
+    QMessageBox box(QMessageBox::Question, title_, prompt, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("MsgBox"));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = box.addButton(accept, QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(reject, QMessageBox::RejectRole));
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 } // namespace velcaro

@@ -12,6 +12,7 @@ public:
     explicit QtMessageBox(QString title) : title_(std::move(title)) {}
 
     void MsgBox(const QString& prompt) override;
+    bool ask(const QString& prompt, const QString& accept, const QString& reject) override;
 
 private:
     QString title_;

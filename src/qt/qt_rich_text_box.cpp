@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/velcaro_error.h"
 #include "qt/qt_busy_cursor.h"
+#include "qt/qt_plain_text_reader.h"
 #include "qt/twips.h"
 #include "rtf/rtf_reader.h"
 #include "rtf/rtf_writer.h"
@@ -18,6 +19,10 @@ QTextEdit& QtRichTextBox::edit() const {
     if (!edit_)
         throw VelcaroError(error::kInternal, QStringLiteral("L'area di testo non esiste più."));
     return *edit_;
+}
+
+QString QtRichTextBox::Text() {
+    return edit().toPlainText();
 }
 
 void QtRichTextBox::setText(const QString& text) {
@@ -46,6 +51,10 @@ void QtRichTextBox::SaveFile(const QString& path, int type) {
 QByteArray QtRichTextBox::fileContent(int type) {
     const QTextDocument& doc = *edit().document();
     return type == rtfRTF ? rtf::writeRtf(doc) : doc.toPlainText().toUtf8();
+}
+
+void QtRichTextBox::readText(std::function<void(const QString&)> done) {
+    QtPlainTextReader::start(*edit().document(), readers_, std::move(done));
 }
 
 void QtRichTextBox::setHeight(float twips) {

@@ -10,11 +10,23 @@ QString QtTextBox::Text() const {
     return edit_ ? edit_->text() : QString();
 }
 
-void QtTextBox::setText(const QString& text) {
+QLineEdit& QtTextBox::edit() const {
     if (!edit_)
         throw VelcaroError(error::kInternal, QStringLiteral("La casella di testo non esiste più."));
-    edit_->setText(text);
-    edit_->setCursorPosition(0);
+    return *edit_;
+}
+
+void QtTextBox::setText(const QString& text) {
+    edit().setText(text);
+    edit().setCursorPosition(0);
+}
+
+void QtTextBox::setSelStart(int start) {
+    edit().setCursorPosition(start);
+}
+
+void QtTextBox::setSelLength(int length) {
+    edit().setSelection(edit().cursorPosition(), length);
 }
 
 } // namespace velcaro

@@ -15,8 +15,12 @@ public:
     QString Text() const override;
     void setText(const QString& text) override;
     float Height() const override { return height_; }
+    void setSelStart(int start) override;
+    void setSelLength(int length) override;
 
 private:
+    QLineEdit& edit() const;
+
     QPointer<QLineEdit> edit_;
     float height_;
 };

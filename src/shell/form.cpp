@@ -30,6 +30,7 @@ void Form::SetFocus() {
 void Form::Unload() {
     if (!loaded_)
         return;
+    Form_Unload();
     loaded_ = false;
     destroyUi();
     app_.quitWhenNoWindowIsVisible();

@@ -37,6 +37,8 @@ protected:
     virtual void destroyUi() = 0;
     virtual FormWindow& uiWindow() const = 0;
     virtual void Form_Load() {}
+    // Runs when the window is unloaded, while its controls still exist.
+    virtual void Form_Unload() {}
 
     Application& app_;
 

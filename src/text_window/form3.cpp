@@ -4,8 +4,11 @@
 #include "platform/command_button.h"
 #include "platform/file_dialog.h"
 #include "platform/form_window.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "platform/rich_text_box.h"
+#include "platform/text_recovery.h"
+#include "platform/timer.h"
 #include "shell/application.h"
 #include "shell/strings.h"
 #include "text_window/form3_ui.h"
@@ -27,6 +30,10 @@ QString Form3::mainTextCaption() {
 QString Form3::noMainTextCaption() {
     return QStringLiteral("Velcaro - Testo della pagina intera (nessun testo principale "
                           "riconosciuto)");
+}
+
+QString Form3::restoredCaption() {
+    return QStringLiteral("Velcaro - Testo ripristinato");
 }
 
 const char* Form3::designedRtf() {
@@ -66,6 +73,15 @@ CommandButton& Form3::Command2() {
 CommandButton& Form3::Command3() {
     Load();
     return ui_->Command3();
+}
+
+Timer& Form3::keepTimer() {
+    Load();
+    return ui_->keepTimer();
+}
+
+TextRecovery& Form3::recovery() {
+    return app_.platform().textRecovery();
 }
 
 // Keeps the window at its minimum size, fits the text area to the window and places the
@@ -141,6 +157,48 @@ void Form3::save(const QString& suffix, int fileType, const QString& prompt) {
         return;
     RichTextBox1().SaveFile(chosen, fileType);
     app_.MsgBox(prompt + chosen);
+}
+
+void Form3::RichTextBox1_Change() {
+    holdsText_ = true;
+    keepTimer().start();
+}
+
+void Form3::keepText() {
+    TextRecovery& kept = recovery();
+    RichTextBox1().readText([&kept](const QString& text) { kept.keep(text); });
+}
+
+void Form3::keepTextNow() {
+    if (isLoaded() && holdsText_)
+        recovery().keepNow(RichTextBox1().Text());
+}
+
+// Closing the window discards its text, as "F I N E" says.
+void Form3::Form_Unload() {
+    holdsText_ = false;
+    keepTimer().stop();
+    recovery().discard();
+}
+
+void Form3::offerLeftText() {
+    const std::optional<QString> text = recovery().takeLeftText();
+    if (!text)
+        return;
+    const bool restore = app_.platform().messageBox().ask(
+        QStringLiteral("L'ultima volta Velcaro è terminato con la finestra del testo catturato "
+                       "ancora aperta.\n\nRiaprire il testo che conteneva?"),
+        QStringLiteral("Ripristina"), QStringLiteral("Scarta"));
+    if (!restore) {
+        recovery().dropLeftText();
+        return;
+    }
+    Load();
+    Me().setCaption(restoredCaption());
+    Show();
+    RichTextBox1().setText(*text);
+    recovery().restoreLeftText();
+    SetFocus();
 }
 
 } // namespace velcaro

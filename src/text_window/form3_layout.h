@@ -8,6 +8,8 @@ namespace velcaro::form3_layout {
 
 constexpr float kClientWidth = 9795;
 constexpr float kClientHeight = 6555;
+// The controls' font size in points (11 pixels at 96 DPI), in the system's font family.
+constexpr double kFontSize = 8.25;
 constexpr TwipsRect kRichTextBox1{30, 390, 9705, 6105};
 constexpr TwipsRect kCommand1{8895, 30, 825, 330};
 constexpr TwipsRect kCommand2{5745, 30, 1575, 330};

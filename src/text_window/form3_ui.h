@@ -5,6 +5,7 @@ namespace velcaro {
 class CommandButton;
 class FormWindow;
 class RichTextBox;
+class Timer;
 
 // The controls of the captured-text window that its handlers use. Destroying it destroys
 // the window with its controls.
@@ -17,6 +18,8 @@ public:
     virtual CommandButton& Command1() = 0;
     virtual CommandButton& Command2() = 0;
     virtual CommandButton& Command3() = 0;
+    // Runs Form3::keepText Form3::kKeepDelayMs after it was started.
+    virtual Timer& keepTimer() = 0;
 };
 
 } // namespace velcaro

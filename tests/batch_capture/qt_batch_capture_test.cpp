@@ -50,6 +50,13 @@ const std::pair<const char*, const char*> kPages[] = {
      "'Scritto dallo script dopo il caricamento'; }, 100); });</script>"},
 };
 
+// What `--main` keeps and leaves of a page; with nothing to leave, the whole page is taken.
+struct MainTextCase {
+    QString page;
+    QString kept;
+    QStringList left;
+};
+
 struct CommandRun {
     int exitCode = -1;
     QByteArray out;
@@ -117,6 +124,39 @@ protected:
         app.form3().Unload();
         app.form1().Unload();
         return contentOf(path);
+    }
+
+    // Captures the pages of `cases` whole and with `--main` into `out`: every line of the main
+    // text is a line of the whole page's, the main text holds what it should and none of what
+    // it should leave, and the page's line says when no main text stood out.
+    static void expectMainText(const QList<MainTextCase>& cases, const QString& out) {
+        QStringList pages;
+        for (const MainTextCase& c : cases)
+            pages << c.page;
+        const CommandRun whole = capture(QStringList{"-o", out + "-intera"} + pages);
+        const CommandRun main = capture(QStringList{"--main", "-o", out} + pages);
+        ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+        ASSERT_EQ(main.exitCode, 0) << main.err.toStdString();
+        const QStringList report = main.err.split(u'\n');
+        for (const MainTextCase& c : cases) {
+            const QString name = stem(c.page) + ".txt";
+            const QString text = QString::fromUtf8(contentOf(QDir(out).filePath(name)));
+            const QStringList wholeLines =
+                QString::fromUtf8(contentOf(QDir(out + "-intera").filePath(name))).split(u'\n');
+            for (const QString& line : text.split(u'\n'))
+                EXPECT_TRUE(wholeLines.contains(line))
+                    << name.toStdString() << ": " << line.toStdString();
+            EXPECT_TRUE(text.contains(c.kept)) << name.toStdString();
+            for (const QString& left : c.left)
+                EXPECT_FALSE(text.contains(left))
+                    << name.toStdString() << ": " << left.toStdString();
+            const auto line = std::find_if(report.begin(), report.end(), [&](const QString& l) {
+                return l.contains(QFileInfo(c.page).fileName());
+            });
+            ASSERT_NE(line, report.end()) << name.toStdString();
+            EXPECT_EQ(line->contains(QStringLiteral("nessun testo principale")), c.left.isEmpty())
+                << line->toStdString();
+        }
     }
 
     static inline QTemporaryDir dir;
@@ -312,6 +352,48 @@ TEST_F(QtBatchCapture, PagesWithTheSameTextAreEachCaptured) {
                                     page + "?i=3", pages().constLast()});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QDir(dir.filePath("uguali")).entryList(QDir::Files).size(), 4);
+}
+
+// Pages made for the finder: an article among menus, beside a column of other stories, above
+// its comments, and a list of stories with no article.
+TEST_F(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
+    const QDir pages(QStringLiteral(VELCARO_MAIN_TEXT_PAGES));
+    expectMainText(
+        {{pages.filePath("article-among-menus.html"), "pumps work", {"Local news", "cookies"}},
+         {pages.filePath("two-columns.html"), "story hour", {"Popular this week"}},
+         {pages.filePath("comments.html"), "open crumb", {"12 comments", "Put it in the oven"}},
+         {pages.filePath("list-page.html"), "Choir seeks new voices", {}}},
+        dir.filePath("principale"));
+}
+
+// Saved article pages of the public benchmark, when it is at hand.
+TEST_F(QtBatchCapture, TheMainTextOfSavedArticlePages) {
+    const QDir data(QStringLiteral(VELCARO_ARTICLE_BENCHMARK "/html"));
+    if (!data.exists())
+        GTEST_SKIP() << "no benchmark pages in " << data.path().toStdString();
+    const struct {
+        const char* id;
+        const char* kept;
+        const char* left;
+    } saved[] = {
+        {"2c46804d9db4a85e8f8d31128ce0e11d02f25c7120c2faa5ec0664c604a47717",
+         "said U.S. Attorney Nealy Cox", "Boeing 737 Engines"},
+        {"5caf91b8a4423735f866b089d2611ea14503584cf3b6f487c6d26eb7b9521fca",
+         "Officials did not immediately provide any other details", "Contact SFGATE"},
+        {"3cb5e2f46626d5bb0345759453036f7eabc0b0c7796b796513606bf693060ced", "Let's wait and see",
+         "Car Deals"},
+    };
+    QList<MainTextCase> cases;
+    for (const auto& page : saved) {
+        const QString path = dir.filePath(QString::fromLatin1(page.id).left(12) + ".html");
+        QProcess gzip;
+        gzip.setStandardOutputFile(path);
+        gzip.start(QStringLiteral("gzip"),
+                   {"-dc", data.filePath(QString::fromLatin1(page.id) + ".html.gz")});
+        ASSERT_TRUE(gzip.waitForFinished() && gzip.exitCode() == 0) << page.id;
+        cases.append({path, QString::fromUtf8(page.kept), {QString::fromUtf8(page.left)}});
+    }
+    expectMainText(cases, dir.filePath("articoli"));
 }
 
 // Under a real X server the command still runs offscreen, with a clipboard of its own: the

@@ -26,9 +26,11 @@ protected:
     }
 };
 
-TEST_F(Form1Handlers, LoadPutsTheDefaultAddressAndHidesTheBrowserWithoutFetching) {
+TEST_F(Form1Handlers, LoadPutsTheDefaultAddressSelectedAndHidesTheBrowserWithoutFetching) {
     loaded();
     EXPECT_EQ(ui().text1.text, QStringLiteral("http://www.example.com/delay/valute/index.shtml"));
+    EXPECT_EQ(ui().text1.selStart, 0);
+    EXPECT_EQ(ui().text1.selLength, ui().text1.text.size()) << "typing replaces it";
     EXPECT_EQ(ui().browser.visible, false);
     EXPECT_TRUE(ui().browser.navigated.isEmpty());
     EXPECT_TRUE(ui().browser.moves.empty()) << "no layout before the first showing";

@@ -182,15 +182,26 @@ TEST_F(HostilePages, AFocusedElementDoesNotNarrowTheCapture) {
     }
 }
 
-TEST_F(HostilePages, APageThatRefusesTheCopyIsReported) {
-    QByteArray page = "<!DOCTYPE html><html><body>";
-    for (int i = 0; i < 200; ++i)
-        page += "<p>Un paragrafo di testo che la pagina non lascia copiare.</p>";
-    page += "<script>document.addEventListener('copy', function (e) { e.preventDefault(); });"
-            "</script></body></html>";
-    go(write(QStringLiteral("nocopia.html"), page));
-    EXPECT_EQ(captureWithKeys(), nullptr);
-    EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
+// The page's copy handlers do not run: one that cancels the copy and one that puts a text of
+// its own in its place (cut short, with an address added) leave the engine's copy as it is.
+TEST_F(HostilePages, APageCannotRefuseOrReplaceTheCopy) {
+    const char* handlers[] = {
+        "document.addEventListener('copy', function (e) { e.preventDefault(); });",
+        "document.addEventListener('copy', function (e) { e.clipboardData.setData('text/plain',"
+        " 'Leggi tutto su esempio.it'); e.clipboardData.setData('text/html', '<b>altro</b>');"
+        " e.preventDefault(); });"};
+    for (const char* handler : handlers) {
+        QByteArray page = "<!DOCTYPE html><html><body>";
+        for (int i = 0; i < 200; ++i)
+            page += "<p>Un paragrafo di testo che la pagina non lascia copiare.</p>";
+        page += QByteArray("<script>") + handler + "</script></body></html>";
+        go(write(QStringLiteral("nocopia.html"), page));
+        QTextEdit* text = captureWithKeys();
+        ASSERT_NE(text, nullptr) << handler;
+        EXPECT_EQ(text->toPlainText().count(QStringLiteral("non lascia copiare.")), 200) << handler;
+        EXPECT_FALSE(text->toPlainText().contains(QStringLiteral("esempio.it"))) << handler;
+        app.form3().Unload();
+    }
 }
 
 // Fifty dialogs in a row, then the title says the page is done with them.

@@ -3,6 +3,8 @@
 // cancelled, refused while another runs, or lose its window without harm.
 
 #include "browser_window/form1.h"
+#include "qt/print/qt_print_feedback.h"
+#include "qt/print/qt_print_preview.h"
 #include "shell/application.h"
 #include "support/browser_window_fixture.h"
 #include "support/long_page.h"
@@ -275,6 +277,19 @@ TEST_F(QtPrint, ClosingTheWindowWhileThePdfIsMadeDoesNoHarm) {
     ASSERT_EQ(errors().size(), 1);
     EXPECT_TRUE(errors()[0].startsWith(QStringLiteral("Errore 1002:"))) << qPrintable(errors()[0]);
     QTest::qWait(100);
+}
+
+TEST(PrintWindows, ScreenReadersHearANameForEveryControl) {
+    QtPrintPreview preview(QByteArray(), {}, nullptr);
+    EXPECT_EQ(accessibleName(preview.findChild<QWidget*>(QStringLiteral("PreviewPages"))),
+              QStringLiteral("Pagine dell'anteprima"));
+    EXPECT_EQ(unnamedControls(&preview), QStringList());
+
+    QWidget window;
+    const QtPrintFeedback feedback(&window, QStringLiteral("Invio alla stampante..."));
+    auto* progress = window.findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(unnamedControls(progress), QStringList());
 }
 
 } // namespace

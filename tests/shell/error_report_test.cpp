@@ -14,7 +14,7 @@ using namespace velcaro::testing;
 
 namespace {
 
-class ThrowingMessageBox : public MessageBox {
+class ThrowingMessageBox : public FakeMessageBox {
 public:
     int calls = 0;
     void MsgBox(const QString&) override {

@@ -14,6 +14,8 @@
 #include "platform/platform.h"
 #include "platform/rich_text_box.h"
 #include "platform/text_box.h"
+#include "platform/text_recovery.h"
+#include "platform/timer.h"
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 #include "support/qt_printers.h"
@@ -25,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace velcaro::testing {
@@ -92,10 +95,19 @@ class FakeTextBox : public TextBox {
 public:
     QString text;
     float height = form1_layout::kText1.height;
+    int selStart = 0, selLength = 0;
 
     QString Text() const override { return text; }
-    void setText(const QString& t) override { text = t; }
+    void setText(const QString& t) override {
+        text = t;
+        selStart = selLength = 0;
+    }
     float Height() const override { return height; }
+    void setSelStart(int start) override {
+        selStart = start;
+        selLength = 0;
+    }
+    void setSelLength(int length) override { selLength = length; }
 };
 
 struct MoveCall {
@@ -167,7 +179,16 @@ private:
 class FakeMessageBox : public MessageBox {
 public:
     QStringList prompts;
+    // The questions asked, each with its two choices, and the user's answer to them.
+    QStringList questions;
+    bool answer = true;
+
     void MsgBox(const QString& prompt) override { prompts << prompt; }
+    bool ask(const QString& prompt, const QString& accept, const QString& reject) override {
+        questions << prompt + QStringLiteral(" [") + accept + QStringLiteral("|") + reject +
+                         QStringLiteral("]");
+        return answer;
+    }
 };
 
 class FakeForm1Ui : public Form1Ui {
@@ -199,7 +220,8 @@ public:
     void setLeft(float twips) override { left = twips; }
 };
 
-// Records every operation in `log` ("Text", "TextRTF", "Refresh", "SaveFile"...).
+// Records every operation in `log` ("Text", "TextRTF", "Refresh", "SaveFile"...). A change of
+// the content raises `onChange`, as the control's Change event.
 class FakeRichTextBox : public RichTextBox {
 public:
     QString content = QStringLiteral("RichTextBox1");
@@ -213,17 +235,22 @@ public:
     };
     std::vector<Save> saves;
     std::function<void(const QString&)> onOperation; // may throw
+    std::function<void()> onChange;
 
+    QString Text() override { return content; }
     void setText(const QString& text) override {
         op(QStringLiteral("Text"));
         content = text;
         contentIsRtf = false;
+        changed();
     }
     void setTextRTF(const QString& rtf) override {
         op(QStringLiteral("TextRTF"));
         content = rtf;
         contentIsRtf = true;
+        changed();
     }
+    void readText(std::function<void(const QString&)> done) override { done(content); }
     void Refresh() override { op(QStringLiteral("Refresh")); }
     void SaveFile(const QString& path, int type) override {
         op(QStringLiteral("SaveFile"));
@@ -236,12 +263,50 @@ public:
     void setHeight(float twips) override { height = twips; }
     void setWidth(float twips) override { width = twips; }
 
+    void changed() {
+        if (onChange)
+            onChange();
+    }
+
 private:
     void op(const QString& name) {
         log << name;
         if (onOperation)
             onOperation(name);
     }
+};
+
+// A timer that fires when told.
+class FakeTimer : public Timer {
+public:
+    bool running = false;
+    std::function<void()> onTimeout;
+
+    void start() override { running = true; }
+    void stop() override { running = false; }
+    void fire() {
+        running = false;
+        if (onTimeout)
+            onTimeout();
+    }
+};
+
+// Records every operation in `log` ("take", "restore", "drop", "keep TEXT", "keepNow TEXT",
+// "discard"); `left` is the text a run left behind, handed out once.
+class FakeTextRecovery : public TextRecovery {
+public:
+    std::optional<QString> left;
+    QStringList log;
+
+    std::optional<QString> takeLeftText() override {
+        log << QStringLiteral("take");
+        return std::exchange(left, std::nullopt);
+    }
+    void restoreLeftText() override { log << QStringLiteral("restore"); }
+    void dropLeftText() override { log << QStringLiteral("drop"); }
+    void keep(const QString& text) override { log << QStringLiteral("keep ") + text; }
+    void keepNow(const QString& text) override { log << QStringLiteral("keepNow ") + text; }
+    void discard() override { log << QStringLiteral("discard"); }
 };
 
 // Holds formats by code; `failing` makes every operation throw, and a code in `failingCodes`
@@ -284,6 +349,12 @@ class FakeForm3Ui : public Form3Ui {
 public:
     explicit FakeForm3Ui(Form3& form) {
         win.design(form, form3_layout::kClientWidth, form3_layout::kClientHeight, 10025, 7035);
+        text.onChange = [&form] {
+            form.dispatch([&form] { form.RichTextBox1_Change(); });
+        };
+        timer.onTimeout = [&form] {
+            form.dispatch([&form] { form.keepText(); });
+        };
     }
 
     FakeFormWindow win;
@@ -291,12 +362,14 @@ public:
     FakeCommandButton command1{form3_layout::kCommand1};
     FakeCommandButton command2{form3_layout::kCommand2};
     FakeCommandButton command3{form3_layout::kCommand3};
+    FakeTimer timer;
 
     FormWindow& window() override { return win; }
     RichTextBox& RichTextBox1() override { return text; }
     CommandButton& Command1() override { return command1; }
     CommandButton& Command2() override { return command2; }
     CommandButton& Command3() override { return command3; }
+    Timer& keepTimer() override { return timer; }
 };
 
 class FakePlatform : public Platform {
@@ -309,6 +382,7 @@ public:
     int form3Builds = 0;
     FakeForm3Ui* form3Ui = nullptr; // the last one built, owned by Form3
     FakeClipboard clip;
+    FakeTextRecovery recovery;
 
     std::unique_ptr<Form1Ui> createForm1Ui(Form1& form) override {
         ++form1Builds;
@@ -324,6 +398,7 @@ public:
     }
     MessageBox& messageBox() override { return messages; }
     Clipboard& clipboard() override { return clip; }
+    TextRecovery& textRecovery() override { return recovery; }
     QString applicationFolder() const override { return folder; }
     void quit() override { ++quits; }
 };

@@ -5,9 +5,15 @@
 #include "app/qt_platform.h"
 #include "support/fakes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -86,6 +92,57 @@ inline QWidget* topLevel(const QString& name) {
         if (w->objectName() == name && w->isVisible())
             return w;
     return nullptr;
+}
+
+// The labels, buttons and text boxes of `window` whose text does not fit inside them, by
+// object name: wider than a label, than a button less its margins, or taller than a text box
+// less its frame.
+inline QStringList cutCaptions(QWidget* window) {
+    QStringList cut;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (QFontMetrics(label->font()).horizontalAdvance(label->text()) > label->width())
+            cut << label->objectName();
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        if (QFontMetrics(button->font()).horizontalAdvance(button->text()) >
+            button->width() - 2 * margin)
+            cut << button->objectName();
+    }
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        if (QFontMetrics(edit->font()).height() > edit->height() - 2 * frame)
+            cut << edit->objectName();
+    }
+    return cut;
+}
+
+// What a screen reader says for `object`.
+inline QString accessibleName(QObject* object) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(object);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// The controls a screen reader reaches under `iface` (buttons, text fields, tool bars, progress
+// bars and the like) that have no name, by role and object name.
+inline QStringList unnamedControls(QAccessibleInterface* iface) {
+    static const QAccessible::Role controls[] = {
+        QAccessible::PushButton,   QAccessible::CheckBox,    QAccessible::RadioButton,
+        QAccessible::EditableText, QAccessible::ProgressBar, QAccessible::ToolBar,
+        QAccessible::ComboBox,     QAccessible::SpinBox,     QAccessible::Slider};
+    QStringList unnamed;
+    if (std::find(std::begin(controls), std::end(controls), iface->role()) != std::end(controls) &&
+        iface->text(QAccessible::Name).isEmpty())
+        unnamed << QStringLiteral("%1 %2")
+                       .arg(iface->role())
+                       .arg(iface->object() ? iface->object()->objectName() : QString());
+    for (int i = 0; i < iface->childCount(); ++i)
+        if (QAccessibleInterface* child = iface->child(i))
+            unnamed << unnamedControls(child);
+    return unnamed;
+}
+
+inline QStringList unnamedControls(QObject* root) {
+    return unnamedControls(QAccessible::queryAccessibleInterface(root));
 }
 
 } // namespace velcaro::testing

@@ -1,4 +1,5 @@
-// The captured-text window's layout, saves and close, driven through fake controls.
+// The captured-text window's layout, saves, close and the recovery of its text, driven through
+// fake controls.
 
 #include "shell/application.h"
 #include "support/fakes.h"
@@ -195,6 +196,56 @@ TEST_F(Form3Handlers, CloseDiscardsTheTextAndALaterShowingBuildsTheWindowAfresh)
     EXPECT_EQ(platform.form3Builds, 2);
     EXPECT_EQ(ui().text.content, QStringLiteral("RichTextBox1"));
     EXPECT_EQ(lefts(), (std::vector<float>{9000, 7425, 5850})) << "laid out anew";
+}
+
+TEST_F(Form3Handlers, TheTextIsKeptAfterEachChangeAndDiscardedWhenTheWindowCloses) {
+    form().Show();
+    form().keepTextNow();
+    EXPECT_TRUE(platform.recovery.log.isEmpty()) << "the designed content alone is not kept";
+
+    ui().text.setText(QStringLiteral("testo catturato"));
+    ASSERT_TRUE(ui().timer.running) << "kept a few seconds later";
+    EXPECT_TRUE(platform.recovery.log.isEmpty());
+    ui().timer.fire();
+    ui().text.setText(QStringLiteral("testo modificato"));
+    form().keepTextNow();
+    EXPECT_EQ(platform.recovery.log,
+              (QStringList{"keep testo catturato", "keepNow testo modificato"}));
+
+    platform.recovery.log.clear();
+    form().dispatch([&] { form().Command1_Click(); });
+    form().keepTextNow();
+    EXPECT_EQ(platform.recovery.log, QStringList{QStringLiteral("discard")})
+        << "F I N E discards the text; nothing is kept once the window is gone";
+
+    form().Show();
+    form().keepTextNow();
+    EXPECT_EQ(platform.recovery.log.size(), 1) << "a window loaded anew holds no text yet";
+}
+
+TEST_F(Form3Handlers, ATextLeftByARunIsOfferedOnceAndRestoredIntoTheWindow) {
+    platform.recovery.left = QStringLiteral("testo di ieri");
+    form().offerLeftText();
+    form().offerLeftText();
+    ASSERT_EQ(platform.messages.questions.size(), 1) << "offered once";
+    EXPECT_TRUE(platform.messages.questions[0].endsWith(QStringLiteral("[Ripristina|Scarta]")));
+    EXPECT_EQ(platform.recovery.log, (QStringList{"take", "restore", "take"}));
+    ASSERT_TRUE(form().isVisible());
+    EXPECT_EQ(ui().text.content, QStringLiteral("testo di ieri"));
+    EXPECT_EQ(ui().win.caption, QStringLiteral("Velcaro - Testo ripristinato"));
+    form().keepTextNow();
+    EXPECT_EQ(platform.recovery.log.last(), QStringLiteral("keepNow testo di ieri"));
+}
+
+TEST_F(Form3Handlers, ALeftTextTheUserDiscardsIsDroppedAndTheStartGoesOnAsDesigned) {
+    form().offerLeftText();
+    EXPECT_TRUE(platform.messages.questions.isEmpty()) << "nothing left: no question";
+
+    platform.recovery.left = QStringLiteral("testo di ieri");
+    platform.messages.answer = false;
+    form().offerLeftText();
+    EXPECT_EQ(platform.recovery.log, (QStringList{"take", "take", "drop"}));
+    EXPECT_FALSE(form().isLoaded());
 }
 
 } // namespace

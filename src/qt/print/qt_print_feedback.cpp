@@ -1,6 +1,7 @@
 #include "qt/print/qt_print_feedback.h"
 
 #include <QGuiApplication>
+#include <QProgressBar>
 
 namespace velcaro {
 
@@ -9,6 +10,8 @@ QtPrintFeedback::QtPrintFeedback(QWidget* parent, const QString& label)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     dialog_->setObjectName(QStringLiteral("PrintProgress"));
     dialog_->setWindowTitle(QStringLiteral("Velcaro - Stampa"));
+    if (auto* bar = dialog_->findChild<QProgressBar*>())
+        bar->setAccessibleName(QStringLiteral("Avanzamento della stampa"));
     dialog_->setWindowModality(Qt::ApplicationModal);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);

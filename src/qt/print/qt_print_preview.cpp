@@ -29,12 +29,17 @@ QtPrintPreview::QtPrintPreview(const QByteArray& pdf, std::function<void()> prin
     document_->load(&source_);
 
     view_->setObjectName(QStringLiteral("PreviewPages"));
+    view_->setAccessibleName(QStringLiteral("Pagine dell'anteprima"));
     view_->setPageMode(QPdfView::PageMode::MultiPage);
     view_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
     view_->setDocument(document_);
     position_->setObjectName(QStringLiteral("PreviewPosition"));
 
     auto* tools = new QToolBar(this);
+    tools->setAccessibleName(QStringLiteral("Strumenti dell'anteprima"));
+    // The button that shows the tools a narrow window has no room for.
+    if (auto* more = tools->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("Altri strumenti"));
     auto add = [&](const QString& text, QKeySequence key, std::function<void()> act) {
         QAction* a = tools->addAction(text);
         a->setShortcut(key);

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 namespace velcaro {
@@ -29,12 +31,27 @@ QWebEngineProfile* sharedProfile() {
     return profile;
 }
 
+// Run in our own world in every document and frame before the page's scripts: the page's
+// copy handlers never run, so a copy gives the selected text as the engine copies it, never
+// the page's replacement (a text cut short, an address added, nothing at all).
+QWebEngineScript copyKeeper() {
+    QWebEngineScript script;
+    script.setName(QStringLiteral("velcaro-copy-keeper"));
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(QStringLiteral(
+        "window.addEventListener('copy', function (e) { e.stopImmediatePropagation(); }, true);"));
+    return script;
+}
+
 } // namespace
 
 QtGuardedPage::QtGuardedPage(QObject* parent) : QtGuardedPage(sharedProfile(), parent) {}
 
 QtGuardedPage::QtGuardedPage(QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent) {
+    scripts().insert(copyKeeper());
     connect(this, &QWebEnginePage::featurePermissionRequested, this, &QtGuardedPage::refuseFeature);
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &QtGuardedPage::showProcessEnded);
 }

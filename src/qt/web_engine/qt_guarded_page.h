@@ -10,8 +10,9 @@ namespace velcaro {
 
 // The page of the browser area, kept from troubling the program: its script dialogs open as
 // windows of the browser window that block nothing and can be stopped, its requests for
-// location, notifications, camera, microphone or the screen are refused without asking, and
-// when its process ends the area says so in Italian until the next load.
+// location, notifications, camera, microphone or the screen are refused without asking, its
+// own copy handlers cannot change what a copy takes, and when its process ends the area says
+// so in Italian until the next load.
 class QtGuardedPage : public QWebEnginePage {
     Q_OBJECT
 public:

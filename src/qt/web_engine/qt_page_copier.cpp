@@ -142,7 +142,10 @@ void QtPageCopier::copy(QWebEngineView& view) {
     QString text;
     QString html;
     for (int i = 0; i < mainRanges_; ++i) {
-        runInOurWorld(view, QStringLiteral("velcaroMainText.select(%1);").arg(i), kScriptWaitMs);
+        if (!runInOurWorld(view, QStringLiteral("velcaroMainText.select(%1);").arg(i),
+                           kScriptWaitMs)
+                 .toBool())
+            continue;
         copySelection(view);
         const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
         if (!text.isEmpty() && !copied->text().isEmpty())

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/background_writer.h"
+#include "platform/text_recovery.h"
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+namespace velcaro {
+
+// TextRecovery in a folder of the user's data. Each run keeps its text in a file of its own,
+// NAME.txt, and holds the lock NAME.lock while it runs (QLockFile), so that another run of the
+// program never takes a text whose run is still going. A text whose run has ended is taken by
+// renaming it NAME.offered, which no start looks for again; it is renamed back into the
+// taking run's file when restored, removed when dropped.
+class RecoveryFolder : public TextRecovery {
+public:
+    // Nothing is read or made on disk before the first use. `write`, when given, replaces how
+    // the kept text reaches its file (BackgroundWriter).
+    explicit RecoveryFolder(const QString& folder, BackgroundWriter::Write write = {});
+    ~RecoveryFolder() override;
+
+    std::optional<QString> takeLeftText() override;
+    void restoreLeftText() override;
+    void dropLeftText() override;
+    void keep(const QString& text) override;
+    void keepNow(const QString& text) override;
+    void discard() override;
+
+    // This run's file.
+    QString keptPath() const { return writer_.path(); }
+
+private:
+    // Takes this run's lock, making the folder when missing.
+    void lock();
+
+    QString folder_;
+    QString name_;
+    std::unique_ptr<QLockFile> lock_;
+    BackgroundWriter writer_;
+    QString offered_;
+};
+
+} // namespace velcaro

@@ -1,0 +1,107 @@
+// The recovery of the captured text on disk: which runs' texts are offered, once, and the
+// write of a large text in the background.
+
+#include "platform/atomic_file.h"
+#include "platform/recovery_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace velcaro;
+
+namespace {
+
+class RecoveryFolderTest : public ::testing::Test {
+protected:
+    QStringList files() const {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    static QString contentOf(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(RecoveryFolderTest, ATextIsOfferedOnceItsRunHasEndedAndOnlyOnce) {
+    auto ended = std::make_unique<RecoveryFolder>(dir.path());
+    ended->keepNow(QStringLiteral("città e caffè"));
+    RecoveryFolder next(dir.path());
+    EXPECT_EQ(next.takeLeftText(), std::nullopt) << "its run still goes on";
+
+    ended.reset();
+    EXPECT_EQ(next.takeLeftText(), QStringLiteral("città e caffè"));
+    EXPECT_EQ(next.takeLeftText(), std::nullopt);
+    EXPECT_EQ(RecoveryFolder(dir.path()).takeLeftText(), std::nullopt)
+        << "nor at a later start, though this run never answered";
+}
+
+TEST_F(RecoveryFolderTest, ARestoredTextIsKeptAsThisRunsAndADroppedOneGoes) {
+    for (const bool restore : {true, false}) {
+        RecoveryFolder(dir.path()).keepNow(QStringLiteral("testo"));
+        RecoveryFolder next(dir.path());
+        ASSERT_TRUE(next.takeLeftText());
+        if (restore) {
+            next.restoreLeftText();
+            EXPECT_EQ(contentOf(next.keptPath()), QStringLiteral("testo"));
+            next.discard();
+        } else {
+            next.dropLeftText();
+        }
+        EXPECT_EQ(files(), QStringList()) << "restore " << restore;
+    }
+}
+
+TEST_F(RecoveryFolderTest, TheKeptTextIsWrittenInTheBackgroundWhileTheEventLoopGoesOn) {
+    // The first write waits until the test lets it go.
+    QSemaphore writing, release;
+    std::atomic<bool> first{true};
+    Qt::HANDLE firstWriter = nullptr;
+    QStringList written;
+    RecoveryFolder folder(dir.path(), [&](const QString& path, const QByteArray& bytes) {
+        if (first.exchange(false)) {
+            firstWriter = QThread::currentThreadId();
+            writing.release();
+            release.acquire();
+        }
+        written << QString::fromUtf8(bytes);
+        writeFileAtomically(path, bytes);
+    });
+    folder.keep(QStringLiteral("primo"));
+    writing.acquire();
+    bool loopRan = false;
+    QTimer::singleShot(0, [&loopRan] { loopRan = true; });
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(loopRan) << "the write does not hold the caller";
+    EXPECT_NE(firstWriter, QThread::currentThreadId());
+    folder.keep(QStringLiteral("secondo"));
+    folder.keep(QStringLiteral("terzo"));
+    release.release();
+    folder.keepNow(QStringLiteral("ultimo"));
+    EXPECT_EQ(written.first(), QStringLiteral("primo"));
+    EXPECT_FALSE(written.contains(QStringLiteral("secondo"))) << "replaced while it waited";
+    EXPECT_EQ(written.last(), QStringLiteral("ultimo"));
+    EXPECT_EQ(contentOf(folder.keptPath()), QStringLiteral("ultimo"));
+}
+
+TEST_F(RecoveryFolderTest, ALargeTextIsWrittenWhole) {
+    const QString text = QString(QStringLiteral("riga di testo à\n")).repeated(2 * 1024 * 1024);
+    RecoveryFolder folder(dir.path());
+    folder.keep(text);
+    // The file appears whole or not at all.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder.keptPath()), 60000);
+    EXPECT_EQ(contentOf(folder.keptPath()), text);
+    folder.discard();
+    EXPECT_EQ(files(), QStringList());
+}
+
+} // namespace

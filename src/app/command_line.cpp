@@ -26,10 +26,11 @@ struct Options {
                                QStringLiteral("Prende il testo delle pagine senza finestra.")};
     QCommandLineOption format{QStringLiteral("format"),
                               QStringLiteral("Con --capture: txt (testo UTF-8, come \"Salva "
-                                             "Testo .TXT\"), rtf (testo formattato) o jsonl "
-                                             "(un record JSON per riga, per ogni indirizzo, "
-                                             "sull'uscita standard o nel file di --output)."),
-                              QStringLiteral("txt|rtf|jsonl"), QStringLiteral("txt")};
+                                             "Testo .TXT\"), rtf (testo formattato), md "
+                                             "(Markdown di GitHub) o jsonl (un record JSON per "
+                                             "riga, per ogni indirizzo, sull'uscita standard o "
+                                             "nel file di --output)."),
+                              QStringLiteral("txt|rtf|md|jsonl"), QStringLiteral("txt")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Con --capture: il file (un indirizzo) o la cartella (più indirizzi, "
@@ -149,10 +150,13 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     const QString format = parser.value(options.format);
     if (format == QLatin1String("rtf"))
         capture.format = CaptureOptions::Format::Rtf;
+    else if (format == QLatin1String("md"))
+        capture.format = CaptureOptions::Format::Markdown;
     else if (format == QLatin1String("jsonl"))
         capture.format = CaptureOptions::Format::Jsonl;
     else if (format != QLatin1String("txt"))
-        *problem = QStringLiteral("Formato sconosciuto: \"%1\" (txt, rtf o jsonl).").arg(format);
+        *problem =
+            QStringLiteral("Formato sconosciuto: \"%1\" (txt, rtf, md o jsonl).").arg(format);
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
     capture.journal = parser.value(options.journal);

@@ -6,6 +6,7 @@
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
 #include "capture/page_text_copy.h"
+#include "markdown/html_to_markdown.h"
 #include "platform/atomic_file.h"
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
@@ -404,7 +405,8 @@ void BatchCapture::outputLost(const QString& reason) {
 }
 
 // The page's text as the window's capture and save give it: the plain text through the same
-// rich text box and its TXT save, or the RTF document made from the copied HTML.
+// rich text box and its TXT save, or the RTF document or the Markdown made from the copied
+// HTML.
 QByteArray BatchCapture::content(Page& page, QString* failure) {
     CapturePage& capturePage = *page.page;
     PageTextCopy copy([&capturePage]() -> WebBrowser& { return capturePage.browser(); },
@@ -421,6 +423,14 @@ QByteArray BatchCapture::content(Page& page, QString* failure) {
             if (rtf.isEmpty())
                 *failure = kNoText;
             return rtf.toLatin1();
+        }
+        if (options_.format == CaptureOptions::Format::Markdown) {
+            const QString html = copy.html();
+            if (html.isEmpty())
+                *failure = kNoText;
+            return markdown::htmlToMarkdown(html.toUtf8(),
+                                            targets_[static_cast<size_t>(page.index)].url)
+                .toUtf8();
         }
         copy.fill([this]() -> RichTextBox& { return platform_.textBox(); });
         return platform_.textBox().fileContent(RichTextBox::rtfText);

@@ -7,7 +7,7 @@ namespace velcaro {
 
 // What `velcaro --capture` was asked to do.
 struct CaptureOptions {
-    enum class Format { Text, Rtf, Jsonl };
+    enum class Format { Text, Rtf, Markdown, Jsonl };
 
     // The addresses as given (a list read from standard input already in their place), read
     // as GO reads them.

@@ -19,6 +19,20 @@ QString folderProblem(const QString& folder) {
     return probe.open() ? QString() : probe.errorString();
 }
 
+// The extension of a page's file in a folder.
+QString extension(CaptureOptions::Format format) {
+    switch (format) {
+    case CaptureOptions::Format::Rtf:
+        return QStringLiteral(".rtf");
+    case CaptureOptions::Format::Markdown:
+        return QStringLiteral(".md");
+    case CaptureOptions::Format::Text:
+    case CaptureOptions::Format::Jsonl:
+        break;
+    }
+    return QStringLiteral(".txt");
+}
+
 } // namespace
 
 OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets) {
@@ -51,8 +65,7 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
         paths_.assign(1, output);
         return;
     }
-    OutputNames names(options.format == CaptureOptions::Format::Rtf ? QStringLiteral(".rtf")
-                                                                    : QStringLiteral(".txt"));
+    OutputNames names(extension(options.format));
     paths_.reserve(total);
     for (const CaptureTarget& target : targets)
         paths_.push_back(QDir(folder).filePath(names.take(target.url)));

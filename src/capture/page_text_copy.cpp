@@ -77,6 +77,14 @@ QString PageTextCopy::rtf() {
     }
 }
 
+QString PageTextCopy::html() {
+    try {
+        return clipboard_.GetText(clipformat::kHtml);
+    } catch (...) {
+        return {};
+    }
+}
+
 void PageTextCopy::clearSelection() {
     skipOnFailure([&] { browser_().ExecWB(olecmd::kClearSelection, olecmd::kDontPromptUser); });
 }

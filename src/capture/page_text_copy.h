@@ -32,6 +32,8 @@ public:
     // The copy as an RTF document (the converter's, made from the copied HTML), or an empty
     // string when the clipboard has none.
     QString rtf();
+    // The copy's HTML, as the engine put it on the clipboard, or an empty string.
+    QString html();
     // Drops the page's selection.
     void clearSelection();
 

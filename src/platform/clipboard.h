@@ -12,6 +12,8 @@ constexpr std::int16_t kBitmap = 2;
 constexpr std::int16_t kDib = 8;
 constexpr std::int16_t kRtf = static_cast<std::int16_t>(0xBF01);
 constexpr std::int16_t kRtfAlt = static_cast<std::int16_t>(0xBF02);
+// The copied HTML; the program's own code, which the capture command never asks for.
+constexpr std::int16_t kHtml = static_cast<std::int16_t>(0xBF03);
 } // namespace clipformat
 
 // The system clipboard. GetFormat answers for any code; an operation fails (throws

@@ -49,6 +49,8 @@ bool QtClipboard::GetFormat(std::int16_t code) {
         return data.hasFormat(QStringLiteral("image/bmp"));
     case clipformat::kRtf:
         return rtfType(data) != nullptr;
+    case clipformat::kHtml:
+        return data.hasHtml();
     default:
         return false;
     }
@@ -58,6 +60,8 @@ QString QtClipboard::GetText(std::int16_t code) {
     const QMimeData& data = contents();
     if (code == clipformat::kText)
         return data.text();
+    if (code == clipformat::kHtml)
+        return data.html();
     if (code == clipformat::kRtf) {
         const char* type = rtfType(data);
         return type ? QString::fromLatin1(data.data(QLatin1String(type))) : QString();

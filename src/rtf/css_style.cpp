@@ -84,9 +84,14 @@ void parseDeclaration(std::string_view name, std::string_view v, CssStyle& style
     case 5:
         if (name == "color")
             style.hasColor = parseCssColor(v, style.color);
+        else if (name == "float")
+            style.floating = v == "left" || v == "right";
         return;
     case 7:
         if (name == "display") {
+            style.flexContainer = v == "flex" || v == "grid" || v == "inline-flex" ||
+                                  v == "inline-grid" || v == "-webkit-box" ||
+                                  v == "-webkit-inline-box";
             if (v == "none")
                 style.display = CssStyle::Display::None;
             else if (v == "list-item")
@@ -100,6 +105,10 @@ void parseDeclaration(std::string_view name, std::string_view v, CssStyle& style
             else
                 style.display = CssStyle::Display::Block;
         }
+        return;
+    case 8:
+        if (name == "position")
+            style.positioned = v == "absolute" || v == "fixed";
         return;
     case 9:
         if (name == "font-size")

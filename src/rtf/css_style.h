@@ -33,6 +33,11 @@ struct CssStyle {
     double sizePoints = 0;
     double sizeFactor = 0;
     std::string_view family; // first family, unquoted; points into the parsed text
+    // A flex or grid container (display: flex, grid, their inline forms, or the old -webkit-box):
+    // the browser lays each child out as a block.
+    bool flexContainer = false;
+    bool floating = false;   // float: left or right
+    bool positioned = false; // position: absolute or fixed
 };
 
 // Parses a style attribute ("name: value; ..."), UTF-8. Unknown properties are ignored.

@@ -2,29 +2,13 @@
 
 #include "rtf/html_tags.h"
 #include "rtf/text_structure.h"
+#include "rtf/white_space.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace velcaro::rtf {
-namespace {
-
-bool isCollapsibleSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-const char* attribute(const char* const* attributes, const char* name) {
-    if (!attributes)
-        return nullptr;
-    for (; attributes[0]; attributes += 2) {
-        if (std::strcmp(attributes[0], name) == 0)
-            return attributes[1] ? attributes[1] : "";
-    }
-    return nullptr;
-}
-
-} // namespace
 
 HtmlConverter::HtmlConverter(QString* plainText)
     : out_(QStringLiteral("Times New Roman"), 24), plain_(plainText) {
@@ -76,31 +60,9 @@ void HtmlConverter::applyStyle(Element& e, const CssStyle& s) {
         e.points *= s.sizeFactor;
     if (!s.family.empty())
         e.chr.font = fontFor(s.family);
-    switch (s.display) {
-    case CssStyle::Display::None:
+    if (s.display == CssStyle::Display::None)
         e.hidden = true;
-        break;
-    case CssStyle::Display::Inline:
-        if (e.kind != Kind::Skip && e.kind != Kind::LineBreak)
-            e.kind = Kind::Inline;
-        break;
-    case CssStyle::Display::Block:
-        if (e.kind == Kind::Inline || e.kind == Kind::ListItem)
-            e.kind = Kind::Block;
-        break;
-    case CssStyle::Display::ListItem:
-        if (e.kind == Kind::Inline)
-            e.kind = Kind::Block;
-        break;
-    case CssStyle::Display::TableRow:
-        e.kind = Kind::Row;
-        break;
-    case CssStyle::Display::TableCell:
-        e.kind = Kind::Cell;
-        break;
-    case CssStyle::Display::Unset:
-        break;
-    }
+    e.kind = displayedKind(e.kind, s.display);
     if (s.whiteSpace != CssStyle::WhiteSpace::Unset) {
         e.preserve = s.whiteSpace == CssStyle::WhiteSpace::Preserve;
         e.preserveLines = s.whiteSpace == CssStyle::WhiteSpace::PreserveLines;
@@ -141,20 +103,20 @@ void HtmlConverter::startElement(std::string_view tag, const char* const* attrib
                 : 0;
     }
     if (tag == "a") {
-        if (const char* href = attribute(attributes, "href")) {
+        if (const char* href = htmlAttribute(attributes, "href")) {
             links_.append(QString::fromUtf8(href));
             e.chr.link = static_cast<int>(links_.size());
             e.chr.underline = true;
             e.chr.color = out_.colorIndex(qRgb(0, 0, 238));
         }
     }
-    if (const char* style = attribute(attributes, "style"))
+    if (const char* style = htmlAttribute(attributes, "style"))
         applyStyle(e, parseInlineStyle(style));
-    if (attribute(attributes, "hidden"))
+    if (htmlAttribute(attributes, "hidden"))
         e.hidden = true;
     // The engine's plain copy gives a shown image's alternative text in its place, as text of
     // the line it sits in.
-    const char* alt = tag == "img" && !e.hidden ? attribute(attributes, "alt") : nullptr;
+    const char* alt = tag == "img" && !e.hidden ? htmlAttribute(attributes, "alt") : nullptr;
     if (alt && *alt)
         e.kind = Kind::Inline;
     else if (e.kind == Kind::Skip)
@@ -355,23 +317,7 @@ void HtmlConverter::characters(const char* text, int length) {
     // Collapse white space as a browser does: runs become one space, dropped at the start
     // and end of a line.
     bytes_.resize(0);
-    while (p < end) {
-        if (isCollapsibleSpace(*p)) {
-            while (p < end && isCollapsibleSpace(*p))
-                ++p;
-            if (lineHasText_ || !bytes_.isEmpty())
-                pendingSpace_ = true;
-            continue;
-        }
-        const char* word = p;
-        while (p < end && !isCollapsibleSpace(*p))
-            ++p;
-        if (pendingSpace_) {
-            bytes_ += ' ';
-            pendingSpace_ = false;
-        }
-        bytes_.append(word, p - word);
-    }
+    collapseWhiteSpace(p, end, lineHasText_, pendingSpace_, bytes_);
     if (!bytes_.isEmpty()) {
         buffer_ = QString::fromUtf8(bytes_);
         writeText(buffer_);

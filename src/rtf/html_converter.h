@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rtf/css_style.h"
+#include "rtf/html_sax.h"
 #include "rtf/html_tags.h"
 #include "rtf/rtf_format.h"
 #include "rtf/rtf_output.h"
@@ -15,15 +16,15 @@ namespace velcaro::rtf {
 // The state of one HTML to RTF conversion, driven by libxml2's SAX callbacks: the open
 // elements with their computed formatting, and the text flow that turns blocks, line
 // breaks and table cells into the newlines of the engine's plain copy.
-class HtmlConverter {
+class HtmlConverter : public HtmlSaxHandler {
 public:
     // With `plainText`, the converter also writes there the text of the RTF it makes, with
     // its paragraphs separated by newlines: what a reader of that RTF shows as plain text.
     explicit HtmlConverter(QString* plainText = nullptr);
 
-    void startElement(std::string_view tag, const char* const* attributes);
-    void endElement(std::string_view tag);
-    void characters(const char* text, int length);
+    void startElement(std::string_view tag, const char* const* attributes) override;
+    void endElement(std::string_view tag) override;
+    void characters(const char* text, int length) override;
     QByteArray finish();
 
 private:

@@ -80,4 +80,24 @@ const TagDefaults* tagDefaults(std::string_view tag) {
     return found == table.end() ? nullptr : &found->second;
 }
 
+ElementKind displayedKind(ElementKind kind, CssStyle::Display display) {
+    using Kind = ElementKind;
+    switch (display) {
+    case CssStyle::Display::Inline:
+        return kind == Kind::Skip || kind == Kind::LineBreak ? kind : Kind::Inline;
+    case CssStyle::Display::Block:
+        return kind == Kind::Inline || kind == Kind::ListItem ? Kind::Block : kind;
+    case CssStyle::Display::ListItem:
+        return kind == Kind::Inline ? Kind::Block : kind;
+    case CssStyle::Display::TableRow:
+        return Kind::Row;
+    case CssStyle::Display::TableCell:
+        return Kind::Cell;
+    case CssStyle::Display::None:
+    case CssStyle::Display::Unset:
+        break;
+    }
+    return kind;
+}
+
 } // namespace velcaro::rtf

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rtf/css_style.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -25,5 +27,9 @@ struct TagDefaults {
 
 // The defaults of a tag (lower case), or nullptr for a tag that is an unstyled inline element.
 const TagDefaults* tagDefaults(std::string_view tag);
+
+// How an element of `kind` takes part in the text flow under the CSS `display` of its style.
+// `display: none` leaves the kind as it is: the element is hidden, which the caller records.
+ElementKind displayedKind(ElementKind kind, CssStyle::Display display);
 
 } // namespace velcaro::rtf

@@ -11,7 +11,7 @@
 
 namespace velcaro::rtf::test {
 
-EngineCopy copyPageInEngine(const QString& path, int timeoutMs) {
+EngineCopy copyPageInEngine(const QUrl& url, int timeoutMs) {
     EngineCopy result;
     QWebEngineView view;
     view.resize(1000, 700);
@@ -39,9 +39,13 @@ EngineCopy copyPageInEngine(const QString& path, int timeoutMs) {
         loop.quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    view.load(QUrl::fromLocalFile(path));
+    view.load(url);
     loop.exec();
     return result;
+}
+
+EngineCopy copyPageInEngine(const QString& path, int timeoutMs) {
+    return copyPageInEngine(QUrl::fromLocalFile(path), timeoutMs);
 }
 
 } // namespace velcaro::rtf::test

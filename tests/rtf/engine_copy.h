@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 namespace velcaro::rtf::test {
 
@@ -11,8 +12,10 @@ struct EngineCopy {
     QString text;
 };
 
-// Loads the page at `path` in a shown, focused QWebEngineView, selects all, copies and waits
+// Loads the page at `url` in a shown, focused QWebEngineView, selects all, copies and waits
 // for the clipboard to change (at most `timeoutMs`).
+EngineCopy copyPageInEngine(const QUrl& url, int timeoutMs = 60000);
+// The same for the local file at `path`.
 EngineCopy copyPageInEngine(const QString& path, int timeoutMs = 60000);
 
 } // namespace velcaro::rtf::test

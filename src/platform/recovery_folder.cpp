@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 
 namespace velcaro {
 namespace {
@@ -13,11 +14,14 @@ const QString kTextSuffix = QStringLiteral(".txt");
 const QString kLockSuffix = QStringLiteral(".lock");
 const QString kOfferedSuffix = QStringLiteral(".offered");
 
-// Unique among the runs: the start time and the process.
+// Unique among the runs and within one: the start time, the process and how many folders
+// the process opened before (two in one millisecond would otherwise share a name).
 QString runName() {
-    return QStringLiteral("%1-%2")
+    static std::atomic<int> opened{0};
+    return QStringLiteral("%1-%2-%3")
         .arg(QDateTime::currentMSecsSinceEpoch())
-        .arg(QCoreApplication::applicationPid());
+        .arg(QCoreApplication::applicationPid())
+        .arg(opened++);
 }
 
 // A lock that only a run that is still going holds: an old lock is not taken for a stale one.

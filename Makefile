@@ -26,6 +26,7 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 600
 
 bench: build
+	@scripts/bootstrap --bench
 	@scripts/run-benchmarks $(BUILD)
 
 package: build

@@ -375,11 +375,14 @@ void BatchCapture::capture(Page& page) {
 void BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
                                const QString& error, qint64 ms) {
     const CaptureTarget& target = targets_[static_cast<size_t>(index)];
+    const QUrl url = facts.url.isEmpty() ? target.url : facts.url;
+    // A file has no HTTP status, whatever the engine says of its load.
+    const bool hasStatus = facts.httpStatus > 0 && !url.isLocalFile();
     QJsonObject record{
         {QStringLiteral("address"), target.address},
-        {QStringLiteral("url"), (facts.url.isEmpty() ? target.url : facts.url).toString()},
+        {QStringLiteral("url"), url.toString()},
         {QStringLiteral("status"),
-         facts.httpStatus > 0 ? QJsonValue(facts.httpStatus) : QJsonValue(QJsonValue::Null)},
+         hasStatus ? QJsonValue(facts.httpStatus) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("title"), facts.title},
         {QStringLiteral("lang"), facts.lang},
         {QStringLiteral("text"), text ? QString::fromUtf8(*text) : QString()},
@@ -511,12 +514,12 @@ void BatchCapture::journal(int index, const QString& reason, qint64 ms) {
 
 namespace {
 
-// What the policy needs to know of a failure: its kind, read from the engine's error name or
-// the HTTP status.
+// What the policy needs to know of a failure: its kind, read from the HTTP error status or the
+// engine's error name (a page served whole, 200, may still time out).
 PageFailure failureOf(const QString& reason, int httpStatus, bool timedOut) {
     PageFailure failure;
     failure.reason = reason;
-    if (httpStatus > 0) {
+    if (httpStatus >= 400) {
         failure.kind = PageFailure::Kind::HttpStatus;
         failure.httpStatus = httpStatus;
     } else if (timedOut || reason.contains(QLatin1String("ERR_TIMED_OUT"))) {

@@ -16,7 +16,7 @@ struct PageFacts {
     // The language of the document (its lang attribute), empty when it names none.
     QString lang;
     // The HTTP status of the last load as the engine gave it (200 for a page served whole, 404
-    // for one missing); 0 when it gave none, as for files.
+    // for one missing, 200 for a file too); 0 when it gave none.
     int httpStatus = 0;
 };
 

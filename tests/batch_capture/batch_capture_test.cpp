@@ -67,6 +67,7 @@ public:
         facts.url = QUrl(browser_->navigated.value(browser_->navigated.size() - 1));
         facts.title = QStringLiteral("title of ") + name();
         facts.lang = language ? QStringLiteral("it") : QString();
+        facts.httpStatus = 200; // as the engine says of a file
         return facts;
     }
     QString name() const {

@@ -515,13 +515,14 @@ TEST_F(QtBatchCapture, PagesWithTheSameTextAreEachCaptured) {
 }
 
 // Pages made for the finder: an article among menus, beside a column of other stories, above
-// its comments, and a list of stories with no article.
+// its comments, with a block of code, and a list of stories with no article.
 TEST_F(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
     const QDir pages(QStringLiteral(VELCARO_MAIN_TEXT_PAGES));
     expectMainText(
         {{pages.filePath("article-among-menus.html"), "pumps work", {"Local news", "cookies"}},
          {pages.filePath("two-columns.html"), "story hour", {"Popular this week"}},
          {pages.filePath("comments.html"), "open crumb", {"12 comments", "Put it in the oven"}},
+         {pages.filePath("code-article.html"), "print(riga.strip())", {"Contatti", "Privacy"}},
          {pages.filePath("list-page.html"), "Choir seeks new voices", {}}},
         dir.filePath("principale"));
 }

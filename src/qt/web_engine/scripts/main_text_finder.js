@@ -689,7 +689,8 @@ var velcaroMainText = (function (root) {
   // A short line set smaller than the text around it, or in italics, that is not a
   // heading: labels ("Advertisement"), credits, reading times.
   function isMinorNote(r) {
-    if (!r.fontSize || !r.domSize || HEADING_TAGS[r.tag] || r.kids.length) return false;
+    // Code is set in a smaller type of its own, and is body text.
+    if (!r.fontSize || !r.domSize || HEADING_TAGS[r.tag] || r.tag === 'pre' || r.kids.length) return false;
     var plain = r.ownChars - r.ownLink;
     if (plain === 0 || plain > MINOR_MAX_CHARS) return false;
     return r.fontSize < r.domSize * (1 - ODD_SIZE_RATIO) || r.italic;

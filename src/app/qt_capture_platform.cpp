@@ -56,6 +56,16 @@ void QtCapturePlatform::fetch(const QUrl& url, Fetched done) {
     });
 }
 
+void QtCapturePlatform::askRetryAfter(const QUrl& url, RetryAfterAnswered done) {
+    QNetworkRequest request(url);
+    request.setTransferTimeout(kFetchTimeoutMs);
+    QNetworkReply* reply = network_.head(request);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, done = std::move(done)] {
+        reply->deleteLater();
+        done(reply->rawHeader("Retry-After"));
+    });
+}
+
 void QtCapturePlatform::finish(int exitCode) {
     // Queued, so that a run that ends before the event loop has started still ends it.
     QMetaObject::invokeMethod(

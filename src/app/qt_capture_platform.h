@@ -23,6 +23,7 @@ public:
     RichTextBox& textBox() override { return textBox_; }
     Console& console() override { return console_; }
     void fetch(const QUrl& url, Fetched done) override;
+    void askRetryAfter(const QUrl& url, RetryAfterAnswered done) override;
     void finish(int exitCode) override;
 
 private:

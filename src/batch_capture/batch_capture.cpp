@@ -16,6 +16,7 @@
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -577,26 +578,50 @@ bool BatchCapture::retryLater(int index, const QString& reason) {
     if (found == running_.end() || stopCode_ >= 0)
         return false;
     Page& page = *found->second;
-    const PageFailure failure =
-        failureOf(reason, page.page->facts(false).httpStatus, page.timedOut);
+    PageFailure failure = failureOf(reason, page.page->facts(false).httpStatus, page.timedOut);
+    // A page that shows text of which nothing was copied may copy at the next try.
+    if (reason == kNoText && retryPolicy_.retries() > 0) {
+        failure.kind = PageFailure::Kind::NoText;
+        failure.pageHasText = page.page->facts(true).hasText;
+    }
     const auto known = tries_.find(index);
     const int triesSoFar = known == tries_.end() ? 1 : known->second;
     if (!retryPolicy_.shouldRetry(failure, triesSoFar))
         return false;
-    const int waitMs = retryPolicy_.delayMs(triesSoFar, failure);
-    const int tries = tries_[index] = triesSoFar + 1;
-    platform_.console().report(QStringLiteral("[%1/%2] di nuovo tra %3 s (tentativo %4): %5 %6")
-                                   .arg(index + 1)
-                                   .arg(targets_.size())
-                                   .arg(seconds(waitMs))
-                                   .arg(tries)
-                                   .arg(reason, targets_[static_cast<size_t>(index)].address));
+    tries_[index] = triesSoFar + 1;
+    const QUrl url = page.page->facts(false).url;
     release(index, false);
+    // A server that is busy or limits us may say for how long: the engine shows no response
+    // headers, so it is asked again outside the page.
+    const bool busy = failure.kind == PageFailure::Kind::HttpStatus &&
+                      (failure.httpStatus == 429 || failure.httpStatus == 503);
+    if (!busy || url.isEmpty()) {
+        retryAfterWait(index, failure);
+        return true;
+    }
+    platform_.askRetryAfter(
+        url, [this, index, said = failure](const QByteArray& retryAfter) mutable {
+            said.retryAfterSeconds = parseRetryAfter(retryAfter, QDateTime::currentDateTimeUtc());
+            if (!ended_)
+                retryAfterWait(index, said);
+        });
+    return true;
+}
+
+void BatchCapture::retryAfterWait(int index, const PageFailure& failure) {
+    const int tries = tries_[index];
+    const int waitMs = retryPolicy_.delayMs(tries - 1, failure);
+    platform_.console().report(
+        QStringLiteral("[%1/%2] di nuovo tra %3 s (tentativo %4): %5 %6")
+            .arg(index + 1)
+            .arg(targets_.size())
+            .arg(seconds(waitMs))
+            .arg(tries)
+            .arg(failure.reason, targets_[static_cast<size_t>(index)].address));
     QTimer::singleShot(waitMs, &pumpTimer_, [this, index] {
         waiting_.push_front(index);
         schedulePump();
     });
-    return true;
 }
 
 // The page has ended: it leaves the running pages now and is deleted by the pump.

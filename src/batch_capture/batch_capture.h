@@ -90,8 +90,11 @@ private:
     void journal(int index, const QString& reason, qint64 ms);
     void fail(int index, const QString& reason);
     // Whether the page at `index`, which failed with `reason`, is to be tried again; if so it
-    // is released and comes back to the queue after the policy's wait.
+    // is released and comes back to the queue after the policy's wait (for a busy server, once
+    // it said how long it wants).
     bool retryLater(int index, const QString& reason);
+    // Reports the wait before the next try of the page at `index` and queues it again after it.
+    void retryAfterWait(int index, const PageFailure& failure);
     // Why a page whose time was up before its load ended was not taken, or how it was.
     QString lateLoad() const;
     // `ended`: the page is done with, not waiting for another try.

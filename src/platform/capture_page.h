@@ -15,6 +15,8 @@ struct PageFacts {
     QString title;
     // The language of the document (its lang attribute), empty when it names none.
     QString lang;
+    // Whether the document shows any text; asked with the language.
+    bool hasText = false;
     // The HTTP status of the last load as the engine gave it (200 for a page served whole, 404
     // for one missing, 200 for a file too); 0 when it gave none.
     int httpStatus = 0;

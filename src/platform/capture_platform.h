@@ -31,6 +31,11 @@ public:
     using Fetched =
         std::function<void(const QByteArray& body, int httpStatus, const QString& failure)>;
     virtual void fetch(const QUrl& url, Fetched done) = 0;
+    // Asks the server of `url` again, with a HEAD request outside any page, how long it wants
+    // us to wait (after it answered a page with 429 or 503), and runs `done` from the event
+    // loop with its Retry-After header's value: empty when it sends none or does not answer.
+    using RetryAfterAnswered = std::function<void(const QByteArray& retryAfter)>;
+    virtual void askRetryAfter(const QUrl& url, RetryAfterAnswered done) = 0;
     // Ends the event loop; the program exits with `exitCode`.
     virtual void finish(int exitCode) = 0;
 };

@@ -37,7 +37,7 @@ public:
         mostOpen = std::max(mostOpen, ++open_);
         browser_->onExecWB = [this, &clip](int cmd) {
             if (cmd == olecmd::kCopy && !name().startsWith(QLatin1String("nothing")) &&
-                !name().startsWith(QLatin1String("endless-blank"))) {
+                !name().startsWith(QLatin1String("endless-blank")) && !firstOf("uncopied-")) {
                 clip.formats[clipformat::kText] = QStringLiteral("text of ") + name();
                 clip.formats[clipformat::kRtf] = QStringLiteral("{\\rtf1 ") + name() + u'}';
             }
@@ -49,7 +49,9 @@ public:
     void setLoadFinished(std::function<void(const QString&)> finished) override {
         // The load ends from the event loop, as the engine's does.
         QTimer::singleShot(1, &context_, [this, finished] {
-            // "refused-N": refused N times, then loaded. "#K name": the K-th load was of name.
+            // "refused-N": refused N times, then loaded; "busy-N": answered with HTTP 503 N times;
+            // "uncopied-N": copies nothing N times.
+            // "#K name": the K-th load was of name.
             const int loads = loads_[name()]++;
             loads_[QStringLiteral("#") + QString::number(loads_.size()) + u' ' + name()] = 0;
             if (name().startsWith(QLatin1String("broken")))
@@ -57,6 +59,8 @@ public:
             else if (name().startsWith(QLatin1String("refused-")) &&
                      loads < name().section(u'-', 1, 1).section(u'.', 0, 0).toInt())
                 finished(QStringLiteral("sito irraggiungibile (net::ERR_CONNECTION_REFUSED)"));
+            else if (firstOf("busy-"))
+                finished(QStringLiteral("il server ha risposto con l'errore HTTP 503"));
             else if (!name().startsWith(QLatin1String("endless")))
                 finished(QString());
         });
@@ -67,8 +71,14 @@ public:
         facts.url = QUrl(browser_->navigated.value(browser_->navigated.size() - 1));
         facts.title = QStringLiteral("title of ") + name();
         facts.lang = language ? QStringLiteral("it") : QString();
-        facts.httpStatus = 200; // as the engine says of a file
+        facts.httpStatus = firstOf("busy-") ? 503 : 200; // 200: as the engine says of a file
+        facts.hasText = language && !name().startsWith(QLatin1String("nothing"));
         return facts;
+    }
+    // Whether this is one of the first N loads of a page named PREFIX-N.
+    bool firstOf(const char* prefix) const {
+        return name().startsWith(QLatin1String(prefix)) &&
+               loads_.value(name()) <= name().section(u'-', 1, 1).section(u'.', 0, 0).toInt();
     }
     QString name() const {
         return browser_->navigated.isEmpty() ? QString()
@@ -115,6 +125,10 @@ public:
                 done(*found, 200, QString());
         });
     }
+    void askRetryAfter(const QUrl& url, RetryAfterAnswered done) override {
+        QTimer::singleShot(1, &context_,
+                           [this, url, done] { done(retryAfter.value(url.fileName())); });
+    }
     void finish(int code) override { exitCode = code; }
 
     FakeClipboard clip;
@@ -128,6 +142,8 @@ public:
     QHash<QString, int> loads;
     // What fetch() answers, by address.
     QHash<QString, QByteArray> site;
+    // The Retry-After askRetryAfter() answers, by page name.
+    QHash<QString, QByteArray> retryAfter;
     QObject context_;
     int exitCode = -1;
 };
@@ -324,11 +340,13 @@ TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
 }
 
 TEST_F(BatchCaptureRun, TransientFailuresAreTriedAgainUpToTheRetries) {
-    options.addresses = {page(QStringLiteral("refused-1.html")),
-                         page(QStringLiteral("refused-5.html")),
-                         page(QStringLiteral("broken.html"))};
+    options.addresses = {
+        page(QStringLiteral("refused-1.html")),  page(QStringLiteral("refused-5.html")),
+        page(QStringLiteral("broken.html")),     page(QStringLiteral("busy-1.html")),
+        page(QStringLiteral("uncopied-1.html")), page(QStringLiteral("nothing.html"))};
     options.output = QStringLiteral("out");
     options.retries = 1;
+    platform.retryAfter.insert(QStringLiteral("busy-1.html"), "2");
     EXPECT_EQ(run(), BatchCapture::kSomeFailed);
     EXPECT_EQ(platform.loads.value("refused-1.html"), 2);
     EXPECT_EQ(platform.loads.value("refused-5.html"), 2);
@@ -340,7 +358,13 @@ TEST_F(BatchCaptureRun, TransientFailuresAreTriedAgainUpToTheRetries) {
     EXPECT_TRUE(all.contains(
         QRegularExpression("FAILED: .*ERR_CONNECTION_REFUSED\\) \\(2 tentativi\\) .*refused-5")))
         << all.toStdString();
-    EXPECT_EQ(all.count(QStringLiteral("di nuovo tra")), 2);
+    EXPECT_EQ(all.count(QStringLiteral("di nuovo tra")), 4)
+        << "not nothing.html, which has no text";
+    EXPECT_EQ(file("out/uncopied-1.txt"), "text of uncopied-1.html");
+    // The busy server's Retry-After, longer than the back-off, is waited.
+    EXPECT_TRUE(all.contains(QRegularExpression("di nuovo tra 2\\.0 s .*busy-1.html")))
+        << all.toStdString();
+    EXPECT_EQ(file("out/busy-1.txt"), "text of busy-1.html");
 }
 
 TEST_F(BatchCaptureRun, PagesOfABusyHostWaitAndOtherHostsGoFirst) {

@@ -120,19 +120,22 @@ PageFacts QtWebPage::facts(bool language) {
     facts.httpStatus = httpStatus_;
     if (!language || page_->processEnded())
         return facts;
-    // The document's language, asked of the page and waited for a short while.
+    // The document's language and whether it shows text, asked of the page and waited for a
+    // short while.
     QEventLoop loop;
     QTimer::singleShot(kFactsWaitMs, &loop, &QEventLoop::quit);
     const QPointer<QEventLoop> waiting(&loop);
-    page_->runJavaScript(QStringLiteral("document.documentElement ? document.documentElement.lang "
-                                        ": ''"),
-                         QWebEngineScript::ApplicationWorld,
-                         [&facts, waiting](const QVariant& lang) {
-                             if (!waiting)
-                                 return;
-                             facts.lang = lang.toString().left(kMaxLangChars);
-                             waiting->quit();
-                         });
+    page_->runJavaScript(
+        QStringLiteral("[document.documentElement ? document.documentElement.lang : '',"
+                       " !!document.body && /\\S/.test(document.body.innerText)]"),
+        QWebEngineScript::ApplicationWorld, [&facts, waiting](const QVariant& answer) {
+            if (!waiting)
+                return;
+            const QVariantList values = answer.toList();
+            facts.lang = values.value(0).toString().left(kMaxLangChars);
+            facts.hasText = values.value(1).toBool();
+            waiting->quit();
+        });
     loop.exec();
     return facts;
 }

@@ -1,6 +1,7 @@
 #include "qt/web_engine/qt_page_copier.h"
 
 #include "platform/velcaro_error.h"
+#include "qt/web_engine/qt_our_world.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,9 +10,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
-#include <QWebEngineScript>
 #include <QWebEngineView>
-#include <memory>
 
 namespace velcaro {
 namespace {
@@ -68,34 +67,6 @@ bool holdsPageCopy(const QMimeData* data) {
     return data && (data->hasText() || data->hasHtml());
 }
 
-// Runs `script` in our own world and waits for its value, at most `timeoutMs`; an invalid
-// value when none came. The answer may come after the wait has given up: it then finds no
-// loop to end.
-QVariant runInOurWorld(QWebEngineView& view, const QString& script, int timeoutMs) {
-    struct Answer {
-        bool received = false;
-        QVariant value;
-        QEventLoop* loop = nullptr;
-    };
-    const auto answer = std::make_shared<Answer>();
-    view.page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                               [answer](const QVariant& v) {
-                                   answer->received = true;
-                                   answer->value = v;
-                                   if (answer->loop)
-                                       answer->loop->quit();
-                               });
-    if (!answer->received) {
-        QEventLoop loop;
-        answer->loop = &loop;
-        QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        loop.exec();
-        answer->loop = nullptr;
-    }
-    return answer->value;
-}
-
 // The main-text finder, kept in the module's resources, and what our world calls of it.
 const QString& mainTextFinder() {
     static const QString script = [] {
@@ -111,7 +82,8 @@ void QtPageCopier::selectAll(QWebEngineView& view) {
     FocusLender lend(view);
     QPointer<QWebEngineView> alive(&view);
     mainRanges_ = 0;
-    pageChars_ = runInOurWorld(view, QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
+    pageChars_ =
+        runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
     if (alive)
         view.triggerPageAction(QWebEnginePage::SelectAll);
 }
@@ -119,12 +91,14 @@ void QtPageCopier::selectAll(QWebEngineView& view) {
 bool QtPageCopier::selectMainText(QWebEngineView& view) {
     FocusLender lend(view);
     QPointer<QWebEngineView> alive(&view);
-    pageChars_ = runInOurWorld(view, QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
+    pageChars_ =
+        runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
     if (!alive)
         return false;
     // The finder keeps its ranges in our world, where the copy selects them one by one.
-    const QVariant ranges = runInOurWorld(
-        view, mainTextFinder() + QStringLiteral("\nvelcaroMainText.find();"), kFinderWaitMs);
+    const QVariant ranges =
+        runInOurWorld(*view.page(), mainTextFinder() + QStringLiteral("\nvelcaroMainText.find();"),
+                      kFinderWaitMs);
     mainRanges_ = qBound(0, ranges.toInt(), kMaxMainRanges);
     if (mainRanges_ > 0 || !alive)
         return mainRanges_ > 0;
@@ -142,7 +116,7 @@ void QtPageCopier::copy(QWebEngineView& view) {
     QString text;
     QString html;
     for (int i = 0; i < mainRanges_; ++i) {
-        if (!runInOurWorld(view, QStringLiteral("velcaroMainText.select(%1);").arg(i),
+        if (!runInOurWorld(*view.page(), QStringLiteral("velcaroMainText.select(%1);").arg(i),
                            kScriptWaitMs)
                  .toBool())
             continue;

@@ -3,13 +3,11 @@
 #include "platform/velcaro_error.h"
 #include "qt/web_engine/qt_load_failure.h"
 #include "qt/web_engine/qt_load_progress_line.h"
+#include "qt/web_engine/qt_our_world.h"
 #include "qt/web_engine/qt_web_view.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
 
 namespace velcaro {
 namespace {
@@ -122,21 +120,15 @@ PageFacts QtWebPage::facts(bool language) {
         return facts;
     // The document's language and whether it shows text, asked of the page and waited for a
     // short while.
-    QEventLoop loop;
-    QTimer::singleShot(kFactsWaitMs, &loop, &QEventLoop::quit);
-    const QPointer<QEventLoop> waiting(&loop);
-    page_->runJavaScript(
-        QStringLiteral("[document.documentElement ? document.documentElement.lang : '',"
-                       " !!document.body && /\\S/.test(document.body.innerText)]"),
-        QWebEngineScript::ApplicationWorld, [&facts, waiting](const QVariant& answer) {
-            if (!waiting)
-                return;
-            const QVariantList values = answer.toList();
-            facts.lang = values.value(0).toString().left(kMaxLangChars);
-            facts.hasText = values.value(1).toBool();
-            waiting->quit();
-        });
-    loop.exec();
+    const QVariantList values =
+        runInOurWorld(
+            *page_,
+            QStringLiteral("[document.documentElement ? document.documentElement.lang"
+                           " : '', !!document.body && /\\S/.test(document.body.innerText)]"),
+            kFactsWaitMs)
+            .toList();
+    facts.lang = values.value(0).toString().left(kMaxLangChars);
+    facts.hasText = values.value(1).toBool();
     return facts;
 }
 

@@ -170,9 +170,11 @@ void BatchCapture::startPages() {
 }
 
 // Starts pages until as many load as the run allows; a page that cannot be loaded at all
-// (a missing file, an output file in the way) fails at once without taking a place.
+// (a missing file, an output file in the way, one robots.txt forbids) fails at once without
+// taking a place, one whose host is busy or whose robots.txt is still coming waits, and one
+// the journal has as done is skipped.
 void BatchCapture::advance() {
-    if (capturing_ || ended_ || stopCode_ >= 0)
+    if (capturingIndex_ >= 0 || ended_ || stopCode_ >= 0)
         return;
     const int total = static_cast<int>(targets_.size());
     const auto room = [this] {
@@ -319,7 +321,7 @@ void BatchCapture::loaded(int index, const QString& failure) {
 // event loop, where other pages may become ready or fail; they wait in the queue, and the
 // pages that ended meanwhile are released only once no capture is running.
 void BatchCapture::pump() {
-    if (capturing_ || ended_)
+    if (capturingIndex_ >= 0 || ended_)
         return;
     while (!ready_.empty() && !ended_) {
         const int index = ready_.front();
@@ -327,11 +329,9 @@ void BatchCapture::pump() {
         const auto found = running_.find(index);
         if (found == running_.end())
             continue;
-        capturing_ = true;
         capturingIndex_ = index;
         capture(*found->second);
         capturingIndex_ = -1;
-        capturing_ = false;
     }
     released_.clear();
     advance();
@@ -575,12 +575,12 @@ BatchCapture::Robots BatchCapture::robots(int index) {
 
 bool BatchCapture::retryLater(int index, const QString& reason) {
     const auto found = running_.find(index);
-    if (found == running_.end() || stopCode_ >= 0)
+    if (found == running_.end() || stopCode_ >= 0 || retryPolicy_.retries() == 0)
         return false;
     Page& page = *found->second;
     PageFailure failure = failureOf(reason, page.page->facts(false).httpStatus, page.timedOut);
     // A page that shows text of which nothing was copied may copy at the next try.
-    if (reason == kNoText && retryPolicy_.retries() > 0) {
+    if (reason == kNoText) {
         failure.kind = PageFailure::Kind::NoText;
         failure.pageHasText = page.page->facts(true).hasText;
     }
@@ -656,7 +656,7 @@ void BatchCapture::showStatus() {
 }
 
 void BatchCapture::finishIfDone() {
-    if (ended_ || capturing_ || !running_.empty())
+    if (ended_ || capturingIndex_ >= 0 || !running_.empty())
         return;
     if (stopCode_ >= 0) {
         platform_.console().report(

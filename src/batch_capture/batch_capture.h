@@ -26,9 +26,10 @@ class RecordFile;
 struct PageFacts;
 
 // `velcaro --capture`: the text of each page, taken as "Copia testo Pag.Html" takes it and
-// written as "Salva Testo .TXT" writes it (or as the RTF made from the copied HTML), for one
-// page or thousands. Several pages load at once; the copies, which share the clipboard, are
-// made one at a time. One line per page goes to standard error as it ends.
+// written as "Salva Testo .TXT" writes it (or as the RTF or the Markdown made from the copied
+// HTML, or as one JSON record a page), for one page or thousands. Several pages load at once; the
+// copies, which share the clipboard, are made one at a time. One line per page goes to standard
+// error as it ends.
 //
 // A page object (a browser area) that captured its page takes the next address, up to
 // kLoadsPerPage times, so the area is not built again for every page; each address still
@@ -41,7 +42,8 @@ public:
 
     // Checks the addresses and the output, then starts loading; with --sitemap, fetches the
     // sitemaps first. The run ends through the
-    // platform's finish(), with kAllCaptured, kSomeFailed or kBadUsage; when nothing can start
+    // platform's finish(), with kAllCaptured, kSomeFailed or kBadUsage (or stop()'s code);
+    // when nothing can start
     // (bad usage, an output that cannot be written) it ends before any page is loaded.
     void start();
 
@@ -138,7 +140,6 @@ private:
     int stopCode_ = -1;
     int next_ = 0;
     int done_ = 0;
-    bool capturing_ = false;
     // The page being copied, or -1.
     int capturingIndex_ = -1;
     bool ended_ = false;

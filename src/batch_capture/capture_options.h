@@ -22,7 +22,8 @@ struct CaptureOptions {
     bool mainText = false;
     // Time given to a page after its load has finished, for the scripts that change it then.
     int settleMs = kDefaultSettleMs;
-    // Time a page has to load before it fails.
+    // Time a page has to load: one still loading then is taken as it is, and fails only when
+    // it shows nothing to copy.
     int timeoutSeconds = kDefaultTimeoutSeconds;
     // Pages loaded at once.
     int jobs = 1;

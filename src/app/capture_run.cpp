@@ -6,6 +6,7 @@
 #include "app/qt_arguments.h"
 #include "app/qt_capture_platform.h"
 #include "batch_capture/batch_capture.h"
+#include "platform/std_console.h"
 
 #include <QApplication>
 #include <QFile>
@@ -72,11 +73,8 @@ void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context,
     if (qstrcmp(context.category, "js") == 0) {
         if (!pageMessagesShown)
             return;
-        QString shown;
-        for (const QChar c : message)
-            if (c.category() != QChar::Other_Control || c == u'\t')
-                shown += c;
-        std::fprintf(stderr, "velcaro: console della pagina: %s\n", qUtf8Printable(shown));
+        std::fprintf(stderr, "velcaro: console della pagina: %s\n",
+                     qUtf8Printable(printable(message).remove(u'\n')));
     } else if (type == QtCriticalMsg || type == QtFatalMsg) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(message));
     }

@@ -7,11 +7,7 @@
 #include <unistd.h>
 
 namespace velcaro {
-namespace {
 
-// `text` without control characters but line ends and tabs: what a page chose (its title,
-// its messages, the addresses its sitemap names) may not clear the screen, move the cursor
-// or set the terminal's title.
 QString printable(const QString& text) {
     QString out;
     out.reserve(text.size());
@@ -20,8 +16,6 @@ QString printable(const QString& text) {
             out += c;
     return out;
 }
-
-} // namespace
 
 StdConsole::StdConsole(std::FILE* out, std::FILE* err)
     : out_(out), err_(err), terminal_(isatty(fileno(err)) == 1) {}

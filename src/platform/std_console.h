@@ -2,9 +2,15 @@
 
 #include "platform/console.h"
 
+#include <QString>
 #include <cstdio>
 
 namespace velcaro {
+
+// `text` without control characters but line ends and tabs: what a page chose (its title,
+// its messages, the addresses its sitemap names) may not clear the screen, move the cursor
+// or set the terminal's title.
+QString printable(const QString& text);
 
 // Console over the C streams; the status line is drawn only when standard error is a
 // terminal.

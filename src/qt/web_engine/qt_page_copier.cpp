@@ -78,12 +78,16 @@ const QString& mainTextFinder() {
 
 } // namespace
 
-void QtPageCopier::selectAll(QWebEngineView& view) {
-    FocusLender lend(view);
-    QPointer<QWebEngineView> alive(&view);
+void QtPageCopier::releaseFocus(QWebEngineView& view) {
     mainRanges_ = 0;
     pageChars_ =
         runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
+}
+
+void QtPageCopier::selectAll(QWebEngineView& view) {
+    FocusLender lend(view);
+    QPointer<QWebEngineView> alive(&view);
+    releaseFocus(view);
     if (alive)
         view.triggerPageAction(QWebEnginePage::SelectAll);
 }
@@ -91,8 +95,7 @@ void QtPageCopier::selectAll(QWebEngineView& view) {
 bool QtPageCopier::selectMainText(QWebEngineView& view) {
     FocusLender lend(view);
     QPointer<QWebEngineView> alive(&view);
-    pageChars_ =
-        runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
+    releaseFocus(view);
     if (!alive)
         return false;
     // The finder keeps its ranges in our world, where the copy selects them one by one.
@@ -136,18 +139,18 @@ void QtPageCopier::copy(QWebEngineView& view) {
 void QtPageCopier::copySelection(QWebEngineView& view) {
     QPointer<QWebEngineView> alive(&view);
     FocusLender lend(view);
-    // The copy follows the select-all on the same channel to the page, so it copies what the
-    // select-all selected. The engine's selection notice is no sign to wait for: the page's
-    // process leaves it out when the text selected equals the text it last reported, as on a
-    // page loaded again or on a second page with the same text.
-    // Only a change of the clipboard after the copy counts: what it held before may be text.
+    // The copy follows the selection (select-all, or a main-text range) on the same channel to
+    // the page, so it copies what was selected. The engine's selection notice is no sign to wait
+    // for: the page's process leaves it out when the text selected equals the text it last
+    // reported, as on a page loaded again or on a second page with the same text. Only a change of
+    // the clipboard after the copy counts: what it held before may be text.
     QClipboard* clipboard = QGuiApplication::clipboard();
     bool changed = false;
     const QMetaObject::Connection watch =
         QObject::connect(clipboard, &QClipboard::dataChanged,
                          [&] { changed = holdsPageCopy(clipboard->mimeData()); });
     view.triggerPageAction(QWebEnginePage::Copy);
-    // A page that cancels the copy leaves the clipboard as it was: the wait ends in seconds.
+    // With nothing selected the clipboard stays as it was: the wait ends in seconds.
     const int waitMs =
         static_cast<int>(qMin<double>(kCopyMaxWaitMs, kCopyBaseWaitMs + pageChars_ / kCharsPerMs));
     const bool copied = waitFor(

@@ -4,9 +4,9 @@ class QWebEngineView;
 
 namespace velcaro {
 
-// Selects, copies and unselects the whole page of a web view. The engine acts only on a
-// page that has the keyboard focus, so each operation lends the view the focus and gives it
-// back afterwards; the copy is asynchronous, so it waits until the clipboard holds the copied
+// Selects, copies and unselects the whole page of a web view, or its main text. The engine acts
+// only on a page that has the keyboard focus, so each operation lends the view the focus and gives
+// it back afterwards; the copy is asynchronous, so it waits until the clipboard holds the copied
 // selection, for a time that grows with the size of the page's text. A page with nothing to
 // select leaves the clipboard empty, and the copy fails when that wait is over.
 class QtPageCopier {
@@ -33,6 +33,9 @@ public:
     static constexpr int kCopyMaxWaitMs = 120000;
 
 private:
+    // Takes the focus from the page's focused element and measures the page's text, before a
+    // selection; no main-text range of an earlier selection is kept.
+    void releaseFocus(QWebEngineView& view);
     // Copies the page's selection, waiting until the clipboard holds it.
     void copySelection(QWebEngineView& view);
 

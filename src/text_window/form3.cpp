@@ -197,7 +197,9 @@ void Form3::offerLeftText() {
     Me().setCaption(restoredCaption());
     Show();
     RichTextBox1().setText(*text);
+    // The left text's file becomes this run's as it is: nothing to write again.
     recovery().restoreLeftText();
+    keepTimer().stop();
     SetFocus();
 }
 

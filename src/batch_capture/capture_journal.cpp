@@ -36,21 +36,6 @@ bool readRecord(const QByteArray& line, JournalEntry* entry) {
     return true;
 }
 
-// Writes all of `bytes`, through interruptions and partial writes.
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const ssize_t n =
-            ::write(fd, bytes.constData() + at, static_cast<size_t>(bytes.size() - at));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        at += n;
-    }
-    return true;
-}
-
 bool readAll(int fd, QByteArray* bytes) {
     char buffer[65536];
     for (;;) {
@@ -113,8 +98,11 @@ bool CaptureJournal::record(const JournalEntry& entry, QString* problem) {
     QByteArray bytes = line(entry) + '\n';
     if (openLine_)
         bytes.prepend('\n');
-    if (fd_ < 0 || !writeAll(fd_, bytes) || ::fdatasync(fd_) != 0) {
-        *problem = saveFailure(path_, fd_ < 0 ? EBADF : errno).description();
+    int failure = fd_ < 0 ? EBADF : writeAll(fd_, bytes);
+    if (failure == 0 && ::fdatasync(fd_) != 0)
+        failure = errno;
+    if (failure != 0) {
+        *problem = saveFailure(path_, failure).description();
         openLine_ = true;
         return false;
     }

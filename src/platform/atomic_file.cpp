@@ -78,8 +78,7 @@ void checkOwnFile(const QString& path, bool replace) {
     struct stat status {};
     if (::lstat(name.constData(), &status) == 0) {
         if (S_ISLNK(status.st_mode))
-            throw refused(path,
-                          QStringLiteral("%1 è un collegamento simbolico: non viene seguito"));
+            throw linkRefused(path);
         if (!S_ISREG(status.st_mode))
             throw refused(path, QStringLiteral("%1 c'è già e non è un file"));
         if (!replace)
@@ -102,15 +101,8 @@ void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
     }
     if (file.fd < 0)
         throw saveFailure(path, errno);
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(file.fd, bytes.constData() + written,
-                                  static_cast<size_t>(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw saveFailure(path, n < 0 ? errno : ENOSPC);
-        written += n;
-    }
+    if (const int failure = writeAll(file.fd, bytes))
+        throw saveFailure(path, failure);
     // linkat never follows nor replaces what is at the new name.
     const QByteArray source =
         file.name.isEmpty() ? "/proc/self/fd/" + QByteArray::number(file.fd) : file.name;

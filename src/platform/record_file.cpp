@@ -2,10 +2,8 @@
 
 #include "platform/save_failure.h"
 
-#include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,21 +21,13 @@ QString RecordFile::open(const QString& path) {
     if (fd_ >= 0)
         return {};
     if (errno == ELOOP)
-        return QStringLiteral("%1 è un collegamento simbolico: non viene seguito")
-            .arg(QDir::toNativeSeparators(path));
+        return linkRefused(path).description();
     return saveFailure(path, errno).description();
 }
 
 void RecordFile::append(const QByteArray& record) {
-    for (qsizetype written = 0; written < record.size();) {
-        const ssize_t n = ::write(fd_, record.constData() + written,
-                                  static_cast<size_t>(record.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw saveFailure(path_, n < 0 ? errno : ENOSPC);
-        written += n;
-    }
+    if (const int failure = writeAll(fd_, record))
+        throw saveFailure(path_, failure);
 }
 
 } // namespace velcaro

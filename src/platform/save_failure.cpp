@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace velcaro {
 
@@ -26,6 +27,24 @@ VelcaroError saveFailure(const QString& path, int osError) {
                 QStringLiteral("Impossibile salvare: disco pieno: %1").arg(where)};
     return {error::kPathAccess, QStringLiteral("Impossibile salvare il file %1: %2")
                                     .arg(where, QString::fromLocal8Bit(std::strerror(osError)))};
+}
+
+VelcaroError linkRefused(const QString& path) {
+    return {error::kPathAccess, QStringLiteral("%1 è un collegamento simbolico: non viene seguito")
+                                    .arg(QDir::toNativeSeparators(path))};
+}
+
+int writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        written += n;
+    }
+    return 0;
 }
 
 } // namespace velcaro

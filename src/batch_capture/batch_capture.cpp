@@ -184,21 +184,13 @@ void BatchCapture::advance() {
     qint64 wake = HostPacer::kWhenOneFinishes;
     for (auto it = waiting_.begin(); it != waiting_.end() && room();) {
         const int index = *it;
-        const QUrl& url = targets_[static_cast<size_t>(index)].url;
-        const Robots rule = robots(index);
-        if (rule == Robots::Refused) {
-            it = waiting_.erase(it);
-            fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
-        } else if (rule == Robots::Wait) {
+        const Robots turn = turnOf(index, now, &wake);
+        if (turn == Robots::Wait) {
             ++it;
-        } else if (pacer_.mayStart(url, now)) {
-            it = waiting_.erase(it);
-            pacer_.started(url, now);
-            open(index);
-        } else {
-            wake = std::min(wake, pacer_.nextStartMs(url, now));
-            ++it;
+            continue;
         }
+        it = waiting_.erase(it);
+        start(index, turn, now);
     }
     while (next_ < total && room() && static_cast<int>(waiting_.size()) < kMaxWaiting) {
         const int index = next_++;
@@ -219,30 +211,34 @@ void BatchCapture::advance() {
             fail(index, e.description());
             continue;
         }
-        startOrWait(index, now, &wake);
+        const Robots turn = turnOf(index, now, &wake);
+        if (turn == Robots::Wait)
+            waiting_.push_back(index);
+        else
+            start(index, turn, now);
     }
     if (wake != HostPacer::kWhenOneFinishes)
         pacingTimer_.start(static_cast<int>(std::max<qint64>(0, wake - now)));
     showStatus();
 }
 
-void BatchCapture::startOrWait(int index, qint64 nowMs, qint64* wakeMs) {
-    const QUrl& url = targets_[static_cast<size_t>(index)].url;
+BatchCapture::Robots BatchCapture::turnOf(int index, qint64 nowMs, qint64* wakeMs) {
     const Robots rule = robots(index);
-    if (rule == Robots::Refused) {
+    if (rule != Robots::Allowed)
+        return rule;
+    const qint64 at = pacer_.nextStartMs(targets_[static_cast<size_t>(index)].url, nowMs);
+    if (at <= nowMs)
+        return Robots::Allowed;
+    *wakeMs = std::min(*wakeMs, at);
+    return Robots::Wait;
+}
+
+void BatchCapture::start(int index, Robots turn, qint64 nowMs) {
+    if (turn == Robots::Refused) {
         fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
         return;
     }
-    if (rule == Robots::Wait) {
-        waiting_.push_back(index);
-        return;
-    }
-    if (!pacer_.mayStart(url, nowMs)) {
-        waiting_.push_back(index);
-        *wakeMs = std::min(*wakeMs, pacer_.nextStartMs(url, nowMs));
-        return;
-    }
-    pacer_.started(url, nowMs);
+    pacer_.started(targets_[static_cast<size_t>(index)].url, nowMs);
     open(index);
 }
 

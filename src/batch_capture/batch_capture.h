@@ -75,9 +75,12 @@ private:
     // With --robots: whether the site's robots.txt lets the page at `index` load; it is
     // fetched, and the page waits, the first time a page of the site comes.
     Robots robots(int index);
-    // Starts the page at `index` when its host allows it now; else it waits in waiting_ and
+    // What becomes of the page at `index` now: it starts (Allowed), its site's robots.txt
+    // forbids it (Refused), or it waits for that robots.txt or for its host (Wait), and then
     // `wakeMs` comes down to when it may start.
-    void startOrWait(int index, qint64 nowMs, qint64* wakeMs);
+    Robots turnOf(int index, qint64 nowMs, qint64* wakeMs);
+    // Starts the page at `index`, or fails it when its turn is Refused.
+    void start(int index, Robots turn, qint64 nowMs);
     void open(int index);
     void loaded(int index, const QString& failure);
     void pump();

@@ -12,28 +12,30 @@ constexpr int kMaxNumber = 999999999; // the largest number of an ordered list i
 } // namespace
 
 bool MarkdownBuilder::startBlock() {
-    if (leaf_ != Leaf::None)
+    if (leaf_ != Leaf::None) {
+        blockBoundary();
         return false;
+    }
     if (collectingTable())
         spreadTable();
     flushParagraph();
     return true;
 }
 
+bool MarkdownBuilder::startContainer() {
+    return startBlock() && frames_.size() < kMaxDepth;
+}
+
 bool MarkdownBuilder::beginQuote() {
-    if (!startBlock() || frames_.size() >= kMaxDepth) {
-        blockBoundary();
+    if (!startContainer())
         return false;
-    }
     frames_.emplace_back(FrameKind::Quote);
     return true;
 }
 
 bool MarkdownBuilder::beginList(bool ordered, int start) {
-    if (!startBlock() || frames_.size() >= kMaxDepth) {
-        blockBoundary();
+    if (!startContainer())
         return false;
-    }
     // A bullet list, or one numbered from 1, may follow its item's first line directly.
     if (!frames_.empty() && frames_.back().kind == FrameKind::Item && frames_.back().started &&
         (!ordered || start == 1))
@@ -46,10 +48,8 @@ bool MarkdownBuilder::beginList(bool ordered, int start) {
 }
 
 bool MarkdownBuilder::beginItem(int number) {
-    if (!startBlock() || frames_.size() >= kMaxDepth) {
-        blockBoundary();
+    if (!startContainer())
         return false;
-    }
     Frame* list =
         !frames_.empty() && frames_.back().kind == FrameKind::List ? &frames_.back() : nullptr;
     QString marker = QStringLiteral("- ");
@@ -68,10 +68,8 @@ bool MarkdownBuilder::beginItem(int number) {
 }
 
 bool MarkdownBuilder::beginTable() {
-    if (!startBlock() || frames_.size() >= kMaxDepth) {
-        blockBoundary();
+    if (!startContainer())
         return false;
-    }
     Frame table(FrameKind::Table);
     table.table = std::make_unique<PipeTable>();
     frames_.push_back(std::move(table));
@@ -95,10 +93,8 @@ void MarkdownBuilder::endContainer() {
 }
 
 bool MarkdownBuilder::beginHeading(int level) {
-    if (!startBlock()) {
-        blockBoundary();
+    if (!startBlock())
         return false;
-    }
     leaf_ = Leaf::Heading;
     headingLevel_ = std::clamp(level, 1, 6);
     return true;
@@ -121,10 +117,8 @@ void MarkdownBuilder::endHeading() {
 }
 
 bool MarkdownBuilder::beginCode(const QString& language) {
-    if (!startBlock()) {
-        blockBoundary();
+    if (!startBlock())
         return false;
-    }
     leaf_ = Leaf::Code;
     code_.clear();
     codeLanguage_ = language;
@@ -216,11 +210,8 @@ void MarkdownBuilder::endCell() {
 }
 
 void MarkdownBuilder::rule() {
-    if (!startBlock()) {
-        blockBoundary();
-        return;
-    }
-    writeBlock({QStringLiteral("***")});
+    if (startBlock())
+        writeBlock({QStringLiteral("***")});
 }
 
 void MarkdownBuilder::blockBoundary() {

@@ -75,7 +75,11 @@ private:
         std::unique_ptr<PipeTable> table; // a table still collecting its cells
     };
 
+    // Ends the inline content before a block; false, after a break inside it, when a heading
+    // or a code block is open and the block cannot start.
     bool startBlock();
+    // The same for a block holding blocks, which also cannot start past the deepest nesting.
+    bool startContainer();
     PipeTable* collectingTable();
     void spreadTable();
     void flushParagraph();

@@ -26,7 +26,7 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 600
 
 bench: build
-	@scripts/bootstrap --bench
+	@scripts/bootstrap --bench $(BUILD)/bench-node
 	@scripts/run-benchmarks $(BUILD)
 
 package: build

@@ -2,14 +2,18 @@
 // pages of 20 to 200 KB: pages per second of the window's GO, "Copia testo Pag.Html" and
 // TXT save one page after another in this process (the baseline), then of
 // `velcaro --capture` with one job and with the default jobs; and the resident memory of the
-// capture process after 20 and after 200 pages. Two goals: the default jobs capture at least
-// 2.5 times as many pages a second as the window, and the process grows by at most 1.2
-// times from 20 to 200 pages.
+// capture process after 20 and after 200 pages; and the scripted browser (headless Chromium
+// driven by puppeteer-core) on the same pages with as many tabs as the default jobs, its tabs
+// kept from page to page, then with a new incognito context per page as Velcaro isolates them.
+// Three goals: the default jobs capture at least 2.5 times as many pages a second as the
+// window and at least as many as the scripted browser with kept tabs, and the process grows
+// by at most 1.2 times from 20 to 200 pages.
 #include "../support/offscreen_engine.h"
 #include "app/command_line.h"
 #include "capture_process.h"
 #include "measure_error.h"
 #include "page_set.h"
+#include "scripted_browser.h"
 #include "window_sequence.h"
 
 #include <QApplication>
@@ -22,6 +26,7 @@ using namespace velcaro::bench;
 namespace {
 
 constexpr double kSpeedupGoal = 2.5;
+constexpr double kScriptedBrowserGoal = 1.0;
 constexpr double kGrowthGoal = 1.2;
 constexpr int kEarlySample = 20;
 
@@ -76,6 +81,14 @@ int runBench() {
         runCaptureCommand(pages.paths(), defaultFolder, 0, {kEarlySample, all});
     pages.checkTexts(defaultFolder, QStringLiteral("velcaro --capture"));
 
+    const int jobs = defaultCaptureJobs();
+    const QString keptFolder = dir.filePath(QStringLiteral("browser-kept-tabs"));
+    const BatchTimes keptTabs = runScriptedBrowser(pages.paths(), keptFolder, jobs, false);
+    pages.checkTexts(keptFolder, QStringLiteral("the scripted browser"));
+    const QString isolatedFolder = dir.filePath(QStringLiteral("browser-context-per-page"));
+    const BatchTimes isolated = runScriptedBrowser(pages.paths(), isolatedFolder, jobs, true);
+    pages.checkTexts(isolatedFolder, QStringLiteral("the scripted browser, isolated"));
+
     const QString windowFolder = dir.filePath(QStringLiteral("finestra"));
     const BatchTimes window = WindowSequence().run(pages.paths(), windowFolder);
     pages.checkTexts(windowFolder, QStringLiteral("the window"));
@@ -86,13 +99,24 @@ int runBench() {
                 window.pagesPerSecondAfterFirst());
     printCommand("velcaro --capture -j 1", oneJob, window);
     const QByteArray defaultName =
-        QStringLiteral("velcaro --capture (default jobs: %1)").arg(defaultCaptureJobs()).toUtf8();
+        QStringLiteral("velcaro --capture (default jobs: %1)").arg(jobs).toUtf8();
     printCommand(defaultName.constData(), byDefault, window);
+    const double velcaroPace = byDefault.times.pagesPerSecond();
+    std::printf(
+        "scripted browser, %d tabs kept from page to page (baseline): %.1f s, %.2f pages/s; "
+        "velcaro --capture %.2fx\n",
+        jobs, keptTabs.seconds, keptTabs.pagesPerSecond(), velcaroPace / keptTabs.pagesPerSecond());
+    std::printf("scripted browser, %d tabs, a new context per page: %.1f s, %.2f pages/s; "
+                "velcaro --capture %.2fx\n",
+                jobs, isolated.seconds, isolated.pagesPerSecond(),
+                velcaroPace / isolated.pagesPerSecond());
 
     const double growth = static_cast<double>(byDefault.memory.at(all).programKb) /
                           static_cast<double>(byDefault.memory.at(kEarlySample).programKb);
     goal("batch_speedup_default_jobs", byDefault.times.pagesPerSecond() / window.pagesPerSecond(),
          ">=", kSpeedupGoal);
+    goal("batch_pace_vs_scripted_browser", velcaroPace / keptTabs.pagesPerSecond(),
+         ">=", kScriptedBrowserGoal);
     goal("batch_rss_growth", growth, "<=", kGrowthGoal);
     return 0;
 }

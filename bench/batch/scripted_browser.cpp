@@ -1,0 +1,60 @@
+#include "scripted_browser.h"
+
+#include "measure_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace velcaro::bench {
+namespace {
+
+constexpr int kRunTimeoutMs = 15 * 60 * 1000;
+const QString kChromium = QStringLiteral("/usr/bin/chromium");
+
+} // namespace
+
+BatchTimes runScriptedBrowser(const QStringList& pages, const QString& folder, int tabs,
+                              bool contextPerPage) {
+    const QString modules = QStringLiteral(VELCARO_BENCH_NODE "/node_modules");
+    require(QFileInfo(modules + QStringLiteral("/puppeteer-core")).isDir() &&
+                QFileInfo(kChromium).isExecutable(),
+            "the scripted browser is not installed (make bench installs chromium and "
+            "puppeteer-core)");
+    require(QDir().mkpath(folder), "cannot make " + folder.toStdString());
+    QStringList addresses;
+    for (const QString& page : pages)
+        addresses << QUrl::fromLocalFile(page).toString();
+
+    QProcess node;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NODE_PATH"), modules);
+    node.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral(VELCARO_SCRIPTED_BROWSER), kChromium,
+                          QString::number(tabs), folder};
+    if (contextPerPage)
+        arguments << QStringLiteral("--context-per-page");
+    node.start(QStringLiteral("node"), arguments);
+    node.write(addresses.join(u'\n').toUtf8() + '\n');
+    node.closeWriteChannel();
+    const bool ended = node.waitForFinished(kRunTimeoutMs);
+    const std::string said = node.readAllStandardError().toStdString();
+    if (!ended) {
+        node.kill();
+        node.waitForFinished();
+    }
+    require(ended && node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0,
+            "the scripted browser did not take every page: " + said);
+    const QRegularExpressionMatch summary =
+        QRegularExpression(QStringLiteral("^pages (\\d+) seconds ([0-9.]+)"))
+            .match(QString::fromUtf8(node.readAllStandardOutput()));
+    require(summary.hasMatch(), "the scripted browser gave no summary: " + said);
+    BatchTimes times;
+    times.pages = summary.captured(1).toInt();
+    times.seconds = summary.captured(2).toDouble();
+    return times;
+}
+
+} // namespace velcaro::bench

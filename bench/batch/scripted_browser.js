@@ -1,0 +1,59 @@
+#!/usr/bin/env node
+// The scripted browser the batch capture is measured against: headless Chromium driven by
+// puppeteer-core with TABS tabs, each taking the next address, waiting for its load and
+// 300 ms more, and writing `document.body.innerText` to OUT/<name>.txt. A tab keeps its page
+// from one address to the next, as such scripts do; with --context-per-page each address
+// gets a new incognito context instead, so that nothing of one page reaches the next, as in
+// `velcaro --capture`.
+// usage: node scripted_browser.js CHROMIUM TABS OUT [--context-per-page] < addresses
+// Prints "pages N seconds S" when every address is done; exits 1 if one failed.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+async function main() {
+  const [chromium, tabs, out, isolation] = process.argv.slice(2);
+  const contextPerPage = isolation === '--context-per-page';
+  const addresses = fs.readFileSync(0, 'utf8').split('\n').filter((line) => line);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'scripted-browser-'));
+  const started = process.hrtime.bigint();
+  const browser = await puppeteer.launch({
+    executablePath: chromium, headless: true, userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
+  });
+  let next = 0;
+  let failed = 0;
+  async function tab() {
+    let page = contextPerPage ? null : await browser.newPage();
+    while (next < addresses.length) {
+      const address = addresses[next++];
+      const context = contextPerPage ? await browser.createBrowserContext() : null;
+      if (context) page = await context.newPage();
+      try {
+        await page.goto(address, { waitUntil: 'load', timeout: 30000 });
+        await new Promise((resolve) => setTimeout(resolve, 300));
+        const text = await page.evaluate(() => document.body.innerText);
+        const name = path.basename(new URL(address).pathname).replace(/\.[^.]*$/, '') || 'index';
+        fs.writeFileSync(path.join(out, name + '.txt'), text);
+      } catch (e) {
+        ++failed;
+        console.error(`${address}: ${e.message}`);
+      }
+      if (context) await context.close();
+    }
+    if (!contextPerPage) await page.close();
+  }
+  await Promise.all(Array.from({ length: Number(tabs) }, tab));
+  await browser.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+  const seconds = Number(process.hrtime.bigint() - started) / 1e9;
+  console.log(`pages ${addresses.length - failed} seconds ${seconds.toFixed(2)}`);
+  process.exit(failed ? 1 : 0);
+}
+
+main().catch((e) => {
+  console.error(e.message);
+  process.exit(1);
+});

@@ -71,6 +71,17 @@ VelcaroError alreadyThere(const QString& path) {
     return refused(path, QStringLiteral("il file %1 esiste già (--force per sostituirlo)"));
 }
 
+// The folder's entries on the disk, the new name included: a journal line written after
+// says the page is done, and must not outlive its file in a power cut.
+void syncFolder(const QByteArray& folder, const QString& path) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int failure = fd < 0 ? errno : ::fsync(fd) == 0 ? 0 : errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (failure != 0)
+        throw saveFailure(path, failure);
+}
+
 } // namespace
 
 void checkOwnFile(const QString& path, bool replace) {
@@ -103,6 +114,8 @@ void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
         throw saveFailure(path, errno);
     if (const int failure = writeAll(file.fd, bytes))
         throw saveFailure(path, failure);
+    if (::fdatasync(file.fd) != 0)
+        throw saveFailure(path, errno);
     // linkat never follows nor replaces what is at the new name.
     const QByteArray source =
         file.name.isEmpty() ? "/proc/self/fd/" + QByteArray::number(file.fd) : file.name;
@@ -122,6 +135,7 @@ void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
         ::unlink(linked.constData());
         throw saveFailure(path, osError);
     }
+    syncFolder(folder, path);
 }
 
 } // namespace velcaro

@@ -29,7 +29,8 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes);
 // there, even one pointing nowhere, or anything but a plain file, is refused, and the final
 // name is taken by an operation that does not follow links. The bytes go first to a file with
 // no name in the same folder, which takes `path` only once complete, so a run killed meanwhile
-// leaves nothing behind. An existing file is replaced only when `replace` is true.
+// leaves nothing behind. An existing file is replaced only when `replace` is true. The file
+// and its name are on the disk when it returns.
 void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace);
 // Throws the reason writeOwnFile would refuse `path` with before writing anything.
 void checkOwnFile(const QString& path, bool replace);

@@ -28,6 +28,9 @@ QString RecordFile::open(const QString& path) {
 void RecordFile::append(const QByteArray& record) {
     if (const int failure = writeAll(fd_, record))
         throw saveFailure(path_, failure);
+    // On the disk before the journal says the page is done; a pipe or a device has no disk.
+    if (::fdatasync(fd_) != 0 && errno != EINVAL)
+        throw saveFailure(path_, errno);
 }
 
 } // namespace velcaro

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <cstdio>
 
 using namespace velcaro;
@@ -82,11 +83,14 @@ int runBench() {
     pages.checkTexts(defaultFolder, QStringLiteral("velcaro --capture"));
 
     const int jobs = defaultCaptureJobs();
+    QStringList addresses;
+    for (const QString& page : pages.paths())
+        addresses << QUrl::fromLocalFile(page).toString();
     const QString keptFolder = dir.filePath(QStringLiteral("browser-kept-tabs"));
-    const BatchTimes keptTabs = runScriptedBrowser(pages.paths(), keptFolder, jobs, false);
+    const BatchTimes keptTabs = runScriptedBrowser(addresses, keptFolder, {jobs, false, 0});
     pages.checkTexts(keptFolder, QStringLiteral("the scripted browser"));
     const QString isolatedFolder = dir.filePath(QStringLiteral("browser-context-per-page"));
-    const BatchTimes isolated = runScriptedBrowser(pages.paths(), isolatedFolder, jobs, true);
+    const BatchTimes isolated = runScriptedBrowser(addresses, isolatedFolder, {jobs, true, 0});
     pages.checkTexts(isolatedFolder, QStringLiteral("the scripted browser, isolated"));
 
     const QString windowFolder = dir.filePath(QStringLiteral("finestra"));

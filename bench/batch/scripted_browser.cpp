@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QUrl>
 
 namespace velcaro::bench {
 namespace {
@@ -16,26 +15,25 @@ const QString kChromium = QStringLiteral("/usr/bin/chromium");
 
 } // namespace
 
-BatchTimes runScriptedBrowser(const QStringList& pages, const QString& folder, int tabs,
-                              bool contextPerPage) {
+BatchTimes runScriptedBrowser(const QStringList& addresses, const QString& folder,
+                              const ScriptedBrowserRun& run, int* failed) {
     const QString modules = QStringLiteral(VELCARO_BENCH_NODE "/node_modules");
     require(QFileInfo(modules + QStringLiteral("/puppeteer-core")).isDir() &&
                 QFileInfo(kChromium).isExecutable(),
             "the scripted browser is not installed (make bench installs chromium and "
             "puppeteer-core)");
     require(QDir().mkpath(folder), "cannot make " + folder.toStdString());
-    QStringList addresses;
-    for (const QString& page : pages)
-        addresses << QUrl::fromLocalFile(page).toString();
 
     QProcess node;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NODE_PATH"), modules);
     node.setProcessEnvironment(environment);
     QStringList arguments{QStringLiteral(VELCARO_SCRIPTED_BROWSER), kChromium,
-                          QString::number(tabs), folder};
-    if (contextPerPage)
+                          QString::number(run.tabs), folder};
+    if (run.contextPerPage)
         arguments << QStringLiteral("--context-per-page");
+    if (run.proxyPort > 0)
+        arguments << QStringLiteral("--proxy") << QString::number(run.proxyPort);
     node.start(QStringLiteral("node"), arguments);
     node.write(addresses.join(u'\n').toUtf8() + '\n');
     node.closeWriteChannel();
@@ -45,15 +43,18 @@ BatchTimes runScriptedBrowser(const QStringList& pages, const QString& folder, i
         node.kill();
         node.waitForFinished();
     }
-    require(ended && node.exitStatus() == QProcess::NormalExit && node.exitCode() == 0,
-            "the scripted browser did not take every page: " + said);
     const QRegularExpressionMatch summary =
-        QRegularExpression(QStringLiteral("^pages (\\d+) seconds ([0-9.]+)"))
+        QRegularExpression(QStringLiteral("^pages (\\d+) failed (\\d+) seconds ([0-9.]+)"))
             .match(QString::fromUtf8(node.readAllStandardOutput()));
-    require(summary.hasMatch(), "the scripted browser gave no summary: " + said);
+    require(ended && node.exitStatus() == QProcess::NormalExit && summary.hasMatch(),
+            "the scripted browser did not end: " + said);
+    require(failed || summary.captured(2).toInt() == 0,
+            "the scripted browser did not take every page: " + said);
+    if (failed)
+        *failed = summary.captured(2).toInt();
     BatchTimes times;
     times.pages = summary.captured(1).toInt();
-    times.seconds = summary.captured(2).toDouble();
+    times.seconds = summary.captured(3).toDouble();
     return times;
 }
 

@@ -7,13 +7,20 @@
 
 namespace velcaro::bench {
 
+struct ScriptedBrowserRun {
+    int tabs = 1;
+    // Each address in a new incognito context, rather than in the tab's page as it was.
+    bool contextPerPage = false;
+    // A local proxy that every request goes to, or 0.
+    int proxyPort = 0;
+};
+
 // The peer `velcaro --capture` is measured against: scripted_browser.js, headless Chromium
-// driven by puppeteer-core (both installed by the benchmarks' set-up), with `tabs` tabs.
-// Its tabs keep their page from one address to the next, unless `contextPerPage` gives each
-// address a new incognito context. Writes each page's text to `folder`; the time is the
-// script's own, from before its browser starts until the last page's text was written.
-// Throws unless every page was taken.
-BatchTimes runScriptedBrowser(const QStringList& pages, const QString& folder, int tabs,
-                              bool contextPerPage);
+// driven by puppeteer-core (both installed by the benchmarks' set-up). Writes each page's
+// text to `folder`; the time is the script's own, from before its browser starts until the
+// last page's text was written, and its pages those it took. The addresses it could not take
+// are counted in `failed`; without it, one such address throws.
+BatchTimes runScriptedBrowser(const QStringList& addresses, const QString& folder,
+                              const ScriptedBrowserRun& run, int* failed = nullptr);
 
 } // namespace velcaro::bench

@@ -4,9 +4,11 @@
 // 300 ms more, and writing `document.body.innerText` to OUT/<name>.txt. A tab keeps its page
 // from one address to the next, as such scripts do; with --context-per-page each address
 // gets a new incognito context instead, so that nothing of one page reaches the next, as in
-// `velcaro --capture`.
-// usage: node scripted_browser.js CHROMIUM TABS OUT [--context-per-page] < addresses
-// Prints "pages N seconds S" when every address is done; exits 1 if one failed.
+// `velcaro --capture`. --proxy PORT sends every request to the proxy on 127.0.0.1:PORT,
+// whose certificates it accepts.
+// usage: node scripted_browser.js CHROMIUM TABS OUT [--context-per-page] [--proxy PORT]
+//        < addresses
+// Prints "pages N failed F seconds S" when every address is done; exits 1 if one failed.
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -14,14 +16,17 @@ const path = require('path');
 const puppeteer = require('puppeteer-core');
 
 async function main() {
-  const [chromium, tabs, out, isolation] = process.argv.slice(2);
-  const contextPerPage = isolation === '--context-per-page';
+  const [chromium, tabs, out, ...options] = process.argv.slice(2);
+  const contextPerPage = options.includes('--context-per-page');
+  const proxy = options.includes('--proxy') ? options[options.indexOf('--proxy') + 1] : null;
+  const flags = ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'];
+  if (proxy) flags.push(`--proxy-server=http://127.0.0.1:${proxy}`, '--ignore-certificate-errors');
   const addresses = fs.readFileSync(0, 'utf8').split('\n').filter((line) => line);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'scripted-browser-'));
   const started = process.hrtime.bigint();
   const browser = await puppeteer.launch({
     executablePath: chromium, headless: true, userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
+    args: flags,
   });
   let next = 0;
   let failed = 0;
@@ -49,7 +54,7 @@ async function main() {
   await browser.close();
   fs.rmSync(profile, { recursive: true, force: true });
   const seconds = Number(process.hrtime.bigint() - started) / 1e9;
-  console.log(`pages ${addresses.length - failed} seconds ${seconds.toFixed(2)}`);
+  console.log(`pages ${addresses.length - failed} failed ${failed} seconds ${seconds.toFixed(2)}`);
   process.exit(failed ? 1 : 0);
 }
 

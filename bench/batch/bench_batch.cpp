@@ -8,6 +8,7 @@
 // Three goals: the default jobs capture at least 2.5 times as many pages a second as the
 // window and at least as many as the scripted browser with kept tabs, and the process grows
 // by at most 1.2 times from 20 to 200 pages.
+#include "../support/goal.h"
 #include "../support/offscreen_engine.h"
 #include "app/command_line.h"
 #include "capture_process.h"
@@ -43,12 +44,6 @@ void withoutOffscreenNotes(QtMsgType type, const QMessageLogContext& context,
                            const QString& message) {
     if (!message.startsWith(QLatin1String("This plugin does not support")))
         defaultMessageHandler(type, context, message);
-}
-
-void goal(const char* name, double value, const char* op, double limit) {
-    const bool pass = op[0] == '<' ? value <= limit : value >= limit;
-    std::printf("goal %s: %.2fx (target %s %.2f) %s\n", name, value, op, limit,
-                pass ? "PASS" : "FAIL");
 }
 
 void printCommand(const char* name, const CaptureRun& run, const BatchTimes& window) {
@@ -117,11 +112,13 @@ int runBench() {
 
     const double growth = static_cast<double>(byDefault.memory.at(all).programKb) /
                           static_cast<double>(byDefault.memory.at(kEarlySample).programKb);
-    goal("batch_speedup_default_jobs", byDefault.times.pagesPerSecond() / window.pagesPerSecond(),
-         ">=", kSpeedupGoal);
-    goal("batch_pace_vs_scripted_browser", velcaroPace / keptTabs.pagesPerSecond(),
-         ">=", kScriptedBrowserGoal);
-    goal("batch_rss_growth", growth, "<=", kGrowthGoal);
+    Goal{"batch_speedup_default_jobs", byDefault.times.pagesPerSecond() / window.pagesPerSecond(),
+         ">=", kSpeedupGoal, "x"}
+        .print();
+    Goal{"batch_pace_vs_scripted_browser", velcaroPace / keptTabs.pagesPerSecond(),
+         ">=", kScriptedBrowserGoal, "x"}
+        .print();
+    Goal{"batch_rss_growth", growth, "<=", kGrowthGoal, "x"}.print();
     return 0;
 }
 

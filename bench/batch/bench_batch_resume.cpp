@@ -5,6 +5,7 @@
 // same command runs again and resumes. Printed: pages per second before the kill (the
 // baseline) and after the resume, over both, and the records written. Goals: no page
 // captured before the kill is captured again, and no page is lost.
+#include "../support/goal.h"
 #include "measure_error.h"
 
 #include <QCoreApplication>
@@ -98,11 +99,6 @@ Records readRecords(const QString& path) {
     return records;
 }
 
-void goal(const char* name, int value, int limit) {
-    std::printf("goal %s: %d (target <= %d) %s\n", name, value, limit,
-                value <= limit ? "PASS" : "FAIL");
-}
-
 int runBench() {
     QTemporaryDir dir;
     require(dir.isValid(), "no temporary folder");
@@ -140,8 +136,8 @@ int runBench() {
                 "captured\n",
                 kAddresses / (killed.seconds + resumed.seconds), all.lines, all.broken,
                 static_cast<int>(all.captured.size()));
-    goal("resume_pages_redone", redone, 0);
-    goal("resume_pages_lost", lost + all.broken, 0);
+    Goal{"resume_pages_redone", static_cast<double>(redone), "<=", 0, "", 0}.print();
+    Goal{"resume_pages_lost", static_cast<double>(lost + all.broken), "<=", 0, "", 0}.print();
     return 0;
 }
 

@@ -11,6 +11,7 @@
 // (the best published extractor's F1 is 0.970), the main-text capture taking at most 1.3
 // times the whole-page capture, and the whole-page capture going through at least as many
 // addresses a second as the scripted browser.
+#include "../support/goal.h"
 #include "app/command_line.h"
 #include "batch_capture/output_names.h"
 #include "scripted_browser.h"
@@ -175,12 +176,6 @@ void printTotals(const char* name, const Totals& t, double seconds, int pages, i
                 name, t.f1, t.meanF1, t.precision, t.recall, t.exact, pages, failed, seconds);
 }
 
-void goal(const char* name, double value, const char* op, double limit) {
-    const bool pass = op[0] == '<' ? value <= limit : value >= limit;
-    std::printf("goal %s: %.3f (target %s %.3f) %s\n", name, value, op, limit,
-                pass ? "PASS" : "FAIL");
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -246,11 +241,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 10 && i < n; ++i)
         std::printf(" %s %.2f", qPrintable(main.worst[i].second.left(12)), main.worst[i].first);
     std::printf("\n");
-    goal("maintext_f1", main.f1, ">=", kF1Goal);
-    goal("maintext_precision", main.precision, ">=", kPrecisionGoal);
-    goal("maintext_time_ratio", mainSeconds / wholeSeconds, "<=", kTimeGoal);
-    goal("capture_pace_real_pages_vs_scripted_browser", wholePace / (n / browser.seconds),
-         ">=", kScriptedBrowserGoal);
+    Goal{"maintext_f1", main.f1, ">=", kF1Goal, "", 3}.print();
+    Goal{"maintext_precision", main.precision, ">=", kPrecisionGoal, "", 3}.print();
+    Goal{"maintext_time_ratio", mainSeconds / wholeSeconds, "<=", kTimeGoal, "", 3}.print();
+    Goal{"capture_pace_real_pages_vs_scripted_browser", wholePace / (n / browser.seconds),
+         ">=", kScriptedBrowserGoal, "x"}
+        .print();
     server.kill();
     server.waitForFinished();
     return 0;

@@ -3,6 +3,7 @@
 // the engine's own printToPdf of the same page into memory, and the peak resident memory
 // each adds to the program. Each measurement runs in a process of its own (print_probe).
 // A page of about 1000 printed pages is printed and previewed once, for memory.
+#include "../support/goal.h"
 #include "support/long_page.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 #include <vector>
 
 using namespace velcaro::testing;
+using velcaro::bench::Goal;
 
 namespace {
 
@@ -62,12 +64,6 @@ bool measure(const QString& mode, const QString& page, const QString& out, int r
     return true;
 }
 
-void goal(const char* name, double value, const char* op, double limit, const char* unit) {
-    const bool pass = op[0] == '<' ? value <= limit : value >= limit;
-    std::printf("goal %s: %.2f%s (target %s %.2f%s) %s\n", name, value, unit, op, limit, unit,
-                pass ? "PASS" : "FAIL");
-}
-
 bool benchPage(const QTemporaryDir& dir, const char* name, int printedPages, int runs) {
     const QString page = dir.filePath(QStringLiteral("%1.html").arg(QLatin1String(name)));
     QFile f(page);
@@ -91,11 +87,12 @@ bool benchPage(const QTemporaryDir& dir, const char* name, int printedPages, int
     std::printf("  PDF file written:              %.2f s, peak +%.0f MB (%d pages)\n", pdf.seconds,
                 pdf.peakMb, pdf.pages);
     const QByteArray prefix(name);
-    goal(prefix + "_preview_vs_engine", preview.seconds / engine.seconds, "<=", kPreviewGoal, "");
-    goal(prefix + "_pdf_vs_engine", pdf.seconds / engine.seconds, "<=", kPdfGoal, "");
+    Goal{prefix + "_preview_vs_engine", preview.seconds / engine.seconds, "<=", kPreviewGoal, ""}
+        .print();
+    Goal{prefix + "_pdf_vs_engine", pdf.seconds / engine.seconds, "<=", kPdfGoal, ""}.print();
     if (printedPages >= 150) {
-        goal(prefix + "_preview_peak_growth", preview.peakMb, "<=", kMemoryGoalMb, " MB");
-        goal(prefix + "_pdf_peak_growth", pdf.peakMb, "<=", kMemoryGoalMb, " MB");
+        Goal{prefix + "_preview_peak_growth", preview.peakMb, "<=", kMemoryGoalMb, " MB"}.print();
+        Goal{prefix + "_pdf_peak_growth", pdf.peakMb, "<=", kMemoryGoalMb, " MB"}.print();
     }
     return true;
 }

@@ -12,11 +12,14 @@ struct Goal {
     double value;
     const char* op; // "<=" or ">="
     double limit;
+    // Written after the value and the limit: "x", " MB".
+    const char* unit = "";
+    int decimals = 2;
 
     bool pass() const { return op[0] == '<' ? value <= limit : value >= limit; }
     void print() const {
-        std::printf("goal %s: %.2f (target %s %.2f) %s\n", name, value, op, limit,
-                    pass() ? "PASS" : "FAIL");
+        std::printf("goal %s: %.*f%s (target %s %.*f%s) %s\n", name, decimals, value, unit, op,
+                    decimals, limit, unit, pass() ? "PASS" : "FAIL");
     }
 };
 

@@ -5,17 +5,15 @@
 #include "app/engine_setup.h"
 #include "app/qt_arguments.h"
 #include "app/qt_capture_platform.h"
+#include "app/signal_notifier.h"
 #include "batch_capture/batch_capture.h"
 #include "platform/std_console.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace velcaro {
 namespace {
@@ -33,34 +31,6 @@ QStringList expandList(const QStringList& addresses) {
             expanded << readAddressList(in.readAll());
     }
     return expanded;
-}
-
-// The write end of the pipe the signal handler tells the event loop through.
-int signalPipe[2] = {-1, -1};
-
-void onStopSignal(int signal) {
-    const char number = static_cast<char>(signal);
-    const ssize_t written = ::write(signalPipe[1], &number, 1);
-    static_cast<void>(written);
-}
-
-// SIGINT and SIGTERM stop the run as BatchCapture::stop does, with the shell's code for the
-// signal (130, 143); the handler only writes to a pipe the event loop watches.
-void stopOnSignals(BatchCapture& run, QObject* context) {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context, [&run] {
-        char number = 0;
-        while (::read(signalPipe[0], &number, 1) == 1)
-            run.stop(128 + number);
-    });
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 bool pageMessagesShown = false;
@@ -104,7 +74,9 @@ int runCapture(CaptureOptions options, char* program) {
 
     QtCapturePlatform platform;
     BatchCapture run(platform, std::move(options));
-    stopOnSignals(run, &qapp);
+    // SIGINT and SIGTERM stop the run as BatchCapture::stop does, with the shell's code for
+    // the signal (130, 143).
+    const SignalNotifier stopper({SIGINT, SIGTERM}, [&run](int number) { run.stop(128 + number); });
     run.start();
     return QApplication::exec();
 }

@@ -4,22 +4,11 @@
 #include <QDeadlineTimer>
 #include <QThread>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace velcaro {
 namespace {
 
-constexpr int kSignals[] = {SIGTERM, SIGHUP};
-
-// The write end is the signal handler's, the read end the notifier's.
-int signalSocket[2] = {-1, -1};
 TerminationWatch* watch = nullptr;
-
-extern "C" void onSignal(int number) {
-    const char byte = static_cast<char>(number);
-    [[maybe_unused]] const ssize_t written = ::write(signalSocket[0], &byte, 1);
-}
 
 bool displayLost(const QString& message) {
     return message.startsWith(QLatin1String("The X11 connection broke")) ||
@@ -32,21 +21,12 @@ TerminationWatch::TerminationWatch(std::function<void()> beforeEnd)
     : beforeEnd_(std::move(beforeEnd)) {
     watch = this;
     previousHandler_ = qInstallMessageHandler(logged);
-    if (signalSocket[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSocket) != 0)
-        return;
-    notifier_ = std::make_unique<QSocketNotifier>(signalSocket[1], QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { signalArrived(); });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int number : kSignals)
-        sigaction(number, &action, nullptr);
+    signals_ = std::make_unique<SignalNotifier>(std::vector<int>{SIGTERM, SIGHUP},
+                                                [this](int number) { signalArrived(number); });
 }
 
 TerminationWatch::~TerminationWatch() {
-    for (int number : kSignals)
-        std::signal(number, SIG_DFL);
+    signals_.reset();
     qInstallMessageHandler(previousHandler_);
     watch = nullptr;
 }
@@ -70,10 +50,7 @@ void TerminationWatch::endFromOtherThread() {
     }
 }
 
-void TerminationWatch::signalArrived() {
-    char number = 0;
-    if (::read(signalSocket[1], &number, 1) != 1)
-        return;
+void TerminationWatch::signalArrived(int number) {
     end();
     std::signal(number, SIG_DFL);
     std::raise(number);

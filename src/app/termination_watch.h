@@ -1,7 +1,8 @@
 #pragma once
 
+#include "app/signal_notifier.h"
+
 #include <QMutex>
-#include <QSocketNotifier>
 #include <QWaitCondition>
 #include <QtGlobal>
 #include <functional>
@@ -11,7 +12,7 @@ namespace velcaro {
 
 // While it lives, runs `beforeEnd` once when the program is ended from outside:
 // - at SIGTERM and SIGHUP (the session ends, the user or the system stops the program), from
-//   the event loop: the signal handler only writes to a socket that a QSocketNotifier watches.
+//   the event loop, through a SignalNotifier.
 //   The signal then ends the process as it would have without the watch;
 // - when the connection to the display is lost: Qt's X11 and Wayland platforms say so in a
 //   warning ("The X11 connection broke", "The Wayland connection broke") and end the process
@@ -30,7 +31,7 @@ public:
     TerminationWatch& operator=(const TerminationWatch&) = delete;
 
 private:
-    void signalArrived();
+    void signalArrived(int number);
     static void logged(QtMsgType type, const QMessageLogContext& context, const QString& message);
     // Runs `beforeEnd` once; in the main thread only.
     void end();
@@ -44,7 +45,7 @@ private:
     QMutex endMutex_;
     QWaitCondition endDone_;
     bool endDoneFlag_ = false;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<SignalNotifier> signals_;
     QtMessageHandler previousHandler_;
 };
 

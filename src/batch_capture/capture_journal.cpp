@@ -85,14 +85,6 @@ bool CaptureJournal::open(const QString& path, QString* problem) {
     return true;
 }
 
-bool CaptureJournal::done(const QString& address) const {
-    return addresses_.value(address).done;
-}
-
-int CaptureJournal::previousFailures(const QString& address) const {
-    return addresses_.value(address).failures;
-}
-
 bool CaptureJournal::record(const JournalEntry& entry, QString* problem) {
     remember(entry);
     QByteArray bytes = line(entry) + '\n';
@@ -127,18 +119,14 @@ void CaptureJournal::close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    addresses_.clear();
-    doneCount_ = 0;
+    done_.clear();
 }
 
 void CaptureJournal::remember(const JournalEntry& entry) {
-    State& state = addresses_[entry.address];
-    if (state.done)
-        --doneCount_;
-    state.done = entry.outcome == JournalEntry::Outcome::Ok;
-    state.failures = state.done ? 0 : state.failures + 1;
-    if (state.done)
-        ++doneCount_;
+    if (entry.outcome == JournalEntry::Outcome::Ok)
+        done_.insert(entry.address);
+    else
+        done_.remove(entry.address);
 }
 
 } // namespace velcaro

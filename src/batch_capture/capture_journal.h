@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QDateTime>
-#include <QHash>
+#include <QSet>
 #include <QString>
 
 namespace velcaro {
@@ -40,12 +40,7 @@ public:
     bool open(const QString& path, QString* problem);
 
     // The address's last outcome was Ok.
-    bool done(const QString& address) const;
-    // Failed outcomes of the address since its last Ok one.
-    int previousFailures(const QString& address) const;
-    // Addresses whose last outcome is Ok, and Failed.
-    int doneCount() const { return doneCount_; }
-    int failedCount() const { return static_cast<int>(addresses_.size()) - doneCount_; }
+    bool done(const QString& address) const { return done_.contains(address); }
 
     // Appends the entry and syncs it; `problem` says in Italian why it could not be written.
     bool record(const JournalEntry& entry, QString* problem);
@@ -54,19 +49,14 @@ public:
     static QByteArray line(const JournalEntry& entry);
 
 private:
-    struct State {
-        bool done = false;
-        int failures = 0;
-    };
-
     // Closes the file and forgets what was read.
     void close();
     void remember(const JournalEntry& entry);
 
     QString path_;
     int fd_ = -1;
-    QHash<QString, State> addresses_;
-    int doneCount_ = 0;
+    // The addresses whose last outcome is Ok.
+    QSet<QString> done_;
     // The file does not end with a newline: the last line was cut short.
     bool openLine_ = false;
 };

@@ -16,7 +16,7 @@ namespace velcaro {
 class HostPacer {
 public:
     // `perHost` below 1 is taken as 1.
-    explicit HostPacer(int perHost = kDefaultPerHost, int delayMs = 0);
+    HostPacer(int perHost, int delayMs);
 
     bool mayStart(const QUrl& url, qint64 nowMs) const;
     void started(const QUrl& url, qint64 nowMs);
@@ -30,7 +30,6 @@ public:
     // local file or an address without a host.
     static QString hostKey(const QUrl& url);
 
-    static constexpr int kDefaultPerHost = 2;
     static constexpr qint64 kWhenOneFinishes = std::numeric_limits<qint64>::max();
 
 private:

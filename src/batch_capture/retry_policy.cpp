@@ -64,10 +64,6 @@ bool RetryPolicy::isTransient(const PageFailure& failure) {
                failure.httpStatus == 503 || failure.httpStatus == 504;
     case PageFailure::Kind::NoText:
         return failure.pageHasText;
-    case PageFailure::Kind::NameNotResolved:
-    case PageFailure::Kind::MissingFile:
-    case PageFailure::Kind::NotAPage:
-    case PageFailure::Kind::OutputProblem:
     case PageFailure::Kind::Other:
         return false;
     }

@@ -9,18 +9,9 @@ namespace velcaro {
 
 // Why a page of a capture failed, as far as the decision to try it again needs.
 struct PageFailure {
-    enum class Kind {
-        Timeout,
-        ConnectionReset,
-        ConnectionRefused,
-        NameNotResolved,
-        HttpStatus,
-        NoText,
-        MissingFile,
-        NotAPage,
-        OutputProblem,
-        Other
-    };
+    // Other: whatever is not worth trying again (a missing file, a name that does not
+    // resolve, an output problem...).
+    enum class Kind { Timeout, ConnectionReset, ConnectionRefused, HttpStatus, NoText, Other };
 
     Kind kind = Kind::Other;
     // With HttpStatus: the server's status code.
@@ -45,7 +36,7 @@ public:
     using Random = std::function<double()>;
 
     // Without `random`, the jitter comes from the system's generator.
-    explicit RetryPolicy(int retries = kDefaultRetries, Random random = {});
+    explicit RetryPolicy(int retries, Random random = {});
 
     static bool isTransient(const PageFailure& failure);
     // `triesSoFar` counts the tries made, the failed one included.
@@ -55,7 +46,6 @@ public:
 
     int retries() const { return retries_; }
 
-    static constexpr int kDefaultRetries = 2;
     static constexpr int kFirstDelayMs = 1000;
     static constexpr int kMaxBackOffMs = 60 * 1000;
     static constexpr int kMaxRetryAfterSeconds = 10 * 60;

@@ -113,11 +113,9 @@ RobotsRules RobotsRules::parse(const QByteArray& body, const QString& userAgent)
             continue;
         const QByteArray key = line.left(colon).trimmed().toLower();
         const QByteArray value = line.mid(colon + 1).trimmed();
-        if (key == "sitemap") {
-            if (!value.isEmpty())
-                rules.sitemaps_ << QString::fromUtf8(value);
+        // A Sitemap line belongs to no group and ends none.
+        if (key == "sitemap")
             continue;
-        }
         const bool agentLine = key == "user-agent";
         if (agentLine && !inAgents)
             groups.emplace_back();

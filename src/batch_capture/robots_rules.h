@@ -35,9 +35,6 @@ public:
     // /robots.txt itself is always allowed.
     bool allowed(const QUrl& url) const;
 
-    // The sitemaps the file names, whatever its groups.
-    const QStringList& sitemaps() const { return sitemaps_; }
-
     static constexpr qsizetype kMaxBodyBytes = 500 * 1024;
 
 private:
@@ -47,7 +44,6 @@ private:
     };
 
     std::vector<Rule> rules_;
-    QStringList sitemaps_;
 };
 
 } // namespace velcaro

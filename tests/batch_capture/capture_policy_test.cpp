@@ -90,14 +90,11 @@ TEST_F(Journal, AReopenedJournalSkipsTheDoneAndRetriesTheFailed) {
     EXPECT_FALSE(journal.done("https://a.org/failed"));
     EXPECT_FALSE(journal.done("https://a.org/never"));
     EXPECT_FALSE(journal.done("https://A.org/ok")) << "addresses are keys as given";
-    EXPECT_EQ(journal.previousFailures("https://a.org/failed"), 1);
-    EXPECT_EQ(journal.previousFailures("https://a.org/twice"), 2);
-    EXPECT_EQ(journal.previousFailures("https://a.org/then-ok"), 0);
-    EXPECT_EQ(journal.doneCount(), 3);
-    EXPECT_EQ(journal.failedCount(), 2);
+    EXPECT_FALSE(journal.done("https://a.org/twice"));
     record(journal, "https://a.org/failed", true);
-    EXPECT_EQ(journal.doneCount(), 4);
-    EXPECT_EQ(journal.failedCount(), 1);
+    EXPECT_TRUE(journal.done("https://a.org/failed"));
+    record(journal, "https://a.org/ok", false);
+    EXPECT_FALSE(journal.done("https://a.org/ok")) << "the last outcome counts";
 }
 
 TEST_F(Journal, ALineCutShortIsIgnoredAndTheNextRecordStartsOnItsOwnLine) {
@@ -117,8 +114,9 @@ TEST_F(Journal, ALineCutShortIsIgnoredAndTheNextRecordStartsOnItsOwnLine) {
 
         CaptureJournal reopened;
         ASSERT_TRUE(reopened.open(path, &problem)) << problem.toStdString();
-        EXPECT_EQ(reopened.doneCount(), 2);
+        EXPECT_TRUE(reopened.done("https://a.org/1"));
         EXPECT_TRUE(reopened.done("https://a.org/3"));
+        EXPECT_FALSE(reopened.done("https://a.org/2"));
     }
 }
 
@@ -165,10 +163,6 @@ TEST(RetryPolicyTest, OnlyTransientFailuresAreTriedAgainAndOnlyRetriesTimes) {
         {failure(Kind::HttpStatus, 404), false},
         {failure(Kind::HttpStatus, 500), false},
         {failure(Kind::HttpStatus, 403), false},
-        {failure(Kind::NameNotResolved), false},
-        {failure(Kind::MissingFile), false},
-        {failure(Kind::NotAPage), false},
-        {failure(Kind::OutputProblem), false},
         {failure(Kind::Other), false},
     };
     const RetryPolicy policy(2);
@@ -331,7 +325,6 @@ TEST(RobotsRulesTest, SitemapsTheCapOnTheBodyAndAServerThatFailed) {
         "Sitemap: https://a.org/s.xml\nUser-agent: *\nSitemap: https://a.org/t.xml.gz\n"
         "Disallow: /x\n",
         "QtWebEngine/6.4.2");
-    EXPECT_EQ(rules.sitemaps(), QStringList({"https://a.org/s.xml", "https://a.org/t.xml.gz"}));
     EXPECT_FALSE(rules.allowed(QUrl("https://a.org/x"))) << "a Sitemap line ends no group";
 
     const QByteArray padding(RobotsRules::kMaxBodyBytes, '#');

@@ -260,19 +260,12 @@ void MarkdownConverter::characters(const char* text, int length) {
     }
     // Line ends are kept as line breaks; within a line white space collapses, as a Markdown
     // reader shows it anyway.
-    while (p < end) {
-        const char* line = p;
-        while (p < end && *p != '\n' && *p != '\r')
-            ++p;
-        writeWords(line, p, e);
-        if (p < end) {
-            if (*p == '\r' && p + 1 < end && p[1] == '\n')
-                ++p;
-            ++p;
+    rtf::forEachLine(
+        p, end, [&](const char* line, const char* lineEnd) { writeWords(line, lineEnd, e); },
+        [&] {
             out_.lineBreak();
             endLine();
-        }
-    }
+        });
 }
 
 void MarkdownConverter::writeWords(const char* p, const char* end, const Element& e) {

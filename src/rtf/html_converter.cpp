@@ -295,23 +295,17 @@ void HtmlConverter::characters(const char* text, int length) {
             ++p;
     }
     if (e.preserve || e.preserveLines) {
-        while (p < end) {
-            const char* line = p;
-            while (p < end && *p != '\n' && *p != '\r')
-                ++p;
-            QString chunk = QString::fromUtf8(line, p - line);
-            if (e.preserveLines)
-                chunk = chunk.simplified();
-            writeText(chunk);
-            if (p < end) {
-                if (*p == '\r' && p + 1 < end && p[1] == '\n')
-                    ++p;
-                ++p;
+        forEachLine(
+            p, end,
+            [&](const char* line, const char* lineEnd) {
+                const QString chunk = QString::fromUtf8(line, lineEnd - line);
+                writeText(e.preserveLines ? chunk.simplified() : chunk);
+            },
+            [&] {
                 ++forcedBreaks_;
                 lineHasText_ = false;
                 lineStarted_ = false;
-            }
-        }
+            });
         return;
     }
     // Collapse white space as a browser does: runs become one space, dropped at the start

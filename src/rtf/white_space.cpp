@@ -31,4 +31,21 @@ void collapseWhiteSpace(const char* p, const char* end, bool lineHasText, bool& 
     }
 }
 
+void forEachLine(const char* p, const char* end,
+                 const std::function<void(const char*, const char*)>& line,
+                 const std::function<void()>& lineEnd) {
+    while (p < end) {
+        const char* start = p;
+        while (p < end && *p != '\n' && *p != '\r')
+            ++p;
+        line(start, p);
+        if (p < end) {
+            if (*p == '\r' && p + 1 < end && p[1] == '\n')
+                ++p;
+            ++p;
+            lineEnd();
+        }
+    }
+}
+
 } // namespace velcaro::rtf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 
 namespace velcaro::rtf {
 
@@ -11,5 +12,11 @@ namespace velcaro::rtf {
 // word from one call to the next.
 void collapseWhiteSpace(const char* p, const char* end, bool lineHasText, bool& pendingSpace,
                         QByteArray& words);
+
+// Splits the text [p, end) at its line ends (LF, CR or CRLF), for text whose lines are kept:
+// calls `line` with each line's bytes, and `lineEnd` after each line end.
+void forEachLine(const char* p, const char* end,
+                 const std::function<void(const char*, const char*)>& line,
+                 const std::function<void()>& lineEnd);
 
 } // namespace velcaro::rtf

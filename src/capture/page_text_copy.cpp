@@ -70,16 +70,16 @@ bool PageTextCopy::fill(const std::function<RichTextBox&()>& box) {
 }
 
 QString PageTextCopy::rtf() {
-    try {
-        return clipboard_.GetText(clipformat::kRtf);
-    } catch (...) {
-        return {};
-    }
+    return copied(clipformat::kRtf);
 }
 
 QString PageTextCopy::html() {
+    return copied(clipformat::kHtml);
+}
+
+QString PageTextCopy::copied(std::int16_t format) {
     try {
-        return clipboard_.GetText(clipformat::kHtml);
+        return clipboard_.GetText(format);
     } catch (...) {
         return {};
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 namespace velcaro {
@@ -38,6 +39,9 @@ public:
     void clearSelection();
 
 private:
+    // The clipboard's text in `format`, or an empty string.
+    QString copied(std::int16_t format);
+
     std::function<WebBrowser&()> browser_;
     Clipboard& clipboard_;
     int score_ = 0;

@@ -116,9 +116,13 @@ QStringDecoder* CodePageDecoder::decoderFor(int codePage) {
 void CodePageDecoder::append(int codePage, QByteArrayView bytes, std::u16string& out) {
     if (codePage != 1252) {
         if (QStringDecoder* decoder = decoderFor(codePage)) {
-            const QString text = decoder->decode(bytes);
-            out.append(reinterpret_cast<const char16_t*>(text.utf16()),
-                       static_cast<std::size_t>(text.size()));
+            // Decoded straight into the output, without a string in between.
+            const std::size_t start = out.size();
+            out.resize(start + static_cast<std::size_t>(decoder->requiredSpace(bytes.size())));
+            const QChar* end =
+                decoder->appendToBuffer(reinterpret_cast<QChar*>(out.data() + start), bytes);
+            out.resize(static_cast<std::size_t>(reinterpret_cast<const char16_t*>(end) -
+                                                out.data()));
             return;
         }
     }

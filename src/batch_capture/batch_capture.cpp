@@ -451,7 +451,7 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
     if (found != running_.end() && found->second->wholePageForMain)
         notes << QStringLiteral("nessun testo principale: pagina intera");
     if (tries_.count(index) > 0)
-        notes << QStringLiteral("%1 tentativi").arg(tries_.at(index));
+        notes << triesNote(index);
     journal(index, QString(), ms);
     platform_.console().report(
         QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
@@ -460,6 +460,10 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
             .arg(seconds(ms), kilobytes(bytes), targets_[static_cast<size_t>(index)].address,
                  notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(notes.join(u"; "))));
     release(index);
+}
+
+QString BatchCapture::triesNote(int index) const {
+    return QStringLiteral("%1 tentativi").arg(tries_.at(index));
 }
 
 QString BatchCapture::lateLoad() const {
@@ -484,9 +488,8 @@ void BatchCapture::fail(int index, const QString& reason) {
     const auto page = running_.find(index);
     journal(index, reason, page == running_.end() ? 0 : page->second->clock.elapsed());
     const QString& address = targets_[static_cast<size_t>(index)].address;
-    const QString shown = tries_.count(index) > 0
-                              ? reason + QStringLiteral(" (%1 tentativi)").arg(tries_.at(index))
-                              : reason;
+    const QString shown =
+        tries_.count(index) > 0 ? QStringLiteral("%1 (%2)").arg(reason, triesNote(index)) : reason;
     platform_.console().report(QStringLiteral("[%1/%2] FAILED: %3 %4")
                                    .arg(index + 1)
                                    .arg(targets_.size())
@@ -574,7 +577,8 @@ bool BatchCapture::retryLater(int index, const QString& reason) {
     if (found == running_.end() || stopCode_ >= 0 || retryPolicy_.retries() == 0)
         return false;
     Page& page = *found->second;
-    PageFailure failure = failureOf(reason, page.page->facts(false).httpStatus, page.timedOut);
+    const PageFacts facts = page.page->facts(false);
+    PageFailure failure = failureOf(reason, facts.httpStatus, page.timedOut);
     // A page that shows text of which nothing was copied may copy at the next try.
     if (reason == kNoText) {
         failure.kind = PageFailure::Kind::NoText;
@@ -585,7 +589,7 @@ bool BatchCapture::retryLater(int index, const QString& reason) {
     if (!retryPolicy_.shouldRetry(failure, triesSoFar))
         return false;
     tries_[index] = triesSoFar + 1;
-    const QUrl url = page.page->facts(false).url;
+    const QUrl url = facts.url;
     release(index, false);
     // A server that is busy or limits us may say for how long: the engine shows no response
     // headers, so it is asked again outside the page.

@@ -102,6 +102,8 @@ private:
     void retryAfterWait(int index, const PageFailure& failure);
     // Why a page whose time was up before its load ended was not taken, or how it was.
     QString lateLoad() const;
+    // "N tentativi", for a page that was tried more than once.
+    QString triesNote(int index) const;
     // `ended`: the page is done with, not waiting for another try.
     void release(int index, bool ended = true);
     void schedulePump();

@@ -12,7 +12,26 @@ namespace {
 
 const QString kTextSuffix = QStringLiteral(".txt");
 const QString kLockSuffix = QStringLiteral(".lock");
-const QString kOfferedSuffix = QStringLiteral(".offered");
+// A text offered and not answered (its run ended meanwhile) is offered again at the next
+// start, up to this many times in all: a start that always ends while asking must not keep
+// asking.
+constexpr int kMaxOffers = 3;
+
+// The suffix of a text offered `times` times: "offered", then "offered-2", "offered-3".
+QString offeredSuffix(int times) {
+    return times == 1 ? QStringLiteral("offered") : QStringLiteral("offered-%1").arg(times);
+}
+
+// How many times the text of a file with this suffix was offered: 0 for a kept text; -1 for
+// a file that is no text.
+int timesOffered(const QString& suffix) {
+    if (suffix == QLatin1String("txt"))
+        return 0;
+    for (int times = 1; times <= kMaxOffers; ++times)
+        if (suffix == offeredSuffix(times))
+            return times;
+    return -1;
+}
 
 // Unique among the runs and within one: the start time, the process and how many folders
 // the process opened before (two in one millisecond would otherwise share a name).
@@ -50,23 +69,26 @@ void RecoveryFolder::lock() {
 // The newest left text first; the others wait for the next starts.
 std::optional<QString> RecoveryFolder::takeLeftText() {
     const QDir dir(folder_);
-    const QFileInfoList texts =
-        dir.entryInfoList({QStringLiteral("*") + kTextSuffix}, QDir::Files, QDir::Time);
-    for (const QFileInfo& text : texts) {
+    const QFileInfoList files = dir.entryInfoList(
+        {QStringLiteral("*") + kTextSuffix, QStringLiteral("*.offered*")}, QDir::Files, QDir::Time);
+    for (const QFileInfo& text : files) {
+        const int offers = timesOffered(text.suffix());
         const QString name = text.completeBaseName();
-        if (name == name_)
+        if (offers < 0 || offers >= kMaxOffers || name == name_)
             continue;
-        const auto owner = lockFile(dir.filePath(name + kLockSuffix));
+        auto owner = lockFile(dir.filePath(name + kLockSuffix));
         if (!owner->tryLock(0))
             continue;
-        const QString offered = dir.filePath(name + kOfferedSuffix);
-        QFile::remove(offered);
+        // rename does not replace: a text whose next name is taken waits for a later start.
+        const QString offered = dir.filePath(name + u'.' + offeredSuffix(offers + 1));
         if (!QFile::rename(text.filePath(), offered))
             continue;
         QFile file(offered);
         if (!file.open(QIODevice::ReadOnly))
             continue;
         offered_ = offered;
+        // Held until the user has answered, so that no other start offers the text meanwhile.
+        offeredLock_ = std::move(owner);
         return QString::fromUtf8(file.readAll());
     }
     return std::nullopt;
@@ -79,6 +101,7 @@ void RecoveryFolder::restoreLeftText() {
     QFile::remove(keptPath());
     QFile::rename(offered_, keptPath());
     offered_.clear();
+    offeredLock_.reset();
 }
 
 void RecoveryFolder::dropLeftText() {
@@ -86,6 +109,7 @@ void RecoveryFolder::dropLeftText() {
         return;
     QFile::remove(offered_);
     offered_.clear();
+    offeredLock_.reset();
 }
 
 void RecoveryFolder::keep(const QString& text) {

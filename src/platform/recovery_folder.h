@@ -12,8 +12,10 @@ namespace velcaro {
 // TextRecovery in a folder of the user's data. Each run keeps its text in a file of its own,
 // NAME.txt, and holds the lock NAME.lock while it runs (QLockFile), so that another run of the
 // program never takes a text whose run is still going. A text whose run has ended is taken by
-// renaming it NAME.offered, which no start looks for again; it is renamed back into the
-// taking run's file when restored, removed when dropped.
+// renaming it NAME.offered, and its lock is held while the user is asked; it is renamed into
+// the taking run's file when restored, removed when dropped. A text whose offering run ended
+// before the answer is offered again at the next start (NAME.offered-2, then -3), three
+// times in all.
 class RecoveryFolder : public TextRecovery {
 public:
     // Nothing is read or made on disk before the first use. `write`, when given, replaces how
@@ -40,6 +42,7 @@ private:
     std::unique_ptr<QLockFile> lock_;
     BackgroundWriter writer_;
     QString offered_;
+    std::unique_ptr<QLockFile> offeredLock_;
 };
 
 } // namespace velcaro

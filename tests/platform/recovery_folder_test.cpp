@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace velcaro;
 
@@ -42,7 +44,34 @@ TEST_F(RecoveryFolderTest, ATextIsOfferedOnceItsRunHasEndedAndOnlyOnce) {
     EXPECT_EQ(next.takeLeftText(), QStringLiteral("città e caffè"));
     EXPECT_EQ(next.takeLeftText(), std::nullopt);
     EXPECT_EQ(RecoveryFolder(dir.path()).takeLeftText(), std::nullopt)
-        << "nor at a later start, though this run never answered";
+        << "nor at a later start while this run asks";
+}
+
+TEST_F(RecoveryFolderTest, ATextOfferedByARunKilledBeforeTheAnswerIsOfferedAgainTwice) {
+    RecoveryFolder(dir.path()).keepNow(QStringLiteral("città e caffè"));
+    // A start that asks and is killed before the answer: whether it was offered `text`.
+    const auto askAndDie = [this](const QString& text) {
+        const pid_t asking = fork();
+        if (asking == 0) {
+            RecoveryFolder folder(dir.path());
+            _exit(folder.takeLeftText() == text ? 0 : 1);
+        }
+        int status = 0;
+        return asking > 0 && waitpid(asking, &status, 0) == asking && WIFEXITED(status) &&
+               WEXITSTATUS(status) == 0;
+    };
+    EXPECT_TRUE(askAndDie(QStringLiteral("città e caffè")));
+    EXPECT_TRUE(askAndDie(QStringLiteral("città e caffè")));
+    RecoveryFolder third(dir.path());
+    EXPECT_EQ(third.takeLeftText(), QStringLiteral("città e caffè"));
+    third.dropLeftText();
+    EXPECT_EQ(files(), QStringList());
+
+    RecoveryFolder(dir.path()).keepNow(QStringLiteral("testo"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(askAndDie(QStringLiteral("testo")));
+    EXPECT_FALSE(askAndDie(QStringLiteral("testo")))
+        << "a start that always ends while asking stops asking";
 }
 
 TEST_F(RecoveryFolderTest, ARestoredTextIsKeptAsThisRunsAndADroppedOneGoes) {

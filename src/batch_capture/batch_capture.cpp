@@ -346,21 +346,18 @@ void BatchCapture::capture(Page& page) {
                                                  : failure);
         return;
     }
-    const bool records = options_.format == CaptureOptions::Format::Jsonl;
-    const PageFacts facts = page.page->facts(records);
+    if (options_.format == CaptureOptions::Format::Jsonl) {
+        if (writeRecord(index, page.page->facts(true), &bytes, QString(), page.clock.elapsed()))
+            succeed(index, bytes.size());
+        return;
+    }
     try {
         const QString& path = plan_->path(index);
-        if (records)
-            writeRecord(index, facts, &bytes, QString(), page.clock.elapsed());
-        else if (path.isEmpty())
+        if (path.isEmpty())
             platform_.console().output(bytes);
         else
             writeOwnFile(path, bytes, options_.force);
     } catch (const VelcaroError& e) {
-        if (records) {
-            outputLost(e.description());
-            return;
-        }
         fail(index, e.description());
         return;
     }
@@ -369,7 +366,7 @@ void BatchCapture::capture(Page& page) {
 
 // One JSON object on a line, for the page at `index`: its text when it was captured, else
 // why not.
-void BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+bool BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
                                const QString& error, qint64 ms) {
     const CaptureTarget& target = targets_[static_cast<size_t>(index)];
     const QUrl url = facts.url.isEmpty() ? target.url : facts.url;
@@ -389,10 +386,16 @@ void BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArr
     if (!error.isEmpty())
         record.insert(QStringLiteral("error"), error);
     const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
-    if (records_)
-        records_->append(line);
-    else
-        platform_.console().output(line);
+    try {
+        if (records_)
+            records_->append(line);
+        else
+            platform_.console().output(line);
+    } catch (const VelcaroError& e) {
+        outputLost(e.description());
+        return false;
+    }
+    return true;
 }
 
 // The records cannot be written any more (a closed pipe, a full disk): the run ends, since
@@ -477,13 +480,9 @@ void BatchCapture::fail(int index, const QString& reason) {
     if (options_.format == CaptureOptions::Format::Jsonl) {
         const auto found = running_.find(index);
         const bool running = found != running_.end();
-        try {
-            writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
-                        reason, running ? found->second->clock.elapsed() : 0);
-        } catch (const VelcaroError& e) {
-            outputLost(e.description());
+        if (!writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
+                         reason, running ? found->second->clock.elapsed() : 0))
             return;
-        }
     }
     const auto page = running_.find(index);
     journal(index, reason, page == running_.end() ? 0 : page->second->clock.elapsed());

@@ -87,8 +87,8 @@ private:
     void capture(Page& page);
     QByteArray content(Page& page, QString* failure);
     void succeed(int index, qsizetype bytes);
-    // Throws VelcaroError when the record cannot be written.
-    void writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+    // False when the record could not be written: the run is ending (outputLost).
+    bool writeRecord(int index, const PageFacts& facts, const QByteArray* text,
                      const QString& error, qint64 ms);
     void outputLost(const QString& reason);
     // Writes what became of the page at `index` in the journal, when there is one.

@@ -15,8 +15,6 @@ struct PageFacts {
     QString title;
     // The language of the document (its lang attribute), empty when it names none.
     QString lang;
-    // Whether the document shows any text; asked with the language.
-    bool hasText = false;
     // The HTTP status of the last load as the engine gave it (200 for a page served whole, 404
     // for one missing, 200 for a file too); 0 when it gave none.
     int httpStatus = 0;
@@ -38,6 +36,9 @@ public:
     // What the page shown now says of itself. Its language is asked of the page only with
     // `language`, which runs the event loop for a moment.
     virtual PageFacts facts(bool language) = 0;
+    // Whether the page shown has any visible text, asked of the page: runs the event loop for
+    // a moment.
+    virtual bool showsText() = 0;
     // The user agent the engine's pages send.
     virtual QString userAgent() = 0;
 };

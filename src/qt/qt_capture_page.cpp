@@ -28,4 +28,8 @@ PageFacts QtCapturePage::facts(bool language) {
     return browser_->facts(language);
 }
 
+bool QtCapturePage::showsText() {
+    return browser_->showsText();
+}
+
 } // namespace velcaro

@@ -20,6 +20,7 @@ public:
     WebBrowser& browser() override { return *browser_; }
     void setLoadFinished(std::function<void(const QString& failure)> finished) override;
     PageFacts facts(bool language) override;
+    bool showsText() override;
     QString userAgent() override;
 
 private:

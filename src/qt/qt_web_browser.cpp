@@ -107,6 +107,10 @@ PageFacts QtWebBrowser::facts(bool language) {
     return page_ ? page_->facts(language) : PageFacts{};
 }
 
+bool QtWebBrowser::showsText() {
+    return page_ && page_->showsText();
+}
+
 void QtWebBrowser::setUnattended() {
     unattended_ = true;
     if (page_)

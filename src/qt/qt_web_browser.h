@@ -35,6 +35,9 @@ public:
     // What the page shown says of itself (see WebPage::facts); nothing before the first
     // Navigate.
     PageFacts facts(bool language);
+    // Whether the page shown has visible text (see WebPage::showsText); false before the
+    // first Navigate.
+    bool showsText();
     // The user agent the engine's pages send; loads the engine.
     QString userAgent();
 

@@ -35,6 +35,8 @@ public:
     // status of its last load when the engine gave one. The language is asked of the page
     // only with `language`, which runs the event loop for up to 2 s.
     virtual PageFacts facts(bool language) = 0;
+    // Whether the page shown has any visible text, asked of it for up to 2 s.
+    virtual bool showsText() = 0;
     // The user agent the page sends.
     virtual QString userAgent() = 0;
     // The print dialog, then the page printed as the user chose.

@@ -72,9 +72,9 @@ public:
         facts.title = QStringLiteral("title of ") + name();
         facts.lang = language ? QStringLiteral("it") : QString();
         facts.httpStatus = firstOf("busy-") ? 503 : 200; // 200: as the engine says of a file
-        facts.hasText = language && !name().startsWith(QLatin1String("nothing"));
         return facts;
     }
+    bool showsText() override { return !name().startsWith(QLatin1String("nothing")); }
     // Whether this is one of the first N loads of a page named PREFIX-N.
     bool firstOf(const char* prefix) const {
         return name().startsWith(QLatin1String(prefix)) &&

@@ -118,18 +118,23 @@ PageFacts QtWebPage::facts(bool language) {
     facts.httpStatus = httpStatus_;
     if (!language || page_->processEnded())
         return facts;
-    // The document's language and whether it shows text, asked of the page and waited for a
-    // short while.
-    const QVariantList values =
-        runInOurWorld(
-            *page_,
-            QStringLiteral("[document.documentElement ? document.documentElement.lang"
-                           " : '', !!document.body && /\\S/.test(document.body.innerText)]"),
-            kFactsWaitMs)
-            .toList();
-    facts.lang = values.value(0).toString().left(kMaxLangChars);
-    facts.hasText = values.value(1).toBool();
+    // The document's language, asked of the page and waited for a short while.
+    facts.lang = runInOurWorld(*page_,
+                               QStringLiteral("document.documentElement ? "
+                                              "document.documentElement.lang : ''"),
+                               kFactsWaitMs)
+                     .toString()
+                     .left(kMaxLangChars);
     return facts;
+}
+
+bool QtWebPage::showsText() {
+    if (!view_ || page_->processEnded())
+        return false;
+    return runInOurWorld(*page_,
+                         QStringLiteral("!!document.body && /\\S/.test(document.body.innerText)"),
+                         kFactsWaitMs)
+        .toBool();
 }
 
 void QtWebPage::print() {

@@ -23,6 +23,7 @@ public:
     void setIsolatedLoads() override;
     bool hasDocument() const override;
     PageFacts facts(bool language) override;
+    bool showsText() override;
     QString userAgent() override;
     void print() override;
     void preview() override;

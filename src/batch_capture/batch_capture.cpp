@@ -477,15 +477,14 @@ QString BatchCapture::lateLoad() const {
 void BatchCapture::fail(int index, const QString& reason) {
     if (ended_ || retryLater(index, reason))
         return;
-    if (options_.format == CaptureOptions::Format::Jsonl) {
-        const auto found = running_.find(index);
-        const bool running = found != running_.end();
-        if (!writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
-                         reason, running ? found->second->clock.elapsed() : 0))
-            return;
-    }
-    const auto page = running_.find(index);
-    journal(index, reason, page == running_.end() ? 0 : page->second->clock.elapsed());
+    const auto found = running_.find(index);
+    const bool running = found != running_.end();
+    const qint64 ms = running ? found->second->clock.elapsed() : 0;
+    if (options_.format == CaptureOptions::Format::Jsonl &&
+        !writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
+                     reason, ms))
+        return;
+    journal(index, reason, ms);
     const QString& address = targets_[static_cast<size_t>(index)].address;
     const QString shown =
         tries_.count(index) > 0 ? QStringLiteral("%1 (%2)").arg(reason, triesNote(index)) : reason;
@@ -581,7 +580,7 @@ bool BatchCapture::retryLater(int index, const QString& reason) {
     // A page that shows text of which nothing was copied may copy at the next try.
     if (reason == kNoText) {
         failure.kind = PageFailure::Kind::NoText;
-        failure.pageHasText = page.page->facts(true).hasText;
+        failure.pageHasText = page.page->showsText();
     }
     const auto known = tries_.find(index);
     const int triesSoFar = known == tries_.end() ? 1 : known->second;

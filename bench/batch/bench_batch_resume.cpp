@@ -7,18 +7,14 @@
 // captured before the kill is captured again, and no page is lost.
 #include "../support/goal.h"
 #include "measure_error.h"
+#include "program_run.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <map>
 
@@ -28,8 +24,7 @@ namespace {
 
 constexpr int kAddresses = 2000;
 constexpr int kKillAfter = kAddresses / 2;
-constexpr int kRunTimeoutMs = 20 * 60 * 1000;
-const QRegularExpression kPageLine(QStringLiteral("^\\[\\d+/\\d+\\] (ok|FAILED)"));
+constexpr int kRunTimeoutMinutes = 20;
 
 struct Run {
     int pages = 0;
@@ -39,34 +34,16 @@ struct Run {
 
 // Runs the capture of `addresses`; when `killAfter` page lines have come, kills it.
 Run capture(const QStringList& addresses, const QString& folder, int killAfter) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setStandardOutputFile(QProcess::nullDevice());
     Run run;
-    QByteArray pending;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::readyReadStandardError, [&] {
-        pending += process.readAllStandardError();
-        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            if (kPageLine.match(QString::fromUtf8(pending.left(end))).hasMatch() &&
-                ++run.pages == killAfter)
-                process.kill();
-            pending.remove(0, end + 1);
-        }
-    });
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kRunTimeoutMs, &loop, &QEventLoop::quit);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(QStringLiteral(VELCARO_PROGRAM),
-                  {"--capture", "--format", "jsonl", "-o", "records.jsonl", "--journal", "journal",
-                   "--per-host", "4", "-"});
-    process.write(addresses.join(u'\n').toUtf8() + '\n');
-    process.closeWriteChannel();
-    loop.exec();
-    run.seconds = clock.nsecsElapsed() / 1e9;
-    require(process.state() == QProcess::NotRunning, "velcaro --capture did not end in 20 min");
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    const ProgramRun program = runProgram({"--capture", "--format", "jsonl", "-o", "records.jsonl",
+                                           "--journal", "journal", "--per-host", "4", "-"},
+                                          addresses, folder, kRunTimeoutMinutes,
+                                          [&](const QString&, bool, QProcess& process) {
+                                              if (++run.pages == killAfter)
+                                                  process.kill();
+                                          });
+    run.seconds = program.seconds;
+    run.exitCode = program.exitCode;
     return run;
 }
 

@@ -41,6 +41,7 @@ void parseHtml(const QByteArray& html, HtmlSaxHandler& target) {
     if (!ctxt)
         return;
     htmlCtxtUseOptions(ctxt, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    // Fed in slices so libxml2 never holds more than one slice of unparsed input.
     constexpr qsizetype kSlice = 1 << 20;
     for (qsizetype at = 0; at < html.size(); at += kSlice) {
         const qsizetype n = qMin(kSlice, html.size() - at);

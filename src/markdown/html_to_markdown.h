@@ -20,8 +20,9 @@ namespace velcaro::markdown {
 // links and images, nested lists with their numbers, block quotes, rules, line breaks, code
 // spans (code tags and monospace fonts) and fenced code blocks (with the language of a
 // language-xxx or lang-xxx class) are kept; tables become pipe tables (see PipeTable). Link and
-// image addresses are resolved against `pageUrl`, so they are absolute when it is; javascript:
-// links are left as their text. Characters Markdown would read as syntax are escaped.
+// image addresses are resolved against `pageUrl`, so they are absolute when it is; links given
+// with a scheme other than http, https and mailto (javascript:, vbscript:, data:, file:) are left
+// as their text. Characters Markdown would read as syntax are escaped.
 //
 // Time and memory are linear in the input; nothing recurses on the document's depth, and
 // containers deeper than MarkdownBuilder::kMaxDepth are written at that depth.

@@ -139,7 +139,7 @@ void MarkdownConverter::startElement(std::string_view tag, const char* const* at
     if (!e.hidden) {
         if (tag == "a" && !e.link) {
             const char* href = htmlAttribute(attributes, "href");
-            const QString target = href ? destination(href) : QString();
+            const QString target = href ? destination(href, Target::Link) : QString();
             if (!target.isEmpty()) {
                 links_.push_back(target);
                 e.link = static_cast<int>(links_.size());
@@ -319,7 +319,7 @@ void MarkdownConverter::addImage(const Element& e, const char* const* attributes
         return;
     }
     const char* source = htmlAttribute(attributes, "src");
-    const QString target = source && *source ? destination(source) : QString();
+    const QString target = source && *source ? destination(source, Target::Image) : QString();
     if (target.isEmpty() && alt.isEmpty())
         return;
     const InlineStyle style = styleOf(e);
@@ -350,14 +350,20 @@ InlineStyle MarkdownConverter::styleOf(const Element& e) const {
     return style;
 }
 
-QString MarkdownConverter::destination(const char* address) const {
+QString MarkdownConverter::destination(const char* address, Target target) const {
     // A browser takes an address without its tabs and line ends, and trimmed.
     QString text = QString::fromUtf8(address);
     text.remove(u'\t').remove(u'\n').remove(u'\r');
     text = text.trimmed();
     if (text.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive))
         return {};
-    const QUrl url = pageUrl_.resolved(QUrl(text));
+    const QUrl given(text);
+    // A link of the page's own may lead only to the web or to a mail: one that would run a
+    // script, open a document made on the spot or a local file is left as its text.
+    if (target == Target::Link && !given.isRelative() && given.scheme() != u"http" &&
+        given.scheme() != u"https" && given.scheme() != u"mailto")
+        return {};
+    const QUrl url = pageUrl_.resolved(given);
     if (!url.isValid())
         return {};
     return linkDestination(url.toEncoded());

@@ -56,9 +56,11 @@ private:
     void endOption(const Element& option);
     void endLine();
     InlineStyle styleOf(const Element& e) const;
+    enum class Target { Link, Image };
     // `address` resolved against the page and written as a destination; empty for a
-    // javascript: address or one that is no URL.
-    QString destination(const char* address) const;
+    // javascript: address, one that is no URL, and a link given with a scheme other than
+    // http, https and mailto.
+    QString destination(const char* address, Target target) const;
 
     MarkdownBuilder out_;
     QUrl pageUrl_;

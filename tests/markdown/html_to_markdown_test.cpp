@@ -44,9 +44,12 @@ const Case kCases[] = {
      "Use ```a ``b`` c``` here\n\n````python\nprint(\"```\")\n````\n"},
     {"link and image",
      "<p><a href=\"../guide/intro.html#start\">guide</a>, <img src=\"img/logo.png\" alt=\"Logo\">"
-     " and <a href=\"javascript:void(0)\">nothing</a></p>",
+     " and <a href=\"javascript:void(0)\">nothing</a>, <a href=\" VBScript:msgbox\">vb</a>"
+     " <a href=\"data:text/html,<script>x</script>\">data</a> <a href=\"file:///etc/\">file</a>"
+     " <a href=\"mailto:a@b.it\">mail</a> <a href=\"//cdn.org/x\">cdn</a></p>",
      "[guide](https://example.org/guide/intro.html#start), "
-     "![Logo](https://example.org/docs/img/logo.png) and nothing\n"},
+     "![Logo](https://example.org/docs/img/logo.png) and nothing, vb data file "
+     "[mail](mailto:a@b.it) [cdn](https://cdn.org/x)\n"},
     {"quotes",
      "<blockquote><p>outer</p><blockquote><p>inner</p></blockquote></blockquote><p>after</p>",
      "> outer\n>\n> > inner\n\nafter\n"},

@@ -3,6 +3,7 @@
 #include "capture/skip_on_failure.h"
 #include "platform/clipboard.h"
 #include "platform/rich_text_box.h"
+#include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 
 #include <cstdint>
@@ -27,13 +28,27 @@ PageTextCopy::PageTextCopy(std::function<WebBrowser&()> browser, Clipboard& clip
     : browser_(std::move(browser)), clipboard_(clipboard) {}
 
 bool PageTextCopy::copy(Scope scope) {
+    const bool copied = copyOnce(scope);
+    if (!tookMainText_ || !this->copied(clipformat::kText).trimmed().isEmpty())
+        return copied;
+    return copyOnce(Scope::WholePage);
+}
+
+bool PageTextCopy::copyOnce(Scope scope) {
     tookMainText_ = false;
+    copyFailure_.clear();
     skipOnFailure([&] { clipboard_.Clear(); });
     if (scope == Scope::MainText)
         skipOnFailure([&] { tookMainText_ = browser_().selectMainText(); });
     else
         skipOnFailure([&] { browser_().ExecWB(olecmd::kSelectAll, olecmd::kDontPromptUser); });
-    skipOnFailure([&] { browser_().ExecWB(olecmd::kCopy, olecmd::kDontPromptUser); });
+    try {
+        browser_().ExecWB(olecmd::kCopy, olecmd::kDontPromptUser);
+    } catch (const VelcaroError& e) {
+        if (e.number() == error::kCopyTimedOut)
+            copyFailure_ = e.description();
+    } catch (...) {
+    }
 
     // The format score: plain text 1, bitmap 2, device-independent bitmap 4, RTF 8.
     score_ = 0;

@@ -76,7 +76,23 @@ TEST_F(CaptureCommand, TheMainTextFillsTheSameWindowAndItsTitleSaysWhatItHolds) 
     EXPECT_EQ(text()->win.caption, Form3::pageCaption());
     EXPECT_TRUE(platform.messages.prompts.isEmpty()) << "the user is told without a message";
 
-    copied.clear();
+    // A main text that copies to no text (its ranges could not be selected in time) is none:
+    // the whole page is copied instead.
+    browser().hasMainText = true;
+    browser().onExecWB = [this](int cmd) {
+        const auto& commands = browser().commands;
+        if (cmd != olecmd::kCopy)
+            return;
+        const bool main = commands[commands.size() - 2].first == FakeWebBrowser::kSelectMainText;
+        platform.clip.formats[clipformat::kText] = main ? QStringLiteral(" \n") : "Tutta la pagina";
+        platform.clip.formats[clipformat::kRtf] = QStringLiteral("{\\rtf1 x}");
+    };
+    app.form1().dispatch([&] { app.form1().mnuCopia_Testo_Principale_Click(); });
+    EXPECT_EQ(text()->text.content, QStringLiteral("Tutta la pagina"));
+    EXPECT_EQ(text()->win.caption, Form3::noMainTextCaption());
+
+    browser().onExecWB = nullptr;
+    platform.clip.formats.clear();
     app.form1().dispatch([&] { app.form1().mnuCopia_Testo_Principale_Click(); });
     EXPECT_EQ(platform.messages.prompts, QStringList{kNoText});
 }

@@ -51,17 +51,45 @@ bool waitFor(Sender* sender, Signal signal, const std::function<bool()>& done, Q
 // Run in a world of our own, where the page's scripts cannot replace what it calls: takes
 // the focus from the focused element (a field, a text area, an editable block, or a frame,
 // which keeps the focus of its own fields) and drops a selection left inside it, so that
-// select-all selects the page and not the inside of that element; gives the length of the
-// page's text.
+// select-all selects the page and not the inside of that element; measures what a copy of the
+// page has to walk: the length of its text, its elements, and the depth of the deepest one.
 const char kReleaseFocus[] = R"(
 (function () {
     var active = document.activeElement;
     if (active && active !== document.body && typeof active.blur === 'function')
         active.blur();
     window.getSelection().removeAllRanges();
-    return document.body ? document.body.textContent.length : 0;
+    var body = document.body;
+    if (!body)
+        return [0, 0, 0];
+    var depth = 0, deepest = 0;
+    for (var node = body; node; ) {
+        if (node.firstElementChild) {
+            node = node.firstElementChild;
+            deepest = Math.max(deepest, ++depth);
+            continue;
+        }
+        while (node && node !== body && !node.nextElementSibling) {
+            node = node.parentElement;
+            --depth;
+        }
+        node = node && node !== body ? node.nextElementSibling : null;
+    }
+    return [body.textContent.length, body.getElementsByTagName('*').length, deepest];
 })()
 )";
+
+// The copy's wait for a page measured as kReleaseFocus measures it.
+int copyWaitMs(const QVariant& measures) {
+    const QVariantList m = measures.toList();
+    const auto at = [&m](int i) {
+        return i < m.size() ? m[i].toDouble() : 0.0;
+    };
+    const double waitMs = QtPageCopier::kCopyBaseWaitMs + at(0) / QtPageCopier::kCharsPerMs +
+                          at(1) / QtPageCopier::kElementsPerMs +
+                          at(2) * at(2) / QtPageCopier::kDepthSquaredPerMs;
+    return static_cast<int>(qMin<double>(QtPageCopier::kCopyMaxWaitMs, waitMs));
+}
 
 bool holdsPageCopy(const QMimeData* data) {
     return data && (data->hasText() || data->hasHtml());
@@ -80,8 +108,11 @@ const QString& mainTextFinder() {
 
 void QtPageCopier::releaseFocus(QWebEngineView& view) {
     mainRanges_ = 0;
-    pageChars_ =
-        runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs).toDouble();
+    const QVariant measures =
+        runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs);
+    copyWaitMs_ = copyWaitMs(measures);
+    // A page that did not answer is busy, not empty.
+    pageHasText_ = !measures.isValid() || measures.toList().value(0).toDouble() > 0;
 }
 
 void QtPageCopier::selectAll(QWebEngineView& view) {
@@ -150,15 +181,22 @@ void QtPageCopier::copySelection(QWebEngineView& view) {
         QObject::connect(clipboard, &QClipboard::dataChanged,
                          [&] { changed = holdsPageCopy(clipboard->mimeData()); });
     view.triggerPageAction(QWebEnginePage::Copy);
-    // With nothing selected the clipboard stays as it was: the wait ends in seconds.
-    const int waitMs =
-        static_cast<int>(qMin<double>(kCopyMaxWaitMs, kCopyBaseWaitMs + pageChars_ / kCharsPerMs));
+    // With nothing selected the clipboard stays as it was: the wait ends with the page's.
     const bool copied = waitFor(
-        clipboard, &QClipboard::dataChanged, [&] { return changed; }, view, waitMs);
+        clipboard, &QClipboard::dataChanged, [&] { return changed; }, view, copyWaitMs_);
     QObject::disconnect(watch);
-    if (!copied || !alive)
+    if (!alive)
         throw VelcaroError(error::kCopyFailed,
                            QStringLiteral("La copia della pagina negli appunti non è riuscita."));
+    // A page with no text leaves nothing to copy; one with text whose copy never came was too
+    // slow or too busy to give it.
+    if (!copied && pageHasText_)
+        throw VelcaroError(error::kCopyTimedOut,
+                           QStringLiteral("La copia della pagina non è finita entro %1 s.")
+                               .arg((copyWaitMs_ + 999) / 1000));
+    if (!copied)
+        throw VelcaroError(error::kCopyFailed,
+                           QStringLiteral("La pagina non ha testo da copiare."));
 }
 
 void QtPageCopier::clearSelection(QWebEngineView& view) {

@@ -7,8 +7,8 @@ namespace velcaro {
 // Selects, copies and unselects the whole page of a web view, or its main text. The engine acts
 // only on a page that has the keyboard focus, so each operation lends the view the focus and gives
 // it back afterwards; the copy is asynchronous, so it waits until the clipboard holds the copied
-// selection, for a time that grows with the size of the page's text. A page with nothing to
-// select leaves the clipboard empty, and the copy fails when that wait is over.
+// selection, for a time that grows with the page's text and structure. A page with nothing to
+// select leaves the clipboard empty, and the copy fails when that wait is over, saying so.
 class QtPageCopier {
 public:
     void selectAll(QWebEngineView& view);
@@ -26,21 +26,29 @@ public:
     static constexpr int kFinderWaitMs = 5000;
     // Main text in more pieces than this is copied as its first pieces.
     static constexpr int kMaxMainRanges = 64;
-    // The copy's wait: a base, one more millisecond per kCharsPerMs characters of the page's
-    // text (the engine copied 5 MB in 3 s), and a ceiling.
+    // The copy's wait, sized by what the engine has to walk: a base, one more millisecond per
+    // kCharsPerMs characters of text, per kElementsPerMs elements, and per kDepthSquaredPerMs of
+    // the deepest element's depth squared (a text 20,000 elements deep took 18 s, 300,000
+    // elements side by side 21 s; each term leaves a margin of three or more for a busy
+    // machine), and a ceiling.
     static constexpr int kCopyBaseWaitMs = 5000;
     static constexpr int kCharsPerMs = 250;
+    static constexpr int kElementsPerMs = 5;
+    static constexpr int kDepthSquaredPerMs = 5000;
     static constexpr int kCopyMaxWaitMs = 120000;
 
 private:
-    // Takes the focus from the page's focused element and measures the page's text, before a
-    // selection; no main-text range of an earlier selection is kept.
+    // Takes the focus from the page's focused element and measures the page (its text, its
+    // elements and their depth) for the copy's wait, before a selection; no main-text range of an
+    // earlier selection is kept.
     void releaseFocus(QWebEngineView& view);
     // Copies the page's selection, waiting until the clipboard holds it.
     void copySelection(QWebEngineView& view);
 
-    // Characters of text in the page, as measured by the last select.
-    double pageChars_ = 0;
+    // The copy's wait for the page, as measured by the last select.
+    int copyWaitMs_ = kCopyBaseWaitMs;
+    // Whether the page may have text to copy, as far as the last select could tell.
+    bool pageHasText_ = true;
     // The main text's ranges the last select found, or 0 when it selected all.
     int mainRanges_ = 0;
 };

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace velcaro {
 namespace {
@@ -90,6 +91,12 @@ struct Options {
         QStringLiteral("sitemap"),
         QStringLiteral("Con --capture: gli indirizzi sono sitemap (XML, anche compresse con gzip, "
                        "o indici di sitemap) e valgono per le pagine che elencano.")};
+    QCommandLineOption firstIndex{
+        QStringLiteral("first-index"),
+        QStringLiteral("Con --capture --format jsonl: la posizione del primo indirizzo "
+                       "nell'elenco intero, per un blocco di un elenco diviso fra più catture "
+                       "(GNU parallel); l'\"index\" dei record conta da lì (predefinita: 0)."),
+        QStringLiteral("n")};
     QCommandLineOption verbose{
         QStringLiteral("verbose"),
         QStringLiteral("Con --capture: mostra anche i messaggi della console delle pagine.")};
@@ -112,7 +119,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
                        options.output, options.force, options.mainText, options.settle,
                        options.timeout, options.jobs, options.journal, options.retries,
                        options.perHost, options.delay, options.verbose, options.sitemap,
-                       options.robots});
+                       options.robots, options.firstIndex});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -177,6 +184,8 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     capture.delayMs = number(parser, options.delay, 0, 0, 3600000, problem);
     capture.retries =
         number(parser, options.retries, CaptureOptions::kDefaultRetries, 0, 10, problem);
+    capture.firstIndex =
+        number(parser, options.firstIndex, 0, 0, std::numeric_limits<int>::max(), problem);
     if (capture.addresses.isEmpty())
         *problem = QStringLiteral("Indicare almeno un indirizzo da prendere.");
     else if (capture.addresses.count(QStringLiteral("-")) > 1)
@@ -188,7 +197,7 @@ bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) 
     for (const QCommandLineOption* option :
          {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
           &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
-          &options.delay, &options.verbose, &options.sitemap, &options.robots})
+          &options.delay, &options.verbose, &options.sitemap, &options.robots, &options.firstIndex})
         if (parser.isSet(*option))
             return true;
     return false;
@@ -218,6 +227,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
     const Options options;
     describe(parser, options);
     CommandLine result;
+    result.arguments = arguments;
     if (!parser.parse(arguments)) {
         result.action = CommandLine::Action::Unusable;
         result.problem = parser.errorText();
@@ -262,7 +272,7 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
     QtArguments qtArguments(program);
     QCoreApplication core(qtArguments.argc(), qtArguments.argv());
     QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (translator.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&translator);
     QCommandLineParser parser;
@@ -274,7 +284,10 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
     case CommandLine::Action::Version:
         return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
     default:
-        print(stderr, commandLine.problem + u'\n' + parser.helpText());
+        // The parser's own complaint, read again now that it speaks Italian.
+        const QString problem =
+            parser.parse(commandLine.arguments) ? commandLine.problem : parser.errorText();
+        print(stderr, problem + u'\n' + parser.helpText());
         return 2;
     }
 }

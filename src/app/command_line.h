@@ -21,6 +21,8 @@ struct CommandLine {
     CaptureOptions capture;
     // Why the command line is unusable (an unknown option, too many addresses, a bad value).
     QString problem;
+    // The arguments as given, for answerCommandLine.
+    QStringList arguments;
 };
 
 // Reads the arguments (the program's name first). Needs no application object and no display.
@@ -35,7 +37,8 @@ QStringList readAddressList(const QByteArray& list);
 int defaultCaptureJobs();
 
 // Answers a command line that starts no window: the help or the version on standard output
-// (exit code 0), or the problem and the usage on standard error (exit code 2).
+// (exit code 0), or the problem and the usage on standard error (exit code 2), in Italian as
+// the rest of the program, Qt's own words of the help and of its errors included.
 int answerCommandLine(const CommandLine& commandLine, char* program);
 
 } // namespace velcaro

@@ -14,6 +14,8 @@
 #include <QLoggingCategory>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velcaro {
 namespace {
@@ -34,6 +36,9 @@ QStringList expandList(const QStringList& addresses) {
 }
 
 bool pageMessagesShown = false;
+// Where the run's report goes: standard error, or its copy when the engine's own writes to
+// standard error are dropped.
+std::FILE* report = stderr;
 
 // Standard error carries the run's report: Qt's and the engine's warnings stay out of it, and
 // the pages' console messages (the engine's "js" category) unless asked for with --verbose;
@@ -43,11 +48,31 @@ void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext& context,
     if (qstrcmp(context.category, "js") == 0) {
         if (!pageMessagesShown)
             return;
-        std::fprintf(stderr, "velcaro: console della pagina: %s\n",
+        std::fprintf(report, "velcaro: console della pagina: %s\n",
                      qUtf8Printable(printable(message).remove(u'\n')));
     } else if (type == QtCriticalMsg || type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+        std::fprintf(report, "%s\n", qUtf8Printable(message));
     }
+}
+
+// The engine's processes write their own lines straight to standard error (V8's report of a
+// page out of memory, the zygote's errors), past any message handler: the report moves to a
+// copy of standard error, and standard error itself, which those processes inherit, to
+// /dev/null. Standard error as it was when anything fails.
+std::FILE* reportApartFromTheEngine() {
+    const int copy = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    std::FILE* stream = copy >= 0 && null >= 0 ? ::fdopen(copy, "w") : nullptr;
+    if (!stream || ::dup2(null, STDERR_FILENO) < 0) {
+        if (stream)
+            std::fclose(stream);
+        else if (copy >= 0)
+            ::close(copy);
+        stream = stderr;
+    }
+    if (null >= 0)
+        ::close(null);
+    return stream;
 }
 
 } // namespace
@@ -62,6 +87,8 @@ int runCapture(CaptureOptions options, char* program) {
     // EPIPE, which the run reports, instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
     pageMessagesShown = options.verbose;
+    if (!options.verbose)
+        report = reportApartFromTheEngine();
     // The engine logs a page's log and info messages below its category's threshold.
     if (pageMessagesShown)
         QLoggingCategory::setFilterRules(QStringLiteral("js.debug=true\njs.info=true"));
@@ -72,7 +99,7 @@ int runCapture(CaptureOptions options, char* program) {
     QApplication::setApplicationVersion(AppRecord::version());
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QtCapturePlatform platform;
+    QtCapturePlatform platform(report);
     BatchCapture run(platform, std::move(options));
     // SIGINT and SIGTERM stop the run as BatchCapture::stop does, with the shell's code for
     // the signal (130, 143).

@@ -18,7 +18,8 @@ constexpr qint64 kMaxFetchBytes = 50 * 1024 * 1024;
 
 } // namespace
 
-QtCapturePlatform::QtCapturePlatform() : textBox_(&edit_, form3_layout::kRichTextBox1) {
+QtCapturePlatform::QtCapturePlatform(std::FILE* report)
+    : textBox_(&edit_, form3_layout::kRichTextBox1), console_(stdout, report) {
     host_.setObjectName(QStringLiteral("CaptureHost"));
     host_.resize(Twips::toPixels(form1_layout::kClientWidth),
                  Twips::toPixels(form1_layout::kClientHeight));

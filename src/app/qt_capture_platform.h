@@ -16,7 +16,8 @@ namespace velcaro {
 // the captured-text window's, and the run ends by leaving the event loop.
 class QtCapturePlatform : public CapturePlatform {
 public:
-    QtCapturePlatform();
+    // The run's report goes to `report`.
+    explicit QtCapturePlatform(std::FILE* report = stderr);
 
     std::unique_ptr<CapturePage> createPage() override;
     Clipboard& clipboard() override { return clipboard_; }

@@ -2,6 +2,7 @@
 
 #include "batch_capture/capture_journal.h"
 #include "batch_capture/output_plan.h"
+#include "batch_capture/page_record.h"
 #include "batch_capture/sitemap_crawl.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
@@ -13,13 +14,12 @@
 #include "platform/console.h"
 #include "platform/record_file.h"
 #include "platform/rich_text_box.h"
+#include "platform/std_console.h"
 #include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace velcaro {
 
@@ -44,8 +44,35 @@ namespace {
 
 const QString kNoText = QStringLiteral("Non trovo nessun testo copiato !!!");
 
-QString kilobytes(qsizetype bytes) {
-    return QString::number(static_cast<double>(bytes) / 1024.0, 'f', 1);
+// "120 byte", "6.4 KB", "2150.3 KB": a small page is not "0.0 KB".
+QString sizeText(qsizetype bytes) {
+    if (bytes < 1024)
+        return QStringLiteral("%1 byte").arg(bytes);
+    return QStringLiteral("%1 KB").arg(static_cast<double>(bytes) / 1024.0, 0, 'f', 1);
+}
+
+// "1 pagina", "3 pagine".
+QString pages(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 pagina") : QStringLiteral("%1 pagine").arg(count);
+}
+
+// The word for `count` things, singular or plural: "presa", "prese".
+QString agreeing(qsizetype count, const char* singular, const char* plural) {
+    return QString::fromUtf8(count == 1 ? singular : plural);
+}
+
+QString formatName(CaptureOptions::Format format) {
+    switch (format) {
+    case CaptureOptions::Format::Rtf:
+        return QStringLiteral("rtf");
+    case CaptureOptions::Format::Markdown:
+        return QStringLiteral("md");
+    case CaptureOptions::Format::Jsonl:
+        return QStringLiteral("jsonl");
+    case CaptureOptions::Format::Text:
+        break;
+    }
+    return QStringLiteral("txt");
 }
 
 QString seconds(qint64 ms) {
@@ -78,15 +105,16 @@ void BatchCapture::stop(int exitCode) {
     }
     stopCode_ = exitCode;
     platform_.console().report(
-        QStringLiteral("velcaro: interruzione, nessuna nuova pagina; le %1 in corso hanno al "
-                       "massimo %2 s.")
-            .arg(running_.size())
+        QStringLiteral("velcaro: interruzione, nessuna nuova pagina; %1 in corso: al massimo "
+                       "%2 s per finire.")
+            .arg(pages(running_.size()))
             .arg(kStopGraceMs / 1000));
     stopTimer_.setSingleShot(true);
     QObject::connect(&stopTimer_, &QTimer::timeout, [this] {
         if (!ended_) {
-            platform_.console().report(
-                QStringLiteral("velcaro: %1 pagine lasciate a metà.").arg(running_.size()));
+            platform_.console().report(QStringLiteral("velcaro: %1 %2 a metà.")
+                                           .arg(pages(running_.size()),
+                                                agreeing(running_.size(), "lasciata", "lasciate")));
             end(stopCode_);
         }
     });
@@ -121,7 +149,7 @@ void BatchCapture::fetchNextSitemap() {
     for (const QString& problem : sitemaps_->problems())
         platform_.console().report(QStringLiteral("velcaro: sitemap %1").arg(problem));
     platform_.console().report(
-        QStringLiteral("velcaro: %1 pagine dalle sitemap.").arg(sitemaps_->pages().size()));
+        QStringLiteral("velcaro: %1 dalle sitemap.").arg(pages(sitemaps_->pages().size())));
     options_.addresses = sitemaps_->pages();
     startPages();
 }
@@ -148,11 +176,14 @@ void BatchCapture::startPages() {
     }
     if (!options_.journal.isEmpty()) {
         journal_ = std::make_unique<CaptureJournal>();
+        const JournalPurpose purpose{formatName(options_.format), plan_->output(),
+                                     options_.mainText};
         QString problem;
-        if (!journal_->open(QDir(options_.workingFolder).absoluteFilePath(options_.journal),
-                            &problem)) {
+        const CaptureJournal::Opening opening = journal_->open(
+            QDir(options_.workingFolder).absoluteFilePath(options_.journal), purpose, &problem);
+        if (opening != CaptureJournal::Opening::Opened) {
             platform_.console().report(QStringLiteral("velcaro: ") + problem);
-            end(kSomeFailed);
+            end(opening == CaptureJournal::Opening::ForAnotherRun ? kBadUsage : kSomeFailed);
             return;
         }
     }
@@ -195,7 +226,8 @@ void BatchCapture::advance() {
     while (next_ < total && room() && static_cast<int>(waiting_.size()) < kMaxWaiting) {
         const int index = next_++;
         const QString& path = plan_->path(index);
-        if (journal_ && journal_->done(targets_[static_cast<size_t>(index)].address)) {
+        if (journal_ &&
+            journal_->done(targets_[static_cast<size_t>(index)].address, outputOf(index))) {
             ++skipped_;
             ++done_;
             continue;
@@ -347,8 +379,10 @@ void BatchCapture::capture(Page& page) {
         return;
     }
     if (options_.format == CaptureOptions::Format::Jsonl) {
-        if (writeRecord(index, page.page->facts(true), &bytes, QString(), page.clock.elapsed()))
-            succeed(index, bytes.size());
+        const qint64 end =
+            writeRecord(index, page.page->facts(true), &bytes, QString(), page.clock.elapsed());
+        if (end >= 0)
+            succeed(index, bytes.size(), end);
         return;
     }
     try {
@@ -366,36 +400,31 @@ void BatchCapture::capture(Page& page) {
 
 // One JSON object on a line, for the page at `index`: its text when it was captured, else
 // why not.
-bool BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
-                               const QString& error, qint64 ms) {
+qint64 BatchCapture::writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+                                 const QString& error, qint64 ms) {
     const CaptureTarget& target = targets_[static_cast<size_t>(index)];
-    const QUrl url = facts.url.isEmpty() ? target.url : facts.url;
+    PageRecord record;
+    record.address = target.address;
+    record.url = facts.url.isEmpty() ? target.url : facts.url;
     // A file has no HTTP status, whatever the engine says of its load.
-    const bool hasStatus = facts.httpStatus > 0 && !url.isLocalFile();
-    QJsonObject record{
-        {QStringLiteral("address"), target.address},
-        {QStringLiteral("url"), url.toString()},
-        {QStringLiteral("status"),
-         hasStatus ? QJsonValue(facts.httpStatus) : QJsonValue(QJsonValue::Null)},
-        {QStringLiteral("title"), facts.title},
-        {QStringLiteral("lang"), facts.lang},
-        {QStringLiteral("text"), text ? QString::fromUtf8(*text) : QString()},
-        {QStringLiteral("ms"), ms},
-        {QStringLiteral("index"), target.index},
-    };
-    if (!error.isEmpty())
-        record.insert(QStringLiteral("error"), error);
-    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    record.httpStatus = record.url.isLocalFile() ? 0 : facts.httpStatus;
+    record.title = facts.title;
+    record.lang = facts.lang;
+    if (text)
+        record.text = QString::fromUtf8(*text);
+    record.error = error;
+    record.ms = ms;
+    record.index = options_.firstIndex + target.index;
+    const QByteArray line = recordLine(record);
     try {
         if (records_)
-            records_->append(line);
-        else
-            platform_.console().output(line);
+            return records_->append(line);
+        platform_.console().output(line);
+        return 0;
     } catch (const VelcaroError& e) {
         outputLost(e.description());
-        return false;
+        return -1;
     }
-    return true;
 }
 
 // The records cannot be written any more (a closed pipe, a full disk): the run ends, since
@@ -416,7 +445,7 @@ QByteArray BatchCapture::content(Page& page, QString* failure) {
                       platform_.clipboard());
     if (!copy.copy(options_.mainText ? PageTextCopy::Scope::MainText
                                      : PageTextCopy::Scope::WholePage)) {
-        *failure = kNoText;
+        *failure = copy.copyFailure().isEmpty() ? kNoText : copy.copyFailure();
         return {};
     }
     page.wholePageForMain = options_.mainText && !copy.tookMainText();
@@ -443,7 +472,7 @@ QByteArray BatchCapture::content(Page& page, QString* failure) {
     }
 }
 
-void BatchCapture::succeed(int index, qsizetype bytes) {
+void BatchCapture::succeed(int index, qsizetype bytes, qint64 recordEnd) {
     const auto found = running_.find(index);
     const qint64 ms = found == running_.end() ? 0 : found->second->clock.elapsed();
     if (found != running_.end() && found->second->loads < kLoadsPerPage)
@@ -455,14 +484,23 @@ void BatchCapture::succeed(int index, qsizetype bytes) {
         notes << QStringLiteral("nessun testo principale: pagina intera");
     if (tries_.count(index) > 0)
         notes << triesNote(index);
-    journal(index, QString(), ms);
+    journal(index, QString(), ms, recordEnd);
+    ++captured_;
     platform_.console().report(
-        QStringLiteral("[%1/%2] ok %3 s %4 KB %5%6")
+        QStringLiteral("[%1/%2] ok %3 s %4 %5%6")
             .arg(index + 1)
             .arg(targets_.size())
-            .arg(seconds(ms), kilobytes(bytes), targets_[static_cast<size_t>(index)].address,
+            .arg(seconds(ms), sizeText(bytes), shownAddress(index),
                  notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(notes.join(u"; "))));
     release(index);
+}
+
+QString BatchCapture::outputOf(int index) const {
+    return plan_->recordFile().isEmpty() ? plan_->path(index) : plan_->recordFile();
+}
+
+QString BatchCapture::shownAddress(int index) const {
+    return printableAddress(targets_[static_cast<size_t>(index)].address);
 }
 
 QString BatchCapture::triesNote(int index) const {
@@ -480,12 +518,15 @@ void BatchCapture::fail(int index, const QString& reason) {
     const auto found = running_.find(index);
     const bool running = found != running_.end();
     const qint64 ms = running ? found->second->clock.elapsed() : 0;
-    if (options_.format == CaptureOptions::Format::Jsonl &&
-        !writeRecord(index, running ? found->second->page->facts(false) : PageFacts{}, nullptr,
-                     reason, ms))
-        return;
-    journal(index, reason, ms);
-    const QString& address = targets_[static_cast<size_t>(index)].address;
+    qint64 recordEnd = 0;
+    if (options_.format == CaptureOptions::Format::Jsonl) {
+        recordEnd = writeRecord(index, running ? found->second->page->facts(false) : PageFacts{},
+                                nullptr, reason, ms);
+        if (recordEnd < 0)
+            return;
+    }
+    journal(index, reason, ms, recordEnd);
+    const QString address = shownAddress(index);
     const QString shown =
         tries_.count(index) > 0 ? QStringLiteral("%1 (%2)").arg(reason, triesNote(index)) : reason;
     platform_.console().report(QStringLiteral("[%1/%2] FAILED: %3 %4")
@@ -496,13 +537,14 @@ void BatchCapture::fail(int index, const QString& reason) {
     release(index);
 }
 
-void BatchCapture::journal(int index, const QString& reason, qint64 ms) {
+void BatchCapture::journal(int index, const QString& reason, qint64 ms, qint64 recordEnd) {
     if (!journal_ || ended_)
         return;
     JournalEntry entry;
     entry.address = targets_[static_cast<size_t>(index)].address;
     entry.outcome = reason.isEmpty() ? JournalEntry::Outcome::Ok : JournalEntry::Outcome::Failed;
-    entry.output = reason.isEmpty() ? plan_->path(index) : QString();
+    entry.output = reason.isEmpty() ? outputOf(index) : QString();
+    entry.end = reason.isEmpty() ? recordEnd : 0;
     entry.reason = reason;
     entry.ms = ms;
     QString problem;
@@ -609,13 +651,12 @@ bool BatchCapture::retryLater(int index, const QString& reason) {
 void BatchCapture::retryAfterWait(int index, const PageFailure& failure) {
     const int tries = tries_[index];
     const int waitMs = retryPolicy_.delayMs(tries - 1, failure);
-    platform_.console().report(
-        QStringLiteral("[%1/%2] di nuovo tra %3 s (tentativo %4): %5 %6")
-            .arg(index + 1)
-            .arg(targets_.size())
-            .arg(seconds(waitMs))
-            .arg(tries)
-            .arg(failure.reason, targets_[static_cast<size_t>(index)].address));
+    platform_.console().report(QStringLiteral("[%1/%2] di nuovo tra %3 s (tentativo %4): %5 %6")
+                                   .arg(index + 1)
+                                   .arg(targets_.size())
+                                   .arg(seconds(waitMs))
+                                   .arg(tries)
+                                   .arg(failure.reason, shownAddress(index)));
     QTimer::singleShot(waitMs, &pumpTimer_, [this, index] {
         waiting_.push_front(index);
         schedulePump();
@@ -657,11 +698,12 @@ void BatchCapture::finishIfDone() {
     if (ended_ || capturingIndex_ >= 0 || !running_.empty())
         return;
     if (stopCode_ >= 0) {
-        platform_.console().report(
-            QStringLiteral("velcaro: interrotta: %1 pagine finite su %2, %3 non riuscite.")
-                .arg(done_)
-                .arg(targets_.size())
-                .arg(failures_.size()));
+        platform_.console().report(QStringLiteral("velcaro: interrotta: %1 su %2 %3, %4 non %5.")
+                                       .arg(pages(done_))
+                                       .arg(targets_.size())
+                                       .arg(agreeing(done_, "finita", "finite"))
+                                       .arg(failures_.size())
+                                       .arg(agreeing(failures_.size(), "riuscita", "riuscite")));
         end(stopCode_);
         return;
     }
@@ -669,15 +711,16 @@ void BatchCapture::finishIfDone() {
         return;
     Console& console = platform_.console();
     const int total = static_cast<int>(targets_.size());
-    if (total > 1 || !failures_.isEmpty()) {
-        console.report(QStringLiteral("velcaro: %1 pagine su %2 prese in %3 s.")
-                           .arg(total - failures_.size())
+    if (total > 1 || !failures_.isEmpty() || skipped_ > 0) {
+        console.report(QStringLiteral("velcaro: %1 %2 su %3 in %4 s.")
+                           .arg(agreeing(captured_, "presa", "prese"), pages(captured_))
                            .arg(total)
                            .arg(seconds(clock_.elapsed())));
         if (skipped_ > 0)
-            console.report(QStringLiteral("velcaro: %1 già prese secondo il giornale, non "
-                                          "caricate di nuovo.")
-                               .arg(skipped_));
+            console.report(QStringLiteral("velcaro: %1 %2 secondo il giornale, non %3 di nuovo.")
+                               .arg(skipped_)
+                               .arg(agreeing(skipped_, "già presa", "già prese"),
+                                    agreeing(skipped_, "caricata", "caricate")));
         if (!failures_.isEmpty())
             console.report(QStringLiteral("Non riuscite (%1):\n%2")
                                .arg(failures_.size())

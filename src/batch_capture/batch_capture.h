@@ -86,13 +86,20 @@ private:
     void pump();
     void capture(Page& page);
     QByteArray content(Page& page, QString* failure);
-    void succeed(int index, qsizetype bytes);
-    // False when the record could not be written: the run is ending (outputLost).
-    bool writeRecord(int index, const PageFacts& facts, const QByteArray* text,
-                     const QString& error, qint64 ms);
+    // `recordEnd`: the records file's size with the page's record in it, or 0.
+    void succeed(int index, qsizetype bytes, qint64 recordEnd = 0);
+    // Writes the page's record: returns the records file's size with it, 0 for standard
+    // output, or -1 when it could not be written and the run is ending (outputLost).
+    qint64 writeRecord(int index, const PageFacts& facts, const QByteArray* text,
+                       const QString& error, qint64 ms);
     void outputLost(const QString& reason);
     // Writes what became of the page at `index` in the journal, when there is one.
-    void journal(int index, const QString& reason, qint64 ms);
+    void journal(int index, const QString& reason, qint64 ms, qint64 recordEnd);
+    // Where the page at `index` is written: its file, the records file, or an empty text for
+    // standard output.
+    QString outputOf(int index) const;
+    // The page's address as the report lines show it.
+    QString shownAddress(int index) const;
     void fail(int index, const QString& reason);
     // Whether the page at `index`, which failed with `reason`, is to be tried again; if so it
     // is released and comes back to the queue after the policy's wait (for a busy server, once
@@ -121,6 +128,8 @@ private:
     std::unique_ptr<SitemapCrawl> sitemaps_;
     // Addresses the journal says were captured before, not loaded again.
     int skipped_ = 0;
+    // Addresses captured by this run.
+    int captured_ = 0;
     std::map<int, std::unique_ptr<Page>> running_;
     std::vector<std::unique_ptr<Page>> released_;
     std::vector<IdlePage> idle_;

@@ -8,35 +8,74 @@
 #include <QJsonObject>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velcaro {
 namespace {
 
-// How every line the journal writes begins: the keys are written in alphabetical order.
+// How the lines the journal writes begin: the keys are written in alphabetical order.
 const QByteArray kRecordStart = QByteArrayLiteral("{\"address\":");
+const QByteArray kPurposeStart = QByteArrayLiteral("{\"format\":");
 
 const QString kOk = QStringLiteral("ok");
 const QString kFailed = QStringLiteral("failed");
+// The version of the first line's layout.
+constexpr int kJournalVersion = 1;
 
-// A line cut short while it was written is a beginning of a record.
-bool isRecordStart(const QByteArray& line) {
-    return line.startsWith(kRecordStart) || kRecordStart.startsWith(line);
+// A line cut short while it was written is a beginning of a line.
+bool isLineStart(const QByteArray& line) {
+    for (const QByteArray& start : {kRecordStart, kPurposeStart})
+        if (line.startsWith(start) || start.startsWith(line))
+            return true;
+    return false;
 }
 
-// The address and outcome of a whole record.
-bool readRecord(const QByteArray& line, JournalEntry* entry) {
-    const QJsonObject object = QJsonDocument::fromJson(line).object();
+// The address, outcome and output of a whole record.
+bool readRecord(const QJsonObject& object, JournalEntry* entry) {
     const QJsonValue address = object.value(QStringLiteral("address"));
     const QString outcome = object.value(QStringLiteral("outcome")).toString();
     if (!address.isString() || (outcome != kOk && outcome != kFailed))
         return false;
     entry->address = address.toString();
     entry->outcome = outcome == kOk ? JournalEntry::Outcome::Ok : JournalEntry::Outcome::Failed;
+    entry->output = object.value(QStringLiteral("output")).toString();
+    entry->end = object.value(QStringLiteral("end")).toInteger();
     return true;
 }
 
-bool readAll(int fd, QByteArray* bytes) {
+QJsonObject purposeObject(const JournalPurpose& purpose) {
+    return {{QStringLiteral("format"), purpose.format},
+            {QStringLiteral("journal"), kJournalVersion},
+            {QStringLiteral("main"), purpose.mainText},
+            {QStringLiteral("output"), purpose.output}};
+}
+
+bool readPurpose(const QJsonObject& object, JournalPurpose* purpose) {
+    if (!object.value(QStringLiteral("journal")).isDouble())
+        return false;
+    purpose->format = object.value(QStringLiteral("format")).toString();
+    purpose->output = object.value(QStringLiteral("output")).toString();
+    purpose->mainText = object.value(QStringLiteral("main")).toBool();
+    return true;
+}
+
+QString described(const JournalPurpose& purpose) {
+    return QStringLiteral("formato %1, %2, %3")
+        .arg(purpose.format,
+             purpose.output.isEmpty()
+                 ? QStringLiteral("sull'uscita standard")
+                 : QStringLiteral("in %1").arg(QDir::toNativeSeparators(purpose.output)),
+             purpose.mainText ? QStringLiteral("testo principale")
+                              : QStringLiteral("pagina intera"));
+}
+
+// Calls `take` with each line of the file, read a slice at a time; false when it could not be
+// read. The last line, which may be cut short, is given without its newline, as is each line.
+template <typename Take> bool forEachLine(int fd, Take take) {
+    QByteArray pending;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -45,9 +84,17 @@ bool readAll(int fd, QByteArray* bytes) {
         if (n < 0)
             return false;
         if (n == 0)
-            return true;
-        bytes->append(buffer, n);
+            break;
+        pending.append(buffer, n);
+        qsizetype start = 0;
+        for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1)
+            if (!take(pending.mid(start, end - start), true))
+                return true;
+        pending.remove(0, start);
     }
+    if (!pending.isEmpty())
+        take(pending, false);
+    return true;
 }
 
 } // namespace
@@ -56,38 +103,121 @@ CaptureJournal::~CaptureJournal() {
     close();
 }
 
-bool CaptureJournal::open(const QString& path, QString* problem) {
+CaptureJournal::Opening CaptureJournal::open(const QString& path, const JournalPurpose& purpose,
+                                             QString* problem) {
     close();
     path_ = path;
-    fd_ =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    QByteArray content;
-    if (fd_ < 0 || !readAll(fd_, &content)) {
+    const QString shown = QDir::toNativeSeparators(path);
+    // Not through a link, and not waiting on a pipe: only a plain file is a journal.
+    fd_ = ::open(QFile::encodeName(path).constData(),
+                 O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        const int osError = errno;
+        *problem = osError == ELOOP ? linkRefused(path).description()
+                                    : saveFailure(path, osError).description();
+        return Opening::Failed;
+    }
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close();
+        *problem = QStringLiteral("il giornale %1 non è un file").arg(shown);
+        return Opening::Failed;
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const int osError = errno;
+        close();
+        *problem = osError == EWOULDBLOCK
+                       ? QStringLiteral("il giornale %1 è in uso da un'altra cattura in corso; "
+                                        "riprovare quando sarà finita")
+                             .arg(shown)
+                       : saveFailure(path, osError).description();
+        return Opening::Failed;
+    }
+    qsizetype number = 0;
+    qsizetype lines = 0;
+    qsizetype badLine = 0;
+    std::optional<JournalPurpose> written;
+    const bool read = forEachLine(fd_, [&](const QByteArray& line, bool whole) {
+        ++number;
+        openLine_ = !whole;
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        JournalEntry entry;
+        JournalPurpose found;
+        if (readRecord(object, &entry)) {
+            remember(entry);
+        } else if (lines == 0 && readPurpose(object, &found)) {
+            written = found;
+        } else if (!isLineStart(line)) {
+            badLine = number;
+            return false;
+        } else {
+            return true;
+        }
+        ++lines;
+        return true;
+    });
+    if (!read) {
         const int osError = errno;
         close();
         *problem = saveFailure(path, osError).description();
+        return Opening::Failed;
+    }
+    if (badLine > 0) {
+        close();
+        *problem = QStringLiteral("%1 non è un giornale di cattura: la riga %2 non è un record")
+                       .arg(shown)
+                       .arg(badLine);
+        return Opening::Failed;
+    }
+    if (written && !(*written == purpose)) {
+        close();
+        *problem = QStringLiteral("il giornale %1 è di un'altra cattura (%2, dove questa è %3): "
+                                  "per questa usarne un altro")
+                       .arg(shown, described(*written), described(purpose));
+        return Opening::ForAnotherRun;
+    }
+    if (lines == 0 &&
+        !append(QJsonDocument(purposeObject(purpose)).toJson(QJsonDocument::Compact), problem)) {
+        close();
+        return Opening::Failed;
+    }
+    return Opening::Opened;
+}
+
+bool CaptureJournal::done(const QString& address, const QString& output) const {
+    const auto found = done_.constFind(address);
+    if (found == done_.constEnd() || found->output != output)
         return false;
-    }
-    const QList<QByteArray> lines = content.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        JournalEntry entry;
-        if (readRecord(lines[i], &entry)) {
-            remember(entry);
-        } else if (!isRecordStart(lines[i])) {
-            close();
-            *problem = QStringLiteral("%1 non è un registro di cattura: la riga %2 non è un record")
-                           .arg(QDir::toNativeSeparators(path))
-                           .arg(i + 1);
-            return false;
-        }
-    }
-    openLine_ = !content.isEmpty() && !content.endsWith('\n');
-    return true;
+    if (output.isEmpty())
+        return true;
+    if (found->end > 0)
+        return recordsSize(output) >= found->end;
+    struct stat status {};
+    return ::lstat(QFile::encodeName(output).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+qint64 CaptureJournal::recordsSize(const QString& path) const {
+    const auto known = recordsSizes_.constFind(path);
+    if (known != recordsSizes_.constEnd())
+        return *known;
+    struct stat status {};
+    const qint64 size =
+        ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode)
+            ? status.st_size
+            : -1;
+    recordsSizes_.insert(path, size);
+    return size;
 }
 
 bool CaptureJournal::record(const JournalEntry& entry, QString* problem) {
     remember(entry);
-    QByteArray bytes = line(entry) + '\n';
+    if (entry.end > 0 && recordsSizes_.contains(entry.output))
+        recordsSizes_[entry.output] = std::max(recordsSizes_[entry.output], entry.end);
+    return append(line(entry), problem);
+}
+
+bool CaptureJournal::append(const QByteArray& line, QString* problem) {
+    QByteArray bytes = line + '\n';
     if (openLine_)
         bytes.prepend('\n');
     int failure = fd_ < 0 ? EBADF : writeAll(fd_, bytes);
@@ -110,6 +240,8 @@ QByteArray CaptureJournal::line(const JournalEntry& entry) {
                        {QStringLiteral("output"), entry.output},
                        {QStringLiteral("ms"), entry.ms},
                        {QStringLiteral("time"), time.toUTC().toString(Qt::ISODateWithMs)}};
+    if (entry.end > 0)
+        object.insert(QStringLiteral("end"), entry.end);
     if (!ok)
         object.insert(QStringLiteral("reason"), entry.reason);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -120,11 +252,14 @@ void CaptureJournal::close() {
         ::close(fd_);
     fd_ = -1;
     done_.clear();
+    outputs_.clear();
+    recordsSizes_.clear();
+    openLine_ = false;
 }
 
 void CaptureJournal::remember(const JournalEntry& entry) {
     if (entry.outcome == JournalEntry::Outcome::Ok)
-        done_.insert(entry.address);
+        done_.insert(entry.address, {*outputs_.insert(entry.output), entry.end});
     else
         done_.remove(entry.address);
 }

@@ -38,6 +38,10 @@ struct CaptureOptions {
     bool verbose = false;
     // Tries after the first for a page whose failure is transient (see RetryPolicy).
     int retries = kDefaultRetries;
+    // The position in the whole list of the first address given, for a run that takes one
+    // block of a list split between several runs (GNU parallel): the records' "index" counts
+    // from it.
+    qint64 firstIndex = 0;
     // The journal a run records each finished address in and resumes from; empty for none.
     QString journal;
     // The folder relative addresses and the output are read against.

@@ -56,6 +56,7 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
                        .arg(QDir::toNativeSeparators(folder), unwritable);
         return;
     }
+    output_ = QDir::cleanPath(output);
     if (records) {
         recordFile_ = output;
         paths_.assign(total, QString());

@@ -24,8 +24,12 @@ public:
     const QString& path(int index) const { return paths_[static_cast<size_t>(index)]; }
     // The file the records are appended to, or an empty text for standard output.
     const QString& recordFile() const { return recordFile_; }
+    // The output as a whole, absolute: the folder, the one file or the records file; an empty
+    // text for standard output.
+    const QString& output() const { return output_; }
 
 private:
+    QString output_;
     QString recordFile_;
     std::vector<QString> paths_;
     QString problem_;

@@ -25,12 +25,14 @@ QString RecordFile::open(const QString& path) {
     return saveFailure(path, errno).description();
 }
 
-void RecordFile::append(const QByteArray& record) {
+qint64 RecordFile::append(const QByteArray& record) {
     if (const int failure = writeAll(fd_, record))
         throw saveFailure(path_, failure);
     // On the disk before the journal says the page is done; a pipe or a device has no disk.
     if (::fdatasync(fd_) != 0 && errno != EINVAL)
         throw saveFailure(path_, errno);
+    // Each appending write leaves the offset at the end of what it wrote.
+    return ::lseek(fd_, 0, SEEK_CUR);
 }
 
 } // namespace velcaro

@@ -17,8 +17,9 @@ public:
 
     // Why the file cannot be opened, in Italian, or an empty text.
     QString open(const QString& path);
-    // Throws VelcaroError when the record cannot be written whole.
-    void append(const QByteArray& record);
+    // Throws VelcaroError when the record cannot be written whole; returns the file's size
+    // with the record in it.
+    qint64 append(const QByteArray& record);
 
 private:
     QString path_;

@@ -17,6 +17,25 @@ QString printable(const QString& text) {
     return out;
 }
 
+QString printableAddress(const QString& address) {
+    QString out;
+    out.reserve(address.size());
+    for (const QChar c : address) {
+        const char16_t u = c.unicode();
+        const bool hidden = c.category() == QChar::Other_Control || u == 0x2028 || u == 0x2029 ||
+                            (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
+        if (!hidden) {
+            out += c;
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            out += QStringLiteral("%%1")
+                       .arg(static_cast<uchar>(byte), 2, 16, QLatin1Char('0'))
+                       .toUpper();
+    }
+    return out;
+}
+
 StdConsole::StdConsole(std::FILE* out, std::FILE* err)
     : out_(out), err_(err), terminal_(isatty(fileno(err)) == 1) {}
 

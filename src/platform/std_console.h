@@ -12,6 +12,11 @@ namespace velcaro {
 // or set the terminal's title.
 QString printable(const QString& text);
 
+// An address as a report line shows it: its control characters, line and paragraph
+// separators and direction overrides (a sitemap may put any of them in an address) written as
+// percent-encoded UTF-8, so that it stays one address on its own line, read as it is.
+QString printableAddress(const QString& address);
+
 // Console over the C streams; the status line is drawn only when standard error is a
 // terminal.
 class StdConsole : public Console {

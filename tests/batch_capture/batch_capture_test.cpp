@@ -2,6 +2,7 @@
 // many at once, what it writes where, and what it says for each page.
 
 #include "batch_capture/batch_capture.h"
+#include "batch_capture/page_record.h"
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
@@ -211,7 +212,7 @@ TEST_F(BatchCaptureRun, OnePageGoesToStandardOutputAsTheWindowsTextSaveWritesIt)
     EXPECT_EQ(browser.moves[0].width, form1_layout::kClientWidth);
     EXPECT_EQ(browser.visible, std::optional<bool>(true));
     EXPECT_EQ(platform.console_.lines.size(), 1);
-    EXPECT_TRUE(lines().at(0).contains(QRegularExpression("^\\[1/1\\] ok \\d+\\.\\d s 0\\.0 KB ")))
+    EXPECT_TRUE(lines().at(0).contains(QRegularExpression("^\\[1/1\\] ok \\d+\\.\\d s 16 byte ")))
         << lines().at(0).toStdString();
     EXPECT_EQ(platform.open, 0) << "every page is released";
 }
@@ -228,7 +229,7 @@ TEST_F(BatchCaptureRun, ManyPagesLoadAtMostJobsAtOnceAndEachGetsItsFile) {
         EXPECT_EQ(file(QStringLiteral("out/p%1.txt").arg(i)),
                   QStringLiteral("text of p%1.html").arg(i).toUtf8());
     EXPECT_EQ(lines().filter(QRegularExpression("^\\[\\d/9\\] ok ")).size(), 9);
-    EXPECT_TRUE(lines().constLast().startsWith(QStringLiteral("velcaro: 9 pagine su 9 prese")));
+    EXPECT_TRUE(lines().constLast().startsWith(QStringLiteral("velcaro: prese 9 pagine su 9")));
 }
 
 TEST_F(BatchCaptureRun, FailedPagesAreNamedAndTheOthersAreStillWritten) {
@@ -447,15 +448,21 @@ TEST_F(BatchCaptureRun, JsonLinesGiveOneRecordPerAddressWithTheTextOrTheReason) 
     EXPECT_EQ(records[2].value("text").toString(), QString());
     EXPECT_EQ(records[3].value("index").toInt(), 4) << "the position in the list given";
 
-    // To a file, appended to by the next run; standard output stays empty.
+    // To a file, appended to by the next run; standard output stays empty. A run given a
+    // block of a longer list counts the positions from the block's first.
     options.output = QStringLiteral("record.jsonl");
+    options.firstIndex = 1000;
     for (int i = 0; i < 2; ++i) {
         platform.exitCode = -1;
         platform.console_.out.clear();
         run();
         EXPECT_TRUE(platform.console_.out.isEmpty());
     }
-    EXPECT_EQ(recordsOf(file("record.jsonl")).size(), 8);
+    records = recordsOf(file("record.jsonl"));
+    EXPECT_EQ(records.size(), 8);
+    EXPECT_TRUE(std::all_of(records.begin(), records.end(), [](const QJsonObject& r) {
+        return r.value("index").toInt() >= 1000 && r.value("index").toInt() <= 1004;
+    }));
 
     // A closed standard output ends the run with the reason, at once.
     options.output.clear();
@@ -464,6 +471,19 @@ TEST_F(BatchCaptureRun, JsonLinesGiveOneRecordPerAddressWithTheTextOrTheReason) 
     EXPECT_EQ(run(), BatchCapture::kSomeFailed);
     EXPECT_TRUE(lines().constLast().contains(QStringLiteral("Broken pipe")))
         << lines().constLast().toStdString();
+}
+
+// A title a page made of a lone surrogate would stop a JSON reader at its record.
+TEST(PageRecordLine, IsValidUnicodeWhateverThePageSays) {
+    PageRecord record;
+    record.address = QStringLiteral("https://a.org/");
+    record.title = QString(QChar(0xd800)) + QStringLiteral("x") + QChar(0xdc00);
+    record.text = QStringLiteral("caffè 🙂");
+    const QByteArray line = recordLine(record);
+    EXPECT_FALSE(line.toLower().contains("\\ud")) << line.toStdString();
+    EXPECT_TRUE(line.contains("\"\xef\xbf\xbdx\xef\xbf\xbd\"")) << line.toStdString();
+    EXPECT_TRUE(line.contains("caffè 🙂"));
+    EXPECT_TRUE(line.endsWith("}\n"));
 }
 
 } // namespace

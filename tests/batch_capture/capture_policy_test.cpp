@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/stat.h>
 #include <zlib.h>
 
 using namespace velcaro;
@@ -26,21 +27,40 @@ namespace {
 
 class Journal : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        QFile page(output);
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    }
 
-    static JournalEntry entry(const QString& address, bool ok) {
+    JournalEntry entry(const QString& address, bool ok) const {
         JournalEntry e;
         e.address = address;
         e.outcome = ok ? JournalEntry::Outcome::Ok : JournalEntry::Outcome::Failed;
-        e.output = ok ? QStringLiteral("out/pagina.txt") : QString();
+        e.output = ok ? output : QString();
         e.reason = ok ? QString() : QStringLiteral("il server ha risposto con l'errore HTTP 503");
         e.ms = 1234;
         e.time = QDateTime(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
         return e;
     }
-    void record(CaptureJournal& journal, const QString& address, bool ok) {
+    void record(CaptureJournal& journal, const JournalEntry& e) {
         QString problem;
-        EXPECT_TRUE(journal.record(entry(address, ok), &problem)) << problem.toStdString();
+        EXPECT_TRUE(journal.record(e, &problem)) << problem.toStdString();
+    }
+    void record(CaptureJournal& journal, const QString& address, bool ok) {
+        record(journal, entry(address, ok));
+    }
+    CaptureJournal::Opening open(CaptureJournal& journal, const JournalPurpose& p,
+                                 QString* problem) {
+        return journal.open(path, p, problem);
+    }
+    void openOrFail(CaptureJournal& journal) {
+        QString problem;
+        ASSERT_EQ(open(journal, purpose, &problem), CaptureJournal::Opening::Opened)
+            << problem.toStdString();
+    }
+    bool done(const CaptureJournal& journal, const QString& address) const {
+        return journal.done(address, output);
     }
     QByteArray content() {
         QFile file(path);
@@ -53,15 +73,16 @@ protected:
     }
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("registro.jsonl"));
+    const QString path = dir.filePath(QStringLiteral("giornale.jsonl"));
+    const QString output = dir.filePath(QStringLiteral("pagina.txt"));
+    const JournalPurpose purpose{QStringLiteral("txt"), dir.path(), false};
 };
 
 TEST_F(Journal, AReopenedJournalSkipsTheDoneAndRetriesTheFailed) {
     const QString quoted = QStringLiteral("https://例え.jp/\"citazione\"\\caffè?q=«sì»");
     {
         CaptureJournal journal;
-        QString problem;
-        ASSERT_TRUE(journal.open(path, &problem)) << problem.toStdString();
+        openOrFail(journal);
         record(journal, "https://a.org/ok", true);
         record(journal, "https://a.org/failed", false);
         record(journal, "https://a.org/twice", false);
@@ -71,30 +92,29 @@ TEST_F(Journal, AReopenedJournalSkipsTheDoneAndRetriesTheFailed) {
         record(journal, quoted, true);
     }
     const QList<QByteArray> lines = content().split('\n');
-    ASSERT_EQ(lines.size(), 8) << "one line per record and a final newline";
-    const QJsonObject ok = QJsonDocument::fromJson(lines[0]).object();
+    ASSERT_EQ(lines.size(), 9) << "what it is for, one line per record and a final newline";
+    const QJsonObject ok = QJsonDocument::fromJson(lines[1]).object();
     EXPECT_EQ(ok.value("outcome").toString(), "ok");
-    EXPECT_EQ(ok.value("output").toString(), "out/pagina.txt");
+    EXPECT_EQ(ok.value("output").toString(), output);
     EXPECT_EQ(ok.value("ms").toInteger(), 1234);
     EXPECT_EQ(ok.value("time").toString(), "2024-03-01T12:00:00.000Z");
     EXPECT_FALSE(ok.contains("reason"));
-    EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object().value("reason").toString(),
+    EXPECT_EQ(QJsonDocument::fromJson(lines[2]).object().value("reason").toString(),
               entry({}, false).reason);
 
     CaptureJournal journal;
-    QString problem;
-    ASSERT_TRUE(journal.open(path, &problem));
-    EXPECT_TRUE(journal.done("https://a.org/ok"));
-    EXPECT_TRUE(journal.done("https://a.org/then-ok"));
-    EXPECT_TRUE(journal.done(quoted));
-    EXPECT_FALSE(journal.done("https://a.org/failed"));
-    EXPECT_FALSE(journal.done("https://a.org/never"));
-    EXPECT_FALSE(journal.done("https://A.org/ok")) << "addresses are keys as given";
-    EXPECT_FALSE(journal.done("https://a.org/twice"));
+    openOrFail(journal);
+    EXPECT_TRUE(done(journal, "https://a.org/ok"));
+    EXPECT_TRUE(done(journal, "https://a.org/then-ok"));
+    EXPECT_TRUE(done(journal, quoted));
+    EXPECT_FALSE(done(journal, "https://a.org/failed"));
+    EXPECT_FALSE(done(journal, "https://a.org/never"));
+    EXPECT_FALSE(done(journal, "https://A.org/ok")) << "addresses are keys as given";
+    EXPECT_FALSE(done(journal, "https://a.org/twice"));
     record(journal, "https://a.org/failed", true);
-    EXPECT_TRUE(journal.done("https://a.org/failed"));
+    EXPECT_TRUE(done(journal, "https://a.org/failed"));
     record(journal, "https://a.org/ok", false);
-    EXPECT_FALSE(journal.done("https://a.org/ok")) << "the last outcome counts";
+    EXPECT_FALSE(done(journal, "https://a.org/ok")) << "the last outcome counts";
 }
 
 TEST_F(Journal, ALineCutShortIsIgnoredAndTheNextRecordStartsOnItsOwnLine) {
@@ -103,36 +123,99 @@ TEST_F(Journal, ALineCutShortIsIgnoredAndTheNextRecordStartsOnItsOwnLine) {
     for (const qsizetype length : {qsizetype(1), qsizetype(8), qsizetype(30), cut.size() - 1}) {
         SCOPED_TRACE(length);
         setContent(whole + cut.left(length));
-        CaptureJournal journal;
-        QString problem;
-        ASSERT_TRUE(journal.open(path, &problem)) << problem.toStdString();
-        EXPECT_TRUE(journal.done("https://a.org/1"));
-        EXPECT_FALSE(journal.done("https://a.org/2"));
-        record(journal, "https://a.org/3", true);
-        EXPECT_TRUE(
-            content().endsWith('\n' + CaptureJournal::line(entry("https://a.org/3", true)) + '\n'));
-
+        {
+            CaptureJournal journal;
+            openOrFail(journal);
+            EXPECT_TRUE(done(journal, "https://a.org/1"));
+            EXPECT_FALSE(done(journal, "https://a.org/2"));
+            record(journal, "https://a.org/3", true);
+            EXPECT_TRUE(content().endsWith(
+                '\n' + CaptureJournal::line(entry("https://a.org/3", true)) + '\n'));
+        }
         CaptureJournal reopened;
-        ASSERT_TRUE(reopened.open(path, &problem)) << problem.toStdString();
-        EXPECT_TRUE(reopened.done("https://a.org/1"));
-        EXPECT_TRUE(reopened.done("https://a.org/3"));
-        EXPECT_FALSE(reopened.done("https://a.org/2"));
+        openOrFail(reopened);
+        EXPECT_TRUE(done(reopened, "https://a.org/1"));
+        EXPECT_TRUE(done(reopened, "https://a.org/3"));
+        EXPECT_FALSE(done(reopened, "https://a.org/2"));
     }
 }
 
-TEST_F(Journal, AFileThatIsNotAJournalIsRefusedAndLeftAsItIs) {
+// A journal is for one run's pages: reused for another output, format or scope it is refused;
+// a page whose output went (deleted, another folder, a records file emptied by the shell's
+// "> file") is taken again; a second run waits for none and is told; no link, pipe or
+// other file is read as a journal.
+TEST_F(Journal, APageIsDoneOnlyWhereItsOutputStillIs) {
+    {
+        CaptureJournal journal;
+        openOrFail(journal);
+        record(journal, "https://a.org/page", true);
+        JournalEntry inRecords = entry("https://a.org/record", true);
+        inRecords.output = dir.filePath("pagine.jsonl");
+        inRecords.end = 10;
+        record(journal, inRecords);
+
+        CaptureJournal second;
+        QString problem;
+        EXPECT_EQ(open(second, purpose, &problem), CaptureJournal::Opening::Failed);
+        EXPECT_TRUE(problem.contains(QStringLiteral("in uso"))) << problem.toStdString();
+    }
+    const QByteArray written = content();
+    for (const JournalPurpose& other :
+         {JournalPurpose{"rtf", dir.path(), false}, JournalPurpose{"txt", dir.filePath("x"), false},
+          JournalPurpose{"txt", dir.path(), true}}) {
+        CaptureJournal journal;
+        QString problem;
+        EXPECT_EQ(open(journal, other, &problem), CaptureJournal::Opening::ForAnotherRun);
+        EXPECT_TRUE(problem.contains(QStringLiteral("di un'altra cattura")))
+            << problem.toStdString();
+    }
+    EXPECT_EQ(content(), written);
+
+    {
+        CaptureJournal journal;
+        openOrFail(journal);
+        EXPECT_TRUE(done(journal, "https://a.org/page"));
+        EXPECT_FALSE(journal.done("https://a.org/page", dir.filePath("altrove.txt")));
+        EXPECT_FALSE(journal.done("https://a.org/record", dir.filePath("pagine.jsonl")));
+    }
+    QFile records(dir.filePath("pagine.jsonl"));
+    ASSERT_TRUE(records.open(QIODevice::WriteOnly));
+    records.write("0123456789");
+    records.close();
+    ASSERT_TRUE(QFile::remove(output));
+    CaptureJournal journal;
+    openOrFail(journal);
+    EXPECT_TRUE(journal.done("https://a.org/record", dir.filePath("pagine.jsonl")));
+    EXPECT_FALSE(done(journal, "https://a.org/page"));
+}
+
+TEST_F(Journal, WhatIsNotAJournalIsRefusedAndLeftAsItIs) {
     const QByteArray addresses = "https://a.org/1\nhttps://a.org/2\n";
     setContent(addresses);
     CaptureJournal journal;
     QString problem;
-    EXPECT_FALSE(journal.open(path, &problem));
-    EXPECT_TRUE(problem.contains(QStringLiteral("non è un registro di cattura")))
+    EXPECT_EQ(open(journal, purpose, &problem), CaptureJournal::Opening::Failed);
+    EXPECT_TRUE(problem.contains(QStringLiteral("non è un giornale di cattura")))
         << problem.toStdString();
     EXPECT_EQ(content(), addresses);
 
-    EXPECT_FALSE(journal.open(dir.filePath("manca/registro.jsonl"), &problem));
+    EXPECT_EQ(journal.open(dir.filePath("manca/giornale.jsonl"), purpose, &problem),
+              CaptureJournal::Opening::Failed);
     EXPECT_TRUE(problem.contains(QStringLiteral("la cartella non esiste")))
         << problem.toStdString();
+
+    const QString link = dir.filePath("collegamento.jsonl");
+    ASSERT_TRUE(QFile::link(dir.filePath("fuori.jsonl"), link));
+    EXPECT_EQ(journal.open(link, purpose, &problem), CaptureJournal::Opening::Failed);
+    EXPECT_TRUE(problem.contains(QStringLiteral("collegamento simbolico")))
+        << problem.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("fuori.jsonl")));
+
+    const QByteArray pipe = QFile::encodeName(dir.filePath("tubo.jsonl"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    EXPECT_EQ(journal.open(dir.filePath("tubo.jsonl"), purpose, &problem),
+              CaptureJournal::Opening::Failed);
+    EXPECT_TRUE(problem.contains(QStringLiteral("non è un file"))) << problem.toStdString();
 }
 
 // --- Retries ---

@@ -1,0 +1,39 @@
+#include "batch_capture/page_record.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace velcaro {
+namespace {
+
+QString wellFormed(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+} // namespace
+
+QByteArray recordLine(const PageRecord& record) {
+    QJsonObject object{
+        {QStringLiteral("address"), wellFormed(record.address)},
+        {QStringLiteral("url"), wellFormed(record.url.toString())},
+        {QStringLiteral("status"),
+         record.httpStatus > 0 ? QJsonValue(record.httpStatus) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("title"), wellFormed(record.title)},
+        {QStringLiteral("lang"), wellFormed(record.lang)},
+        {QStringLiteral("text"), wellFormed(record.text)},
+        {QStringLiteral("ms"), record.ms},
+        {QStringLiteral("index"), record.index},
+    };
+    if (!record.error.isEmpty())
+        object.insert(QStringLiteral("error"), wellFormed(record.error));
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace velcaro

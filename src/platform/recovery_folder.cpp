@@ -1,11 +1,16 @@
 #include "platform/recovery_folder.h"
 
+#include "platform/atomic_file.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velcaro {
 namespace {
@@ -50,11 +55,31 @@ std::unique_ptr<QLockFile> lockFile(const QString& path) {
     return lock;
 }
 
+// Opens `path` for reading when it is a regular file of this user, without following a link.
+bool openOwnFile(const QString& path, QFile& file) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid() ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+// The kept text replaces this run's file without following a link at its name.
+void writeKept(const QString& path, const QByteArray& bytes) {
+    writeOwnFile(path, bytes, true);
+}
+
 } // namespace
 
 RecoveryFolder::RecoveryFolder(const QString& folder, BackgroundWriter::Write write)
     : folder_(folder), name_(runName()),
-      writer_(QDir(folder).filePath(name_ + kTextSuffix), std::move(write)) {}
+      writer_(QDir(folder).filePath(name_ + kTextSuffix), write ? std::move(write) : writeKept) {}
 
 RecoveryFolder::~RecoveryFolder() = default;
 
@@ -69,22 +94,21 @@ void RecoveryFolder::lock() {
 // The newest left text first; the others wait for the next starts.
 std::optional<QString> RecoveryFolder::takeLeftText() {
     const QDir dir(folder_);
-    const QFileInfoList files = dir.entryInfoList(
-        {QStringLiteral("*") + kTextSuffix, QStringLiteral("*.offered*")}, QDir::Files, QDir::Time);
+    const QFileInfoList files =
+        dir.entryInfoList({QStringLiteral("*") + kTextSuffix, QStringLiteral("*.offered*")},
+                          QDir::Files | QDir::NoSymLinks, QDir::Time);
     for (const QFileInfo& text : files) {
         const int offers = timesOffered(text.suffix());
         const QString name = text.completeBaseName();
         if (offers < 0 || offers >= kMaxOffers || name == name_)
             continue;
         auto owner = lockFile(dir.filePath(name + kLockSuffix));
-        if (!owner->tryLock(0))
+        QFile file;
+        if (!owner->tryLock(0) || !openOwnFile(text.filePath(), file))
             continue;
         // rename does not replace: a text whose next name is taken waits for a later start.
         const QString offered = dir.filePath(name + u'.' + offeredSuffix(offers + 1));
         if (!QFile::rename(text.filePath(), offered))
-            continue;
-        QFile file(offered);
-        if (!file.open(QIODevice::ReadOnly))
             continue;
         offered_ = offered;
         // Held until the user has answered, so that no other start offers the text meanwhile.

@@ -16,6 +16,10 @@ namespace velcaro {
 // the taking run's file when restored, removed when dropped. A text whose offering run ended
 // before the answer is offered again at the next start (NAME.offered-2, then -3), three
 // times in all.
+//
+// A left text is offered only when it is a regular file of this user, opened without
+// following a link; anything else is left as it is. The kept text is written without
+// following a link (writeOwnFile).
 class RecoveryFolder : public TextRecovery {
 public:
     // Nothing is read or made on disk before the first use. `write`, when given, replaces how

@@ -3,6 +3,8 @@
 
 #include "platform/atomic_file.h"
 #include "platform/recovery_folder.h"
+#include "platform/velcaro_error.h"
+#include "support/qt_printers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +31,10 @@ protected:
     static QString contentOf(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
 
     QTemporaryDir dir;
@@ -88,6 +94,32 @@ TEST_F(RecoveryFolderTest, ARestoredTextIsKeptAsThisRunsAndADroppedOneGoes) {
         }
         EXPECT_EQ(files(), QStringList()) << "restore " << restore;
     }
+}
+
+TEST_F(RecoveryFolderTest, ALinkOrAFileOfAnotherUserIsNeitherOfferedNorWrittenThrough) {
+    // A file of the user's elsewhere, and a link to it planted in the folder as a left text.
+    const QTemporaryDir elsewhere;
+    const QString secret = elsewhere.filePath(QStringLiteral("segreto"));
+    writeFile(secret, "segreto");
+    const QString link = dir.filePath(QStringLiteral("1-1-0.txt"));
+    ASSERT_TRUE(QFile::link(secret, link));
+    QStringList planted{QStringLiteral("1-1-0.txt")};
+    if (::geteuid() == 0) {
+        writeFile(dir.filePath(QStringLiteral("2-2-0.txt")), "di un altro");
+        ASSERT_EQ(
+            ::chown(QFile::encodeName(dir.filePath(QStringLiteral("2-2-0.txt"))), 65534, 65534), 0);
+        planted << QStringLiteral("2-2-0.txt");
+    }
+    RecoveryFolder next(dir.path());
+    EXPECT_EQ(next.takeLeftText(), std::nullopt);
+    EXPECT_EQ(files(), planted) << "left alone";
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // A link in place of this run's file: the text is not written through it.
+    next.keepNow(QStringLiteral("testo"));
+    ASSERT_TRUE(QFile::remove(next.keptPath()) && QFile::link(secret, next.keptPath()));
+    EXPECT_THROW(next.keepNow(QStringLiteral("modificato")), VelcaroError);
+    EXPECT_EQ(contentOf(secret), QStringLiteral("segreto"));
 }
 
 TEST_F(RecoveryFolderTest, TheKeptTextIsWrittenInTheBackgroundWhileTheEventLoopGoesOn) {

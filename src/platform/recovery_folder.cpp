@@ -70,16 +70,35 @@ bool openOwnFile(const QString& path, QFile& file) {
     return true;
 }
 
-// The kept text replaces this run's file without following a link at its name.
-void writeKept(const QString& path, const QByteArray& bytes) {
-    writeOwnFile(path, bytes, true);
+// Makes `path` the user's alone (0600), whatever the umask made it, when it is a regular file
+// of this user; a link is not followed.
+void makePrivate(const QString& path) {
+    QFile file;
+    if (openOwnFile(path, file))
+        ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
+}
+
+// The folder and its files the user's alone, 0700 and 0600: an earlier version made them
+// readable by all.
+void tighten(const QString& folder) {
+    ::chmod(QFile::encodeName(folder).constData(), S_IRWXU);
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
+        makePrivate(dir.filePath(name));
+}
+
+// Takes `lock` when no running program holds it, its file made the user's alone.
+bool tryLock(QLockFile& lock) {
+    const bool taken = lock.tryLock(0);
+    makePrivate(lock.fileName());
+    return taken;
 }
 
 } // namespace
 
 RecoveryFolder::RecoveryFolder(const QString& folder, BackgroundWriter::Write write)
-    : folder_(folder), name_(runName()),
-      writer_(QDir(folder).filePath(name_ + kTextSuffix), write ? std::move(write) : writeKept) {}
+    : folder_(folder), name_(runName()), writer_(QDir(folder).filePath(name_ + kTextSuffix),
+                                                 write ? std::move(write) : writePrivateFile) {}
 
 RecoveryFolder::~RecoveryFolder() = default;
 
@@ -87,13 +106,17 @@ void RecoveryFolder::lock() {
     if (lock_)
         return;
     QDir().mkpath(folder_);
+    tighten(folder_);
     lock_ = lockFile(QDir(folder_).filePath(name_ + kLockSuffix));
-    lock_->tryLock(0);
+    tryLock(*lock_);
 }
 
 // The newest left text first; the others wait for the next starts.
 std::optional<QString> RecoveryFolder::takeLeftText() {
     const QDir dir(folder_);
+    if (!dir.exists())
+        return std::nullopt;
+    tighten(folder_);
     const QFileInfoList files =
         dir.entryInfoList({QStringLiteral("*") + kTextSuffix, QStringLiteral("*.offered*")},
                           QDir::Files | QDir::NoSymLinks, QDir::Time);
@@ -104,7 +127,7 @@ std::optional<QString> RecoveryFolder::takeLeftText() {
             continue;
         auto owner = lockFile(dir.filePath(name + kLockSuffix));
         QFile file;
-        if (!owner->tryLock(0) || !openOwnFile(text.filePath(), file))
+        if (!tryLock(*owner) || !openOwnFile(text.filePath(), file))
             continue;
         // rename does not replace: a text whose next name is taken waits for a later start.
         const QString offered = dir.filePath(name + u'.' + offeredSuffix(offers + 1));

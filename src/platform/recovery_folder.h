@@ -17,9 +17,10 @@ namespace velcaro {
 // before the answer is offered again at the next start (NAME.offered-2, then -3), three
 // times in all.
 //
-// A left text is offered only when it is a regular file of this user, opened without
-// following a link; anything else is left as it is. The kept text is written without
-// following a link (writeOwnFile).
+// The folder and its files are the user's alone (0700, 0600), whatever the umask; those an
+// earlier version made readable by all are tightened at the first use. A left text is offered
+// only when it is a regular file of this user, opened without following a link; anything else
+// is left as it is. The kept text is written without following a link (writePrivateFile).
 class RecoveryFolder : public TextRecovery {
 public:
     // Nothing is read or made on disk before the first use. `write`, when given, replaces how

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +36,17 @@ protected:
     static void writeFile(const QString& path, const QByteArray& bytes) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    // The permission bits of `folder` and of each of its files, as "name 700".
+    static QStringList modes(const QString& folder) {
+        QStringList modes;
+        const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QString& name : QStringList{QString()} + names) {
+            struct stat status {};
+            ::lstat(QFile::encodeName(QDir(folder).filePath(name)).constData(), &status);
+            modes << name + QStringLiteral(" %1").arg(status.st_mode & 07777, 0, 8);
+        }
+        return modes;
     }
 
     QTemporaryDir dir;
@@ -94,6 +106,24 @@ TEST_F(RecoveryFolderTest, ARestoredTextIsKeptAsThisRunsAndADroppedOneGoes) {
         }
         EXPECT_EQ(files(), QStringList()) << "restore " << restore;
     }
+}
+
+TEST_F(RecoveryFolderTest, TheFolderAndItsFilesAreTheUsersAloneWhateverTheUmask) {
+    const QString folder = dir.filePath(QStringLiteral("recupero"));
+    const mode_t umask = ::umask(0);
+    auto ended = std::make_unique<RecoveryFolder>(folder);
+    ended->keepNow(QStringLiteral("testo"));
+    const QString name = QFileInfo(ended->keptPath()).completeBaseName();
+    EXPECT_EQ(modes(folder), (QStringList{" 700", name + ".lock 600", name + ".txt 600"}));
+
+    // Left readable by all, as an earlier version made them: tightened at the first use.
+    ended.reset();
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    ::chmod(QFile::encodeName(folder + "/" + name + ".txt").constData(), 0644);
+    RecoveryFolder next(folder);
+    EXPECT_TRUE(next.takeLeftText());
+    EXPECT_EQ(modes(folder), (QStringList{" 700", name + ".lock 600", name + ".offered 600"}));
+    ::umask(umask);
 }
 
 TEST_F(RecoveryFolderTest, ALinkOrAFileOfAnotherUserIsNeitherOfferedNorWrittenThrough) {

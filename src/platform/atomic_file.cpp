@@ -82,27 +82,14 @@ void syncFolder(const QByteArray& folder, const QString& path) {
         throw saveFailure(path, failure);
 }
 
-} // namespace
-
-void checkOwnFile(const QString& path, bool replace) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat status {};
-    if (::lstat(name.constData(), &status) == 0) {
-        if (S_ISLNK(status.st_mode))
-            throw linkRefused(path);
-        if (!S_ISREG(status.st_mode))
-            throw refused(path, QStringLiteral("%1 c'è già e non è un file"));
-        if (!replace)
-            throw alreadyThere(path);
-    }
-}
-
-void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
+// writeOwnFile, the new file made with `mode` as the umask leaves it, or with exactly `mode`
+// when `exact`.
+void writeOwn(const QString& path, const QByteArray& bytes, bool replace, mode_t mode, bool exact) {
     checkOwnFile(path, replace);
     const QByteArray name = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     WorkFile file;
-    file.fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    file.fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (file.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
         // A file system without unnamed files: a hidden one, removed at the end.
         QByteArray temp = folder + "/.velcaro-XXXXXX";
@@ -110,7 +97,8 @@ void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
         if (file.fd >= 0)
             file.name = temp;
     }
-    if (file.fd < 0)
+    // The mode given to open passes through the umask, and a hidden file is made 0600.
+    if (file.fd < 0 || (exact && ::fchmod(file.fd, mode) != 0))
         throw saveFailure(path, errno);
     if (const int failure = writeAll(file.fd, bytes))
         throw saveFailure(path, failure);
@@ -136,6 +124,29 @@ void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
         throw saveFailure(path, osError);
     }
     syncFolder(folder, path);
+}
+
+} // namespace
+
+void checkOwnFile(const QString& path, bool replace) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) == 0) {
+        if (S_ISLNK(status.st_mode))
+            throw linkRefused(path);
+        if (!S_ISREG(status.st_mode))
+            throw refused(path, QStringLiteral("%1 c'è già e non è un file"));
+        if (!replace)
+            throw alreadyThere(path);
+    }
+}
+
+void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace) {
+    writeOwn(path, bytes, replace, 0666, false);
+}
+
+void writePrivateFile(const QString& path, const QByteArray& bytes) {
+    writeOwn(path, bytes, true, S_IRUSR | S_IWUSR, true);
 }
 
 } // namespace velcaro

@@ -32,6 +32,9 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes);
 // leaves nothing behind. An existing file is replaced only when `replace` is true. The file
 // and its name are on the disk when it returns.
 void writeOwnFile(const QString& path, const QByteArray& bytes, bool replace);
+// writeOwnFile replacing `path` with a file that only its owner may read and write (0600),
+// whatever the umask.
+void writePrivateFile(const QString& path, const QByteArray& bytes);
 // Throws the reason writeOwnFile would refuse `path` with before writing anything.
 void checkOwnFile(const QString& path, bool replace);
 

@@ -1,6 +1,5 @@
 #include "platform/background_writer.h"
 
-#include "platform/atomic_file.h"
 #include "platform/velcaro_error.h"
 
 #include <QFile>
@@ -9,7 +8,7 @@
 namespace velcaro {
 
 BackgroundWriter::BackgroundWriter(QString path, Write write)
-    : path_(std::move(path)), write_(write ? std::move(write) : writeFileAtomically) {}
+    : path_(std::move(path)), write_(std::move(write)) {}
 
 BackgroundWriter::~BackgroundWriter() {
     if (!thread_)

@@ -19,8 +19,7 @@ public:
     // How the bytes reach the file; throws VelcaroError on failure.
     using Write = std::function<void(const QString& path, const QByteArray& bytes)>;
 
-    // Writes with writeFileAtomically unless told otherwise.
-    explicit BackgroundWriter(QString path, Write write = {});
+    BackgroundWriter(QString path, Write write);
     // Finishes the write under way; a waiting text is dropped.
     ~BackgroundWriter();
     BackgroundWriter(const BackgroundWriter&) = delete;

@@ -15,7 +15,12 @@ namespace velcaro {
 // renaming it NAME.offered, and its lock is held while the user is asked; it is renamed into
 // the taking run's file when restored, removed when dropped. A text whose offering run ended
 // before the answer is offered again at the next start (NAME.offered-2, then -3), three
-// times in all.
+// times in all; one too long to offer is renamed NAME.troppo-lungo.txt and left there.
+//
+// The folder and its files are the user's alone (0700, 0600), whatever the umask; those an
+// earlier version made readable by all are tightened at the first use. A left text is offered
+// only when it is a regular file of this user, opened without following a link; anything else
+// is left as it is. The kept text is written without following a link (writePrivateFile).
 class RecoveryFolder : public TextRecovery {
 public:
     // Nothing is read or made on disk before the first use. `write`, when given, replaces how
@@ -23,7 +28,7 @@ public:
     explicit RecoveryFolder(const QString& folder, BackgroundWriter::Write write = {});
     ~RecoveryFolder() override;
 
-    std::optional<QString> takeLeftText() override;
+    std::optional<LeftText> takeLeftText(qint64 maxBytes) override;
     void restoreLeftText() override;
     void dropLeftText() override;
     void keep(const QString& text) override;

@@ -13,6 +13,9 @@
 #include "shell/strings.h"
 #include "text_window/form3_ui.h"
 
+#include <QDir>
+#include <QLocale>
+
 namespace velcaro {
 
 Form3::Form3(Application& app) : Form(app) {}
@@ -182,9 +185,22 @@ void Form3::Form_Unload() {
 }
 
 void Form3::offerLeftText() {
-    const std::optional<QString> text = recovery().takeLeftText();
-    if (!text)
+    const std::optional<LeftText> left = recovery().takeLeftText(kMaxLeftTextBytes);
+    if (!left)
         return;
+    if (!left->tooLongPath.isEmpty()) {
+        app_.platform().messageBox().MsgBox(
+            QStringLiteral("L'ultima volta Velcaro è terminato con la finestra del testo "
+                           "catturato ancora aperta, ma il testo che conteneva (%1) è troppo "
+                           "lungo per essere riaperto.\n\nNon è stato aperto ed è conservato "
+                           "nel file:\n%2\n\nSi può leggere con un editor di testo, o "
+                           "eliminare per liberare spazio: Velcaro non lo proporrà più.")
+                .arg(QLocale(QLocale::Italian)
+                         .formattedDataSize(left->tooLongBytes, 1,
+                                            QLocale::DataSizeTraditionalFormat),
+                     QDir::toNativeSeparators(left->tooLongPath)));
+        return;
+    }
     const bool restore = app_.platform().messageBox().ask(
         QStringLiteral("L'ultima volta Velcaro è terminato con la finestra del testo catturato "
                        "ancora aperta.\n\nRiaprire il testo che conteneva?"),
@@ -196,7 +212,7 @@ void Form3::offerLeftText() {
     Load();
     Me().setCaption(restoredCaption());
     Show();
-    RichTextBox1().setText(*text);
+    RichTextBox1().setText(left->text);
     // The left text's file becomes this run's as it is: nothing to write again.
     recovery().restoreLeftText();
     keepTimer().stop();

@@ -3,6 +3,8 @@
 
 #include "platform/atomic_file.h"
 #include "platform/recovery_folder.h"
+#include "platform/velcaro_error.h"
+#include "support/qt_printers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +16,8 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <limits>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +34,27 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
+    // The text `folder` offers, whatever its length.
+    static std::optional<QString> take(RecoveryFolder& folder) {
+        const std::optional<LeftText> left =
+            folder.takeLeftText(std::numeric_limits<qint64>::max());
+        return left ? std::optional(left->text) : std::nullopt;
+    }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    // The permission bits of `folder` and of each of its files, as "name 700".
+    static QStringList modes(const QString& folder) {
+        QStringList modes;
+        const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QString& name : QStringList{QString()} + names) {
+            struct stat status {};
+            ::lstat(QFile::encodeName(QDir(folder).filePath(name)).constData(), &status);
+            modes << name + QStringLiteral(" %1").arg(status.st_mode & 07777, 0, 8);
+        }
+        return modes;
+    }
 
     QTemporaryDir dir;
 };
@@ -38,13 +63,13 @@ TEST_F(RecoveryFolderTest, ATextIsOfferedOnceItsRunHasEndedAndOnlyOnce) {
     auto ended = std::make_unique<RecoveryFolder>(dir.path());
     ended->keepNow(QStringLiteral("città e caffè"));
     RecoveryFolder next(dir.path());
-    EXPECT_EQ(next.takeLeftText(), std::nullopt) << "its run still goes on";
+    EXPECT_EQ(take(next), std::nullopt) << "its run still goes on";
 
     ended.reset();
-    EXPECT_EQ(next.takeLeftText(), QStringLiteral("città e caffè"));
-    EXPECT_EQ(next.takeLeftText(), std::nullopt);
-    EXPECT_EQ(RecoveryFolder(dir.path()).takeLeftText(), std::nullopt)
-        << "nor at a later start while this run asks";
+    EXPECT_EQ(take(next), QStringLiteral("città e caffè"));
+    EXPECT_EQ(take(next), std::nullopt);
+    RecoveryFolder later(dir.path());
+    EXPECT_EQ(take(later), std::nullopt) << "nor at a later start while this run asks";
 }
 
 TEST_F(RecoveryFolderTest, ATextOfferedByARunKilledBeforeTheAnswerIsOfferedAgainTwice) {
@@ -54,7 +79,7 @@ TEST_F(RecoveryFolderTest, ATextOfferedByARunKilledBeforeTheAnswerIsOfferedAgain
         const pid_t asking = fork();
         if (asking == 0) {
             RecoveryFolder folder(dir.path());
-            _exit(folder.takeLeftText() == text ? 0 : 1);
+            _exit(take(folder) == text ? 0 : 1);
         }
         int status = 0;
         return asking > 0 && waitpid(asking, &status, 0) == asking && WIFEXITED(status) &&
@@ -63,7 +88,7 @@ TEST_F(RecoveryFolderTest, ATextOfferedByARunKilledBeforeTheAnswerIsOfferedAgain
     EXPECT_TRUE(askAndDie(QStringLiteral("città e caffè")));
     EXPECT_TRUE(askAndDie(QStringLiteral("città e caffè")));
     RecoveryFolder third(dir.path());
-    EXPECT_EQ(third.takeLeftText(), QStringLiteral("città e caffè"));
+    EXPECT_EQ(take(third), QStringLiteral("città e caffè"));
     third.dropLeftText();
     EXPECT_EQ(files(), QStringList());
 
@@ -78,7 +103,7 @@ TEST_F(RecoveryFolderTest, ARestoredTextIsKeptAsThisRunsAndADroppedOneGoes) {
     for (const bool restore : {true, false}) {
         RecoveryFolder(dir.path()).keepNow(QStringLiteral("testo"));
         RecoveryFolder next(dir.path());
-        ASSERT_TRUE(next.takeLeftText());
+        ASSERT_TRUE(take(next));
         if (restore) {
             next.restoreLeftText();
             EXPECT_EQ(contentOf(next.keptPath()), QStringLiteral("testo"));
@@ -88,6 +113,64 @@ TEST_F(RecoveryFolderTest, ARestoredTextIsKeptAsThisRunsAndADroppedOneGoes) {
         }
         EXPECT_EQ(files(), QStringList()) << "restore " << restore;
     }
+}
+
+TEST_F(RecoveryFolderTest, TheFolderAndItsFilesAreTheUsersAloneWhateverTheUmask) {
+    const QString folder = dir.filePath(QStringLiteral("recupero"));
+    const mode_t umask = ::umask(0);
+    auto ended = std::make_unique<RecoveryFolder>(folder);
+    ended->keepNow(QStringLiteral("testo"));
+    const QString name = QFileInfo(ended->keptPath()).completeBaseName();
+    EXPECT_EQ(modes(folder), (QStringList{" 700", name + ".lock 600", name + ".txt 600"}));
+
+    // Left readable by all, as an earlier version made them: tightened at the first use.
+    ended.reset();
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    ::chmod(QFile::encodeName(folder + "/" + name + ".txt").constData(), 0644);
+    RecoveryFolder next(folder);
+    EXPECT_TRUE(take(next));
+    EXPECT_EQ(modes(folder), (QStringList{" 700", name + ".lock 600", name + ".offered 600"}));
+    ::umask(umask);
+}
+
+TEST_F(RecoveryFolderTest, ALinkOrAFileOfAnotherUserIsNeitherOfferedNorWrittenThrough) {
+    // A file of the user's elsewhere, and a link to it planted in the folder as a left text.
+    const QTemporaryDir elsewhere;
+    const QString secret = elsewhere.filePath(QStringLiteral("segreto"));
+    writeFile(secret, "segreto");
+    const QString link = dir.filePath(QStringLiteral("1-1-0.txt"));
+    ASSERT_TRUE(QFile::link(secret, link));
+    QStringList planted{QStringLiteral("1-1-0.txt")};
+    if (::geteuid() == 0) {
+        writeFile(dir.filePath(QStringLiteral("2-2-0.txt")), "di un altro");
+        ASSERT_EQ(
+            ::chown(QFile::encodeName(dir.filePath(QStringLiteral("2-2-0.txt"))), 65534, 65534), 0);
+        planted << QStringLiteral("2-2-0.txt");
+    }
+    RecoveryFolder next(dir.path());
+    EXPECT_EQ(take(next), std::nullopt);
+    EXPECT_EQ(files(), planted) << "left alone";
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // A link in place of this run's file: the text is not written through it.
+    next.keepNow(QStringLiteral("testo"));
+    ASSERT_TRUE(QFile::remove(next.keptPath()) && QFile::link(secret, next.keptPath()));
+    EXPECT_THROW(next.keepNow(QStringLiteral("modificato")), VelcaroError);
+    EXPECT_EQ(contentOf(secret), QStringLiteral("segreto"));
+}
+
+TEST_F(RecoveryFolderTest, ATextLongerThanTheBoundIsNotReadAndStaysOnDiskNeverOfferedAgain) {
+    RecoveryFolder(dir.path()).keepNow(QStringLiteral("città e caffè"));
+    RecoveryFolder next(dir.path());
+    const std::optional<LeftText> left = next.takeLeftText(14);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->text, QString());
+    EXPECT_EQ(left->tooLongBytes, 15);
+    EXPECT_TRUE(left->tooLongPath.endsWith(QStringLiteral(".troppo-lungo.txt")));
+    EXPECT_EQ(contentOf(left->tooLongPath), QStringLiteral("città e caffè"));
+    RecoveryFolder later(dir.path());
+    EXPECT_EQ(take(later), std::nullopt);
+    EXPECT_EQ(files(), QStringList{QFileInfo(left->tooLongPath).fileName()});
 }
 
 TEST_F(RecoveryFolderTest, TheKeptTextIsWrittenInTheBackgroundWhileTheEventLoopGoesOn) {
@@ -122,15 +205,20 @@ TEST_F(RecoveryFolderTest, TheKeptTextIsWrittenInTheBackgroundWhileTheEventLoopG
     EXPECT_EQ(contentOf(folder.keptPath()), QStringLiteral("ultimo"));
 }
 
-TEST_F(RecoveryFolderTest, ALargeTextIsWrittenWhole) {
-    const QString text = QString(QStringLiteral("riga di testo à\n")).repeated(2 * 1024 * 1024);
-    RecoveryFolder folder(dir.path());
-    folder.keep(text);
-    // The file appears whole or not at all.
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder.keptPath()), 60000);
-    EXPECT_EQ(contentOf(folder.keptPath()), text);
-    folder.discard();
-    EXPECT_EQ(files(), QStringList());
+TEST_F(RecoveryFolderTest, ALargeTextIsWrittenWholeAndReadBackAsItWas) {
+    // Lines of 17 bytes: the ends of the slices it is read in fall inside characters too.
+    const QString text = QChar(0xFEFF) + QStringLiteral("riga di testo à\n").repeated(2 << 20);
+    {
+        RecoveryFolder folder(dir.path());
+        folder.keep(text);
+        // The file appears whole or not at all.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder.keptPath()), 60000);
+    }
+    RecoveryFolder next(dir.path());
+    EXPECT_TRUE(take(next) == text);
+
+    writeFile(dir.filePath(QStringLiteral("1-1-0.txt")), "caff\xC3\xA8 e citt\xC3");
+    EXPECT_EQ(take(next), QStringLiteral("caffè e citt\uFFFD")) << "a text cut short";
 }
 
 } // namespace

@@ -295,10 +295,10 @@ public:
 // "discard"); `left` is the text a run left behind, handed out once.
 class FakeTextRecovery : public TextRecovery {
 public:
-    std::optional<QString> left;
+    std::optional<LeftText> left;
     QStringList log;
 
-    std::optional<QString> takeLeftText() override {
+    std::optional<LeftText> takeLeftText(qint64) override {
         log << QStringLiteral("take");
         return std::exchange(left, std::nullopt);
     }

@@ -224,7 +224,7 @@ TEST_F(Form3Handlers, TheTextIsKeptAfterEachChangeAndDiscardedWhenTheWindowClose
 }
 
 TEST_F(Form3Handlers, ATextLeftByARunIsOfferedOnceAndRestoredIntoTheWindow) {
-    platform.recovery.left = QStringLiteral("testo di ieri");
+    platform.recovery.left = LeftText{QStringLiteral("testo di ieri")};
     form().offerLeftText();
     form().offerLeftText();
     ASSERT_EQ(platform.messages.questions.size(), 1) << "offered once";
@@ -241,10 +241,26 @@ TEST_F(Form3Handlers, ALeftTextTheUserDiscardsIsDroppedAndTheStartGoesOnAsDesign
     form().offerLeftText();
     EXPECT_TRUE(platform.messages.questions.isEmpty()) << "nothing left: no question";
 
-    platform.recovery.left = QStringLiteral("testo di ieri");
+    platform.recovery.left = LeftText{QStringLiteral("testo di ieri")};
     platform.messages.answer = false;
     form().offerLeftText();
     EXPECT_EQ(platform.recovery.log, (QStringList{"take", "take", "drop"}));
+    EXPECT_FALSE(form().isLoaded());
+}
+
+TEST_F(Form3Handlers, ALeftTextTooLongToOpenIsNotOfferedAndTheUserIsToldWhereItStays) {
+    platform.recovery.left =
+        LeftText{QString(), QStringLiteral("/home/lia/recupero/1-2-0.troppo-lungo.txt"),
+                 qint64(1536) * 1024 * 1024};
+    form().offerLeftText();
+    EXPECT_TRUE(platform.messages.questions.isEmpty());
+    ASSERT_EQ(platform.messages.prompts.size(), 1);
+    EXPECT_TRUE(platform.messages.prompts[0].contains(
+        QStringLiteral("(1,5 GB) è troppo lungo per essere riaperto.\n\nNon è stato "
+                       "aperto ed è conservato nel file:\n/home/lia/recupero/"
+                       "1-2-0.troppo-lungo.txt\n")))
+        << platform.messages.prompts[0].toStdString();
+    EXPECT_EQ(platform.recovery.log, QStringList{QStringLiteral("take")}) << "its file stays";
     EXPECT_FALSE(form().isLoaded());
 }
 

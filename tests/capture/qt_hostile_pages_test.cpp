@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -170,6 +171,38 @@ TEST_F(HostilePages, ALocalPageReadsNoOtherFileAndOpensNoConnectionButLoadsItsOw
         EXPECT_TRUE(taken.contains(QStringLiteral("frames: Testo del riquadro | Testo della "
                                                   "sottocartella | ")));
     }
+}
+
+// The page's script cannot take the main frame to a file outside its folder, not even by
+// clicking its own link; the user's click on that link opens it, as typing its address would.
+TEST_F(HostilePages, OnlyTheUserTakesALocalPageToAFileOutsideItsFolder) {
+    const QByteArray jumpPage =
+        "<!DOCTYPE html><html><body style='margin: 0'><p>Pagina che salta</p>"
+        "<a id='a' href='SECRET' style='display: block; height: 300px'>Apri il file</a><script>"
+        "location.href = 'SECRET?subito';"
+        "window.onload = function () { document.getElementById('a').click(); };"
+        "</script></body></html>";
+    const QString jump = write(
+        QStringLiteral("salto.html"),
+        QByteArray(jumpPage).replace("SECRET", QUrl::fromLocalFile(secretElsewhere()).toEncoded()));
+    // The refused navigations end the page's load where it is, as a stopped load.
+    edit->setText(jump);
+    QTest::keyClick(edit, Qt::Key_Return);
+    view = engineView(form1);
+    ASSERT_TRUE(QSignalSpy(view, SIGNAL(loadFinished(bool))).wait(20000));
+    QTextEdit* text = captureWithKeys();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Pagina che salta")))
+        << qPrintable(text->toPlainText());
+    app.form3().Unload();
+    EXPECT_TRUE(captureCommand(jump).startsWith(QStringLiteral("Pagina che salta")));
+
+    QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
+    QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(20, 100));
+    ASSERT_TRUE(loaded.wait(20000));
+    text = captureWithKeys();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), QLatin1String(kSecret));
 }
 
 TEST_F(HostilePages, FeatureRequestsAreRefusedWithoutAsking) {

@@ -8,8 +8,8 @@ namespace velcaro {
 // any other local file (with XMLHttpRequest or fetch, or by framing it and reading the frame)
 // and open WebSockets of its own; this interceptor, set on the profile, refuses those requests,
 // and beacons, when they come from a local page or go to a local file, and refuses a local
-// page's frames, objects, images, stylesheets and scripts outside its folder. The main frame
-// goes where it is taken.
+// page's frames, objects, images, stylesheets and scripts outside its folder. The main frame's
+// navigations are left to the page (QtGuardedPage), which knows the user's own.
 class QtLocalPageGuard : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:

@@ -11,10 +11,13 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -47,6 +50,23 @@ protected:
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(waitForLoad(view));
     }
+    // A file holding the secret, in a folder of its own.
+    QString secretElsewhere() {
+        const QString path = elsewhere.filePath(QStringLiteral("segreto.txt"));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(kSecret);
+        return path;
+    }
+    // The standard output of `velcaro --capture page`.
+    static QString captureCommand(const QString& page) {
+        QProcess process;
+        process.start(QStringLiteral(VELCARO_EXE), {QStringLiteral("--capture"), page});
+        // The event loop runs meanwhile: the test's own servers answer from it.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 120000))
+            return QStringLiteral("<time-out>");
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
     // The page's title, which the fixtures set when their scripts are done.
     QString title() const { return view ? view->property("title").toString() : QString(); }
 
@@ -59,30 +79,48 @@ public:
     }
 
 protected:
+    QTemporaryDir elsewhere;
     QWidget* view = nullptr;
 };
 
 TEST_F(HostilePages, ALocalPageReadsNoOtherFileAndOpensNoConnectionButLoadsItsOwnResources) {
+    // The secret in another folder, behind a link in the page's folder, in a hidden file of
+    // the page's folder, and in the page's folder for the page's reads.
+    const QString outside = secretElsewhere();
+    ASSERT_TRUE(QFile::link(outside, dir.filePath(QStringLiteral("collegamento.txt"))));
+    write(QStringLiteral(".nascosto.txt"), kSecret);
     write(QStringLiteral("segreto.txt"), kSecret);
     write(QStringLiteral("stile.css"), "#styled { color: rgb(0, 128, 0); }");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("attacco_files")));
     QImage image(7, 5, QImage::Format_RGB32);
     image.fill(Qt::red);
-    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("figura.png"))));
-    write(QStringLiteral("riquadro.html"), "<p id='inner'>Testo del riquadro</p>");
+    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("attacco_files/figura.png"))));
+    write(QStringLiteral("riquadro.html"), "<p>Testo del riquadro</p>");
+    write(QStringLiteral("attacco_files/riquadro.html"), "<p>Testo della sottocartella</p>");
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     int connections = 0;
     QObject::connect(&server, &QTcpServer::newConnection, [&] { ++connections; });
 
+    // Frames, an object and an embed of the secret, the link to it, the hidden file, and the
+    // listings of the page's folder and of the secret's.
+    const QByteArray secret = QUrl::fromLocalFile(outside).toEncoded();
     const QByteArray page =
         "<!DOCTYPE html><html><head><meta charset='utf-8'><link rel='stylesheet' "
         "href='stile.css'></head><body><p id='styled'>Pagina locale</p>"
-        "<img id='pic' src='figura.png'><iframe id='frame' src='riquadro.html'></iframe>"
+        "<img id='pic' src='attacco_files/figura.png'>"
+        "<iframe src='riquadro.html'></iframe><iframe src='attacco_files/riquadro.html'></iframe>"
+        "<iframe src='SECRET'></iframe><object data='SECRET?o'></object><embed src='SECRET?e'>"
+        "<iframe src='collegamento.txt'></iframe><iframe src='.nascosto.txt'></iframe>"
+        "<iframe src='./'></iframe><iframe src='ELSEWHERE/'></iframe>"
+        "<iframe id='nav' src='riquadro.html?prima'></iframe>"
         "<pre id='out'></pre><script>"
         "var results = {};"
         "function report(name, value) { results[name] = value;"
         "  document.getElementById('out').textContent += name + ': ' + value + '\\n';"
-        "  if (Object.keys(results).length == 6) document.title = 'fatto'; }"
+        "  if (Object.keys(results).length == 7) document.title = 'fatto'; }"
+        "function frameText(w) { try { return w.document.body.innerText; }"
+        "  catch (e) { return 'no access'; } }"
         "try { var x = new XMLHttpRequest(); x.open('GET', 'segreto.txt');"
         "  x.onload = function () { report('xhr', 'letto ' + x.responseText); };"
         "  x.onerror = function () { report('xhr', 'blocked'); }; x.send();"
@@ -100,11 +138,20 @@ TEST_F(HostilePages, ALocalPageReadsNoOtherFileAndOpensNoConnectionButLoadsItsOw
         "window.onload = function () {"
         "  report('css', getComputedStyle(document.getElementById('styled')).color);"
         "  report('img', document.getElementById('pic').naturalWidth);"
-        "  var f = document.getElementById('frame');"
-        "  report('frame', f.contentDocument ? f.contentDocument.body.textContent : 'no access');"
+        "  var texts = [];"
+        "  for (var i = 0; i < frames.length; ++i) texts.push(frameText(frames[i]));"
+        "  report('frames', texts.join(' | '));"
+        "  var nav = document.getElementById('nav');"
+        "  nav.onload = function () { report('nav', frameText(nav.contentWindow)); };"
+        "  nav.src = 'SECRET?script';"
         "};"
         "</script></body></html>";
-    go(write(QStringLiteral("attacco.html"), page));
+    const QString attack =
+        write(QStringLiteral("attacco.html"),
+              QByteArray(page)
+                  .replace("SECRET", secret)
+                  .replace("ELSEWHERE", QUrl::fromLocalFile(elsewhere.path()).toEncoded()));
+    go(attack);
     QTRY_COMPARE_WITH_TIMEOUT(title(), QStringLiteral("fatto"), 20000);
 
     QTextEdit* text = captureWithKeys();
@@ -113,13 +160,49 @@ TEST_F(HostilePages, ALocalPageReadsNoOtherFileAndOpensNoConnectionButLoadsItsOw
     EXPECT_TRUE(captured.contains(QStringLiteral("xhr: blocked"))) << qPrintable(captured);
     EXPECT_TRUE(captured.contains(QStringLiteral("fetch: blocked"))) << qPrintable(captured);
     EXPECT_TRUE(captured.contains(QStringLiteral("ws: blocked"))) << qPrintable(captured);
-    EXPECT_FALSE(captured.contains(QLatin1String(kSecret)));
-    EXPECT_FALSE(captured.contains(QStringLiteral("segreto.txt"))) << "no directory listing";
     EXPECT_EQ(connections, 0) << "the WebSocket never reached the server";
-    // The page's own stylesheet, image and frame, given by its tags.
-    EXPECT_TRUE(captured.contains(QStringLiteral("css: rgb(0, 128, 0)"))) << qPrintable(captured);
-    EXPECT_TRUE(captured.contains(QStringLiteral("img: 7"))) << qPrintable(captured);
-    EXPECT_TRUE(captured.contains(QStringLiteral("Testo del riquadro"))) << qPrintable(captured);
+    const QString command = captureCommand(attack);
+    for (const QString& taken : {captured, command}) {
+        EXPECT_FALSE(taken.contains(QLatin1String(kSecret))) << qPrintable(taken);
+        EXPECT_FALSE(taken.contains(QStringLiteral("segreto.txt"))) << "no folder listing";
+        // The page's own stylesheet, image and frames, given by its tags.
+        EXPECT_TRUE(taken.contains(QStringLiteral("css: rgb(0, 128, 0)"))) << qPrintable(taken);
+        EXPECT_TRUE(taken.contains(QStringLiteral("img: 7")));
+        EXPECT_TRUE(taken.contains(QStringLiteral("frames: Testo del riquadro | Testo della "
+                                                  "sottocartella | ")));
+    }
+}
+
+// The page's script cannot take the main frame to a file outside its folder, not even by
+// clicking its own link; the user's click on that link opens it, as typing its address would.
+TEST_F(HostilePages, OnlyTheUserTakesALocalPageToAFileOutsideItsFolder) {
+    const QByteArray jumpPage =
+        "<!DOCTYPE html><html><body style='margin: 0'><p>Pagina che salta</p>"
+        "<a id='a' href='SECRET' style='display: block; height: 300px'>Apri il file</a><script>"
+        "location.href = 'SECRET?subito';"
+        "window.onload = function () { document.getElementById('a').click(); };"
+        "</script></body></html>";
+    const QString jump = write(
+        QStringLiteral("salto.html"),
+        QByteArray(jumpPage).replace("SECRET", QUrl::fromLocalFile(secretElsewhere()).toEncoded()));
+    // The refused navigations end the page's load where it is, as a stopped load.
+    edit->setText(jump);
+    QTest::keyClick(edit, Qt::Key_Return);
+    view = engineView(form1);
+    ASSERT_TRUE(QSignalSpy(view, SIGNAL(loadFinished(bool))).wait(20000));
+    QTextEdit* text = captureWithKeys();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Pagina che salta")))
+        << qPrintable(text->toPlainText());
+    app.form3().Unload();
+    EXPECT_TRUE(captureCommand(jump).startsWith(QStringLiteral("Pagina che salta")));
+
+    QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
+    QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(20, 100));
+    ASSERT_TRUE(loaded.wait(20000));
+    text = captureWithKeys();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), QLatin1String(kSecret));
 }
 
 TEST_F(HostilePages, FeatureRequestsAreRefusedWithoutAsking) {

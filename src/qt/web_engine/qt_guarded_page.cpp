@@ -70,6 +70,7 @@ void QtGuardedPage::open(const QUrl& url) {
     processEnded_ = false;
     dialogsStopped_ = false;
     burst_ = 0;
+    refused_.clear();
     setUrl(url);
 }
 
@@ -84,6 +85,33 @@ void QtGuardedPage::disposeView(QWidget* view) {
     view->setParent(nullptr);
     disposedView_ = view;
     emit dialogsClosing();
+}
+
+bool QtGuardedPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
+                                            bool isMainFrame) {
+    // Frames are held to the folder by the profile's guard, and the engine keeps web pages
+    // from local files: what is left is a local page that takes the main frame elsewhere.
+    if (isMainFrame && url.isLocalFile() && this->url().isLocalFile() && !isUsersOwn(type) &&
+        !QtLocalPageGuard::mayLoad(this->url(), url)) {
+        refused_ = url;
+        return false;
+    }
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+bool QtGuardedPage::isUsersOwn(NavigationType type) const {
+    switch (type) {
+    case NavigationTypeTyped:
+    case NavigationTypeBackForward:
+    case NavigationTypeReload:
+        return true;
+    case NavigationTypeLinkClicked:
+        // The engine says the same of a script's click: the user's click in the view tells.
+        return !unattended_ && lastUserAction_.isValid() &&
+               lastUserAction_.elapsed() < kUserActionMs;
+    default:
+        return false;
+    }
 }
 
 void QtGuardedPage::refuseFeature(const QUrl& origin, Feature feature) {

@@ -4,15 +4,21 @@
 
 namespace velcaro {
 
-// Keeps a page opened from a local file to what its own tags load. The engine lets such a
-// page read any other local file with XMLHttpRequest or fetch and open WebSockets of its own;
-// this interceptor, set on the profile, refuses those requests, and beacons, when they come
-// from a local page or go to a local file. Stylesheets, scripts, images, frames and links
-// given by the page's tags load as before.
+// Keeps a page opened from a local file to its own folder. The engine lets such a page read
+// any other local file (with XMLHttpRequest or fetch, or by framing it and reading the frame)
+// and open WebSockets of its own; this interceptor, set on the profile, refuses those requests,
+// and beacons, when they come from a local page or go to a local file, and refuses a local
+// page's frames, objects, images, stylesheets and scripts outside its folder. The main frame's
+// navigations are left to the page (QtGuardedPage), which knows the user's own.
 class QtLocalPageGuard : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    // Whether the local page at `page` may load the local file `target`: a file in the page's
+    // folder or below it, where it still is once its symbolic links are followed, neither a
+    // folder (its listing) nor hidden (a name below the folder starting with a dot).
+    static bool mayLoad(const QUrl& page, const QUrl& target);
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 };

@@ -35,6 +35,14 @@ void QtWebPage::usePage(QtGuardedPage* page) {
             // Once the process has ended, what loads is the notice that says so.
             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus || page_->processEnded())
                 return;
+            // A navigation the page was refused ends as stopped, and so does the page's own
+            // load if it was still running: the page is taken as far as it had loaded.
+            if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus &&
+                page_->refused(info.url())) {
+                if (loadFinished_)
+                    loadFinished_({});
+                return;
+            }
             const bool http = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ||
                               info.errorDomain() == QWebEngineLoadingInfo::HttpErrorDomain;
             httpStatus_ = http ? info.errorCode() : 0;

@@ -234,6 +234,7 @@ BatchCapture::Robots BatchCapture::turnOf(int index, qint64 nowMs, qint64* wakeM
 }
 
 void BatchCapture::start(int index, Robots turn, qint64 nowMs) {
+    robotsAllowed_.erase(index);
     if (turn == Robots::Refused) {
         fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
         return;
@@ -536,7 +537,8 @@ PageFailure failureOf(const QString& reason, int httpStatus, bool timedOut) {
 
 BatchCapture::Robots BatchCapture::robots(int index) {
     const QUrl& url = targets_[static_cast<size_t>(index)].url;
-    if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https"))
+    if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https") ||
+        robotsAllowed_.count(index) > 0)
         return Robots::Allowed;
     const QString site = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
                                       QUrl::RemoveFragment)
@@ -567,7 +569,10 @@ BatchCapture::Robots BatchCapture::robots(int index) {
     }
     if (!found->second)
         return Robots::Wait;
-    return found->second->allowed(url) ? Robots::Allowed : Robots::Refused;
+    if (!found->second->allowed(url))
+        return Robots::Refused;
+    robotsAllowed_.insert(index);
+    return Robots::Allowed;
 }
 
 bool BatchCapture::retryLater(int index, const QString& reason) {

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace velcaro {
@@ -132,6 +133,9 @@ private:
     HostPacer pacer_;
     // The robots.txt rules of each site (scheme, host and port), empty while fetched.
     std::map<QString, std::optional<RobotsRules>> robots_;
+    // Pages their robots.txt allowed, until they start: a page that waits for its host is
+    // asked its turn again and again, and its robots.txt is read once.
+    std::set<int> robotsAllowed_;
     QString userAgent_;
     QTimer pacingTimer_;
     // Tries made of each page tried more than once so far.

@@ -52,8 +52,8 @@ struct Options {
         QStringLiteral("ms")};
     QCommandLineOption timeout{
         QStringLiteral("timeout"),
-        QStringLiteral("Con --capture: tempo massimo di caricamento di una pagina (predefinito: "
-                       "%1 s).")
+        QStringLiteral("Con --capture: tempo massimo di caricamento di una pagina, e di ogni "
+                       "robots.txt e sitemap scaricati (predefinito: %1 s).")
             .arg(CaptureOptions::kDefaultTimeoutSeconds),
         QStringLiteral("s")};
     QCommandLineOption journal{

@@ -3,6 +3,7 @@
 #include "batch_capture/capture_journal.h"
 #include "batch_capture/output_plan.h"
 #include "batch_capture/sitemap_crawl.h"
+#include "batch_capture/sitemap_reader.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
 #include "capture/page_text_copy.h"
@@ -108,7 +109,8 @@ void BatchCapture::start() {
 void BatchCapture::fetchNextSitemap() {
     const QUrl sitemap = sitemaps_->next();
     if (!sitemap.isEmpty()) {
-        platform_.fetch(sitemap,
+        // One byte past the reader's bound, so that a longer file is told from one at it.
+        platform_.fetch(fetchRequest(sitemap, SitemapReader::kMaxBytes + 1),
                         [this, sitemap](const QByteArray& body, int, const QString& failure) {
                             if (failure.isEmpty())
                                 sitemaps_->read(sitemap, body);
@@ -124,6 +126,19 @@ void BatchCapture::fetchNextSitemap() {
         QStringLiteral("velcaro: %1 pagine dalle sitemap.").arg(sitemaps_->pages().size()));
     options_.addresses = sitemaps_->pages();
     startPages();
+}
+
+const QString& BatchCapture::userAgent() {
+    if (userAgent_.isEmpty()) {
+        auto page = platform_.createPage();
+        userAgent_ = page->userAgent();
+        idle_.push_back({std::move(page), 0});
+    }
+    return userAgent_;
+}
+
+FetchRequest BatchCapture::fetchRequest(const QUrl& url, qint64 maxBytes) {
+    return {url, userAgent(), options_.timeoutSeconds * 1000, maxBytes};
 }
 
 void BatchCapture::startPages() {
@@ -546,25 +561,20 @@ BatchCapture::Robots BatchCapture::robots(int index) {
     const auto found = robots_.find(site);
     if (found == robots_.end()) {
         robots_.emplace(site, std::nullopt);
-        if (userAgent_.isEmpty()) {
-            // The agent is the engine's: a page object asked once, then kept for a page.
-            auto page = platform_.createPage();
-            userAgent_ = page->userAgent();
-            idle_.push_back({std::move(page), 0});
-        }
-        platform_.fetch(QUrl(site + QStringLiteral("/robots.txt")),
-                        [this, site](const QByteArray& body, int status, const QString& failure) {
-                            // A robots.txt missing (4xx) allows all; a server that fails or
-                            // cannot be reached allows nothing, as if the site asked for a
-                            // pause.
-                            if (failure.isEmpty())
-                                robots_[site] = RobotsRules::parse(body, userAgent_);
-                            else if (status >= 400 && status < 500)
-                                robots_[site] = RobotsRules();
-                            else
-                                robots_[site] = RobotsRules::disallowingAll();
-                            schedulePump();
-                        });
+        platform_.fetch(
+            fetchRequest(QUrl(site + QStringLiteral("/robots.txt")), RobotsRules::kMaxBodyBytes),
+            [this, site](const QByteArray& body, int status, const QString& failure) {
+                // A robots.txt missing (4xx) allows all; a server that fails or
+                // cannot be reached allows nothing, as if the site asked for a
+                // pause.
+                if (failure.isEmpty())
+                    robots_[site] = RobotsRules::parse(body, userAgent_);
+                else if (status >= 400 && status < 500)
+                    robots_[site] = RobotsRules();
+                else
+                    robots_[site] = RobotsRules::disallowingAll();
+                schedulePump();
+            });
         return Robots::Wait;
     }
     if (!found->second)

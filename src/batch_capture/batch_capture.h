@@ -20,6 +20,7 @@ namespace velcaro {
 
 class CapturePage;
 class CapturePlatform;
+struct FetchRequest;
 class CaptureJournal;
 class SitemapCrawl;
 class OutputPlan;
@@ -70,6 +71,11 @@ private:
 
     // Fetches the sitemaps one at a time, then starts on the pages they name.
     void fetchNextSitemap();
+    // The engine's user agent, asked of a page object the first time (the object is then kept
+    // for a page): robots.txt and the sitemaps are fetched with it.
+    const QString& userAgent();
+    // A fetch of `url` with the engine's agent, bounded as a page's load is (--timeout).
+    FetchRequest fetchRequest(const QUrl& url, qint64 maxBytes);
     void startPages();
     void advance();
     enum class Robots { Allowed, Wait, Refused };

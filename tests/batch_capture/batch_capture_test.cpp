@@ -2,6 +2,7 @@
 // many at once, what it writes where, and what it says for each page.
 
 #include "batch_capture/batch_capture.h"
+#include "batch_capture/sitemap_reader.h"
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
@@ -116,8 +117,9 @@ public:
     Clipboard& clipboard() override { return clip; }
     RichTextBox& textBox() override { return box; }
     Console& console() override { return console_; }
-    void fetch(const QUrl& url, Fetched done) override {
-        QTimer::singleShot(1, &context_, [this, url, done] {
+    void fetch(const FetchRequest& request, Fetched done) override {
+        fetched.push_back(request);
+        QTimer::singleShot(1, &context_, [this, url = request.url, done] {
             const auto found = site.constFind(url.toString());
             if (found == site.constEnd())
                 done({}, 404, QStringLiteral("errore HTTP 404"));
@@ -142,6 +144,7 @@ public:
     QHash<QString, int> loads;
     // What fetch() answers, by address.
     QHash<QString, QByteArray> site;
+    std::vector<FetchRequest> fetched;
     // The Retry-After askRetryAfter() answers, by page name.
     QHash<QString, QByteArray> retryAfter;
     QObject context_;
@@ -396,6 +399,13 @@ TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
               QStringList({"a.org_p1.txt", "a.org_p2.txt"}));
     EXPECT_TRUE(lines().join(u'\n').contains("sitemap https://a.org/manca.xml: errore HTTP 404"));
+    // Fetched with the engine's agent, within a page's time, a byte past the reader's bound.
+    ASSERT_EQ(platform.fetched.size(), 3u);
+    for (const FetchRequest& request : platform.fetched) {
+        EXPECT_EQ(request.userAgent, QStringLiteral("Mozilla/5.0 Velcarobot/1.0"));
+        EXPECT_EQ(request.timeoutMs, 1000);
+        EXPECT_EQ(request.maxBytes, SitemapReader::kMaxBytes + 1);
+    }
 }
 
 TEST_F(BatchCaptureRun, RobotsTxtForbidsPagesOfItsSiteOnly) {
@@ -411,6 +421,8 @@ TEST_F(BatchCaptureRun, RobotsTxtForbidsPagesOfItsSiteOnly) {
     EXPECT_TRUE(lines().join(u'\n').contains(
         QStringLiteral("FAILED: pagina vietata dal robots.txt del sito https://a.org/no")));
     EXPECT_EQ(platform.loads.value("no"), 1);
+    ASSERT_FALSE(platform.fetched.empty());
+    EXPECT_EQ(platform.fetched[0].userAgent, QStringLiteral("Mozilla/5.0 Velcarobot/1.0"));
 }
 
 QList<QJsonObject> recordsOf(const QByteArray& lines) {

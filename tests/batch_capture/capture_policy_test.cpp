@@ -438,6 +438,7 @@ TEST(SitemapReaderTest, GarbageBombsAndOversizedFilesAreRefused) {
         {gzip(urlset({"https://a.org/1"})).chopped(12), "gzip troncato"},
         {QByteArray("\x1f\x8b\x07\x00\x00\x00\x00\x00\x00\x03garbage", 17), "gzip non valido"},
         {gzip(QByteArray(SitemapReader::kMaxBytes + 1, ' ')), "MB decompressi"},
+        {QByteArray(SitemapReader::kMaxBytes + 1, ' '), "più di 50 MB"},
     };
     for (const auto& c : cases) {
         const SitemapContent content = SitemapReader::read(c.body);

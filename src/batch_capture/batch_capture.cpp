@@ -53,6 +53,14 @@ QString seconds(qint64 ms) {
     return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1);
 }
 
+// The site a robots.txt stands for: scheme, host and port.
+QString siteOf(const QUrl& url) {
+    return url
+        .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                  QUrl::RemoveFragment)
+        .toString();
+}
+
 } // namespace
 
 BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
@@ -251,7 +259,8 @@ BatchCapture::Robots BatchCapture::turnOf(int index, qint64 nowMs, qint64* wakeM
 void BatchCapture::start(int index, Robots turn, qint64 nowMs) {
     robotsAllowed_.erase(index);
     if (turn == Robots::Refused) {
-        fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
+        const QUrl& url = targets_[static_cast<size_t>(index)].url;
+        fail(index, robots_.at(siteOf(url)).rules->refusal());
         return;
     }
     pacer_.started(targets_[static_cast<size_t>(index)].url, nowMs);
@@ -555,31 +564,27 @@ BatchCapture::Robots BatchCapture::robots(int index) {
     if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https") ||
         robotsAllowed_.count(index) > 0)
         return Robots::Allowed;
-    const QString site = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
-                                      QUrl::RemoveFragment)
-                             .toString();
+    const QString site = siteOf(url);
     const auto found = robots_.find(site);
-    if (found == robots_.end()) {
-        robots_.emplace(site, std::nullopt);
-        platform_.fetch(
-            fetchRequest(QUrl(site + QStringLiteral("/robots.txt")), RobotsRules::kMaxBodyBytes),
-            [this, site](const QByteArray& body, int status, const QString& failure) {
-                // A robots.txt missing (4xx) allows all; a server that fails or
-                // cannot be reached allows nothing, as if the site asked for a
-                // pause.
-                if (failure.isEmpty())
-                    robots_[site] = RobotsRules::parse(body, userAgent_);
-                else if (status >= 400 && status < 500)
-                    robots_[site] = RobotsRules();
-                else
-                    robots_[site] = RobotsRules::disallowingAll();
-                schedulePump();
-            });
+    const bool recheck = found != robots_.end() && found->second.rules &&
+                         !found->second.rules->reachable() &&
+                         clock_.elapsed() - found->second.atMs >= kRobotsRecheckMs;
+    if (found == robots_.end() || recheck) {
+        robots_[site] = SiteRobots();
+        // One byte past the rules' bound, so that they see whether it cuts a line.
+        platform_.fetch(fetchRequest(QUrl(site + QStringLiteral("/robots.txt")),
+                                     RobotsRules::kMaxBodyBytes + 1),
+                        [this, site](const QByteArray& body, int status, const QString& failure) {
+                            SiteRobots& robots = robots_[site];
+                            robots.rules = RobotsRules::fetched(body, status, failure, userAgent_);
+                            robots.atMs = clock_.elapsed();
+                            schedulePump();
+                        });
         return Robots::Wait;
     }
-    if (!found->second)
+    if (!found->second.rules)
         return Robots::Wait;
-    if (!found->second->allowed(url))
+    if (!found->second.rules->allowed(url))
         return Robots::Refused;
     robotsAllowed_.insert(index);
     return Robots::Allowed;

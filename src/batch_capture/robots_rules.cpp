@@ -122,7 +122,13 @@ QString agentName(const QString& value) {
 } // namespace
 
 RobotsRules RobotsRules::parse(const QByteArray& body, const QString& userAgent) {
-    QByteArray text = body.left(kMaxBodyBytes);
+    qsizetype end = body.size();
+    if (end > kMaxBodyBytes) {
+        end = kMaxBodyBytes;
+        if (body[end] != '\n' && body[end] != '\r')
+            end = std::max(body.lastIndexOf('\n', end - 1), body.lastIndexOf('\r', end - 1)) + 1;
+    }
+    QByteArray text = body.left(end);
     if (text.startsWith("\xef\xbb\xbf"))
         text.remove(0, 3);
     text.replace("\r\n", "\n").replace('\r', '\n');
@@ -171,10 +177,26 @@ RobotsRules RobotsRules::parse(const QByteArray& body, const QString& userAgent)
     return rules;
 }
 
-RobotsRules RobotsRules::disallowingAll() {
+RobotsRules RobotsRules::unreachable(const QString& reason) {
     RobotsRules rules;
     rules.rules_.push_back({QByteArrayLiteral("/"), false});
+    rules.unreachable_ = reason;
     return rules;
+}
+
+RobotsRules RobotsRules::fetched(const QByteArray& body, int httpStatus, const QString& failure,
+                                 const QString& userAgent) {
+    if (failure.isEmpty())
+        return parse(body, userAgent);
+    if (httpStatus >= 300 && httpStatus < 500 && httpStatus != 429)
+        return RobotsRules();
+    return unreachable(failure);
+}
+
+QString RobotsRules::refusal() const {
+    return reachable()
+               ? QStringLiteral("pagina vietata dal robots.txt del sito")
+               : QStringLiteral("robots.txt del sito non raggiungibile (%1)").arg(unreachable_);
 }
 
 bool RobotsRules::allowed(const QUrl& url) const {

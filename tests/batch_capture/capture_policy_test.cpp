@@ -342,9 +342,20 @@ TEST(RobotsRulesTest, SitemapsTheCapOnTheBodyAndAServerThatFailed) {
     const QByteArray padding(RobotsRules::kMaxBodyBytes, '#');
     EXPECT_TRUE(RobotsRules::parse(padding + "\nUser-agent: *\nDisallow: /\n", "Chrome")
                     .allowed(QUrl("https://a.org/x")));
+    // A line the bound cuts is left out: "Allow: /" would allow what "Allow: /qui" does not.
+    const QByteArray head = "User-agent: *\nDisallow: /\n#";
+    const QByteArray cut =
+        head + QByteArray(RobotsRules::kMaxBodyBytes - head.size() - 9, '#') + "\nAllow: /qui\n";
+    EXPECT_FALSE(RobotsRules::parse(cut, "Chrome").allowed(QUrl("https://a.org/x")));
+    EXPECT_TRUE(RobotsRules::parse(cut.left(RobotsRules::kMaxBodyBytes) + '\n', "Chrome")
+                    .allowed(QUrl("https://a.org/x")))
+        << "a line that ends at the bound is read";
 
-    EXPECT_FALSE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/")));
-    EXPECT_TRUE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/robots.txt")));
+    const RobotsRules unreachable = RobotsRules::unreachable(QStringLiteral("errore HTTP 503"));
+    EXPECT_FALSE(unreachable.allowed(QUrl("https://a.org/")));
+    EXPECT_TRUE(unreachable.allowed(QUrl("https://a.org/robots.txt")));
+    EXPECT_EQ(unreachable.refusal(),
+              QStringLiteral("robots.txt del sito non raggiungibile (errore HTTP 503)"));
 }
 
 // --- Sitemaps ---

@@ -2,6 +2,7 @@
 
 #include "app/app_record.h"
 #include "app/qt_arguments.h"
+#include "batch_capture/sitemap_crawl.h"
 #include "platform/typed_address.h"
 
 #include <QCommandLineParser>
@@ -89,7 +90,10 @@ struct Options {
     QCommandLineOption sitemap{
         QStringLiteral("sitemap"),
         QStringLiteral("Con --capture: gli indirizzi sono sitemap (XML, anche compresse con gzip, "
-                       "o indici di sitemap) e valgono per le pagine che elencano.")};
+                       "o indici di sitemap) e valgono per le pagine che elencano (al massimo "
+                       "%1 sitemap e %2 pagine).")
+            .arg(SitemapCrawl::kMaxSitemaps)
+            .arg(SitemapCrawl::kMaxPages)};
     QCommandLineOption verbose{
         QStringLiteral("verbose"),
         QStringLiteral("Con --capture: mostra anche i messaggi della console delle pagine.")};

@@ -132,6 +132,11 @@ void BatchCapture::fetchNextSitemap() {
         platform_.console().report(QStringLiteral("velcaro: sitemap %1").arg(problem));
     platform_.console().report(
         QStringLiteral("velcaro: %1 pagine dalle sitemap.").arg(sitemaps_->pages().size()));
+    // Nothing to capture is not a bad command line: the sitemaps failed to give what was asked.
+    if (sitemaps_->pages().isEmpty()) {
+        end(kSomeFailed);
+        return;
+    }
     options_.addresses = sitemaps_->pages();
     startPages();
 }
@@ -703,7 +708,8 @@ void BatchCapture::finishIfDone() {
                                .arg(failures_.size())
                                .arg(failures_.join(u'\n')));
     }
-    end(failures_.isEmpty() ? kAllCaptured : kSomeFailed);
+    const bool sitemapsRead = !sitemaps_ || sitemaps_->unread() == 0;
+    end(failures_.isEmpty() && sitemapsRead ? kAllCaptured : kSomeFailed);
 }
 
 void BatchCapture::end(int exitCode) {

@@ -399,7 +399,7 @@ TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
     options.addresses = {"https://a.org/indice.xml"};
     options.sitemap = true;
     options.output = QStringLiteral("out");
-    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed) << "a sitemap could not be read";
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
               QStringList({"a.org_p1.txt", "a.org_p2.txt"}));
     EXPECT_TRUE(lines().join(u'\n').contains("sitemap https://a.org/manca.xml: errore HTTP 404"));
@@ -410,6 +410,12 @@ TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
         EXPECT_EQ(request.timeoutMs, 1000);
         EXPECT_EQ(request.maxBytes, SitemapReader::kMaxBytes + 1);
     }
+
+    // Not a bad command line: something failed.
+    platform.exitCode = -1;
+    options.addresses = {"https://a.org/manca.xml"};
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(lines().constLast(), QStringLiteral("velcaro: 0 pagine dalle sitemap."));
 }
 
 // A robots.txt that cannot be had: unavailable (a 4xx, a redirect not followed) allows all,

@@ -534,4 +534,24 @@ TEST(SitemapCrawlTest, NoMoreSitemapsOnceThePagesAreAllThere) {
     EXPECT_EQ(crawler.problems().size(), 1);
 }
 
+TEST(SitemapCrawlTest, IndexesOfIndexesStopAtTheBoundOnSitemaps) {
+    // Each index names 1,500 more, and each of those would name as many.
+    SitemapCrawl crawl;
+    crawl.add(QUrl("https://a.org/0.xml"));
+    int fetches = 0;
+    for (QUrl next = crawl.next(); !next.isEmpty() && fetches <= SitemapCrawl::kMaxSitemaps;
+         next = crawl.next()) {
+        ++fetches;
+        QStringList children;
+        for (int i = 0; i < 1500; ++i)
+            children << QStringLiteral("https://a.org/%1-%2.xml").arg(next.fileName()).arg(i);
+        crawl.read(next, sitemapIndex(children));
+    }
+    EXPECT_EQ(fetches, SitemapCrawl::kMaxSitemaps);
+    EXPECT_EQ(crawl.problems(),
+              QStringList({"oltre le prime 1000 di un'esecuzione: altre 1499001 nominate, "
+                           "non lette"}));
+    EXPECT_EQ(crawl.unread(), 0) << "every sitemap fetched was read";
+}
+
 } // namespace

@@ -68,8 +68,8 @@ struct Options {
         QStringLiteral("Con --capture: nuovi tentativi per una pagina che fallisce per una causa "
                        "passeggera (tempo scaduto, connessione rifiutata o interrotta, HTTP 429, "
                        "502, 503, 504, nessun testo copiato da una pagina che ne mostra), con "
-                       "attese crescenti da 1 s a 60 s, o quella chiesta "
-                       "dal server con Retry-After (predefiniti: %1).")
+                       "attese crescenti da circa 1 s a 60 s, o quella chiesta "
+                       "dal server con Retry-After fino a 10 minuti (predefiniti: %1).")
             .arg(CaptureOptions::kDefaultRetries),
         QStringLiteral("n")};
     QCommandLineOption perHost{

@@ -2,6 +2,7 @@
 
 #include "app/app_record.h"
 #include "app/qt_arguments.h"
+#include "batch_capture/sitemap_crawl.h"
 #include "platform/typed_address.h"
 
 #include <QCommandLineParser>
@@ -53,8 +54,8 @@ struct Options {
         QStringLiteral("ms")};
     QCommandLineOption timeout{
         QStringLiteral("timeout"),
-        QStringLiteral("Con --capture: tempo massimo di caricamento di una pagina (predefinito: "
-                       "%1 s).")
+        QStringLiteral("Con --capture: tempo massimo di caricamento di una pagina, e di ogni "
+                       "robots.txt e sitemap scaricati (predefinito: %1 s).")
             .arg(CaptureOptions::kDefaultTimeoutSeconds),
         QStringLiteral("s")};
     QCommandLineOption journal{
@@ -68,8 +69,8 @@ struct Options {
         QStringLiteral("Con --capture: nuovi tentativi per una pagina che fallisce per una causa "
                        "passeggera (tempo scaduto, connessione rifiutata o interrotta, HTTP 429, "
                        "502, 503, 504, nessun testo copiato da una pagina che ne mostra), con "
-                       "attese crescenti da 1 s a 60 s, o quella chiesta "
-                       "dal server con Retry-After (predefiniti: %1).")
+                       "attese crescenti da circa 1 s a 60 s, o quella chiesta "
+                       "dal server con Retry-After fino a 10 minuti (predefiniti: %1).")
             .arg(CaptureOptions::kDefaultRetries),
         QStringLiteral("n")};
     QCommandLineOption perHost{
@@ -90,7 +91,10 @@ struct Options {
     QCommandLineOption sitemap{
         QStringLiteral("sitemap"),
         QStringLiteral("Con --capture: gli indirizzi sono sitemap (XML, anche compresse con gzip, "
-                       "o indici di sitemap) e valgono per le pagine che elencano.")};
+                       "o indici di sitemap) e valgono per le pagine che elencano (al massimo "
+                       "%1 sitemap e %2 pagine).")
+            .arg(SitemapCrawl::kMaxSitemaps)
+            .arg(SitemapCrawl::kMaxPages)};
     QCommandLineOption firstIndex{
         QStringLiteral("first-index"),
         QStringLiteral("Con --capture --format jsonl: la posizione del primo indirizzo "

@@ -7,16 +7,8 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <QNetworkReply>
 
 namespace velcaro {
-namespace {
-
-constexpr int kMaxRedirects = 5;
-constexpr int kFetchTimeoutMs = 30000;
-constexpr qint64 kMaxFetchBytes = 50 * 1024 * 1024;
-
-} // namespace
 
 QtCapturePlatform::QtCapturePlatform(std::FILE* report)
     : textBox_(&edit_, form3_layout::kRichTextBox1), console_(stdout, report) {
@@ -30,41 +22,6 @@ QtCapturePlatform::QtCapturePlatform(std::FILE* report)
 
 std::unique_ptr<CapturePage> QtCapturePlatform::createPage() {
     return std::make_unique<QtCapturePage>(&host_);
-}
-
-void QtCapturePlatform::fetch(const QUrl& url, Fetched done) {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setTransferTimeout(kFetchTimeoutMs);
-    QNetworkReply* reply = network_.get(request);
-    // A body past the reader's bound is not worth receiving.
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                     [reply](qint64 received, qint64) {
-                         if (received > kMaxFetchBytes)
-                             reply->abort();
-                     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, done = std::move(done)] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 400)
-            done({}, status, QStringLiteral("errore HTTP %1").arg(status));
-        else if (reply->error() != QNetworkReply::NoError)
-            done({}, status, reply->errorString());
-        else
-            done(reply->readAll(), status, QString());
-    });
-}
-
-void QtCapturePlatform::askRetryAfter(const QUrl& url, RetryAfterAnswered done) {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(kFetchTimeoutMs);
-    QNetworkReply* reply = network_.head(request);
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, done = std::move(done)] {
-        reply->deleteLater();
-        done(reply->rawHeader("Retry-After"));
-    });
 }
 
 void QtCapturePlatform::finish(int exitCode) {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/qt_fetcher.h"
 #include "platform/capture_platform.h"
 #include "platform/std_console.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_rich_text_box.h"
 
-#include <QNetworkAccessManager>
 #include <QTextEdit>
 #include <QWidget>
 
@@ -23,8 +23,12 @@ public:
     Clipboard& clipboard() override { return clipboard_; }
     RichTextBox& textBox() override { return textBox_; }
     Console& console() override { return console_; }
-    void fetch(const QUrl& url, Fetched done) override;
-    void askRetryAfter(const QUrl& url, RetryAfterAnswered done) override;
+    void fetch(const FetchRequest& request, Fetched done) override {
+        fetcher_.fetch(request, std::move(done));
+    }
+    void askRetryAfter(const QUrl& url, RetryAfterAnswered done) override {
+        fetcher_.askRetryAfter(url, std::move(done));
+    }
     void finish(int exitCode) override;
 
 private:
@@ -33,7 +37,7 @@ private:
     QtRichTextBox textBox_;
     QtClipboard clipboard_;
     StdConsole console_;
-    QNetworkAccessManager network_;
+    QtFetcher fetcher_;
 };
 
 } // namespace velcaro

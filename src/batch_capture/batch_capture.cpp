@@ -4,6 +4,7 @@
 #include "batch_capture/output_plan.h"
 #include "batch_capture/page_record.h"
 #include "batch_capture/sitemap_crawl.h"
+#include "batch_capture/sitemap_reader.h"
 #include "browser_window/form1.h"
 #include "browser_window/form1_layout.h"
 #include "capture/page_text_copy.h"
@@ -79,6 +80,14 @@ QString seconds(qint64 ms) {
     return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1);
 }
 
+// The site a robots.txt stands for: scheme, host and port.
+QString siteOf(const QUrl& url) {
+    return url
+        .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                  QUrl::RemoveFragment)
+        .toString();
+}
+
 } // namespace
 
 BatchCapture::BatchCapture(CapturePlatform& platform, CaptureOptions options)
@@ -136,7 +145,8 @@ void BatchCapture::start() {
 void BatchCapture::fetchNextSitemap() {
     const QUrl sitemap = sitemaps_->next();
     if (!sitemap.isEmpty()) {
-        platform_.fetch(sitemap,
+        // One byte past the reader's bound, so that a longer file is told from one at it.
+        platform_.fetch(fetchRequest(sitemap, SitemapReader::kMaxBytes + 1),
                         [this, sitemap](const QByteArray& body, int, const QString& failure) {
                             if (failure.isEmpty())
                                 sitemaps_->read(sitemap, body);
@@ -146,12 +156,32 @@ void BatchCapture::fetchNextSitemap() {
                         });
         return;
     }
+    // A problem names a sitemap an index gave: its address may hold any character.
     for (const QString& problem : sitemaps_->problems())
-        platform_.console().report(QStringLiteral("velcaro: sitemap %1").arg(problem));
+        platform_.console().report(
+            QStringLiteral("velcaro: sitemap %1").arg(printableAddress(problem)));
     platform_.console().report(
         QStringLiteral("velcaro: %1 dalle sitemap.").arg(pages(sitemaps_->pages().size())));
+    // Nothing to capture is not a bad command line: the sitemaps failed to give what was asked.
+    if (sitemaps_->pages().isEmpty()) {
+        end(kSomeFailed);
+        return;
+    }
     options_.addresses = sitemaps_->pages();
     startPages();
+}
+
+const QString& BatchCapture::userAgent() {
+    if (userAgent_.isEmpty()) {
+        auto page = platform_.createPage();
+        userAgent_ = page->userAgent();
+        idle_.push_back({std::move(page), 0});
+    }
+    return userAgent_;
+}
+
+FetchRequest BatchCapture::fetchRequest(const QUrl& url, qint64 maxBytes) {
+    return {url, userAgent(), options_.timeoutSeconds * 1000, maxBytes};
 }
 
 void BatchCapture::startPages() {
@@ -266,8 +296,10 @@ BatchCapture::Robots BatchCapture::turnOf(int index, qint64 nowMs, qint64* wakeM
 }
 
 void BatchCapture::start(int index, Robots turn, qint64 nowMs) {
+    robotsAllowed_.erase(index);
     if (turn == Robots::Refused) {
-        fail(index, QStringLiteral("pagina vietata dal robots.txt del sito"));
+        const QUrl& url = targets_[static_cast<size_t>(index)].url;
+        fail(index, robots_.at(siteOf(url)).rules->refusal());
         return;
     }
     pacer_.started(targets_[static_cast<size_t>(index)].url, nowMs);
@@ -578,38 +610,33 @@ PageFailure failureOf(const QString& reason, int httpStatus, bool timedOut) {
 
 BatchCapture::Robots BatchCapture::robots(int index) {
     const QUrl& url = targets_[static_cast<size_t>(index)].url;
-    if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https"))
+    if (!options_.robots || (url.scheme() != u"http" && url.scheme() != u"https") ||
+        robotsAllowed_.count(index) > 0)
         return Robots::Allowed;
-    const QString site = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
-                                      QUrl::RemoveFragment)
-                             .toString();
+    const QString site = siteOf(url);
     const auto found = robots_.find(site);
-    if (found == robots_.end()) {
-        robots_.emplace(site, std::nullopt);
-        if (userAgent_.isEmpty()) {
-            // The agent is the engine's: a page object asked once, then kept for a page.
-            auto page = platform_.createPage();
-            userAgent_ = page->userAgent();
-            idle_.push_back({std::move(page), 0});
-        }
-        platform_.fetch(QUrl(site + QStringLiteral("/robots.txt")),
+    const bool recheck = found != robots_.end() && found->second.rules &&
+                         !found->second.rules->reachable() &&
+                         clock_.elapsed() - found->second.atMs >= kRobotsRecheckMs;
+    if (found == robots_.end() || recheck) {
+        robots_[site] = SiteRobots();
+        // One byte past the rules' bound, so that they see whether it cuts a line.
+        platform_.fetch(fetchRequest(QUrl(site + QStringLiteral("/robots.txt")),
+                                     RobotsRules::kMaxBodyBytes + 1),
                         [this, site](const QByteArray& body, int status, const QString& failure) {
-                            // A robots.txt missing (4xx) allows all; a server that fails or
-                            // cannot be reached allows nothing, as if the site asked for a
-                            // pause.
-                            if (failure.isEmpty())
-                                robots_[site] = RobotsRules::parse(body, userAgent_);
-                            else if (status >= 400 && status < 500)
-                                robots_[site] = RobotsRules();
-                            else
-                                robots_[site] = RobotsRules::disallowingAll();
+                            SiteRobots& robots = robots_[site];
+                            robots.rules = RobotsRules::fetched(body, status, failure, userAgent_);
+                            robots.atMs = clock_.elapsed();
                             schedulePump();
                         });
         return Robots::Wait;
     }
-    if (!found->second)
+    if (!found->second.rules)
         return Robots::Wait;
-    return found->second->allowed(url) ? Robots::Allowed : Robots::Refused;
+    if (!found->second.rules->allowed(url))
+        return Robots::Refused;
+    robotsAllowed_.insert(index);
+    return Robots::Allowed;
 }
 
 bool BatchCapture::retryLater(int index, const QString& reason) {
@@ -726,7 +753,8 @@ void BatchCapture::finishIfDone() {
                                .arg(failures_.size())
                                .arg(failures_.join(u'\n')));
     }
-    end(failures_.isEmpty() ? kAllCaptured : kSomeFailed);
+    const bool sitemapsRead = !sitemaps_ || sitemaps_->unread() == 0;
+    end(failures_.isEmpty() && sitemapsRead ? kAllCaptured : kSomeFailed);
 }
 
 void BatchCapture::end(int exitCode) {

@@ -13,12 +13,14 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace velcaro {
 
 class CapturePage;
 class CapturePlatform;
+struct FetchRequest;
 class CaptureJournal;
 class SitemapCrawl;
 class OutputPlan;
@@ -58,6 +60,7 @@ public:
     static constexpr int kBadUsage = 2;
     static constexpr int kLoadsPerPage = 20;
     static constexpr int kMaxWaiting = 1000;
+    static constexpr int kRobotsRecheckMs = 60 * 1000;
 
 private:
     struct Page;
@@ -69,11 +72,17 @@ private:
 
     // Fetches the sitemaps one at a time, then starts on the pages they name.
     void fetchNextSitemap();
+    // The engine's user agent, asked of a page object the first time (the object is then kept
+    // for a page): robots.txt and the sitemaps are fetched with it.
+    const QString& userAgent();
+    // A fetch of `url` with the engine's agent, bounded as a page's load is (--timeout).
+    FetchRequest fetchRequest(const QUrl& url, qint64 maxBytes);
     void startPages();
     void advance();
     enum class Robots { Allowed, Wait, Refused };
     // With --robots: whether the site's robots.txt lets the page at `index` load; it is
-    // fetched, and the page waits, the first time a page of the site comes.
+    // fetched, and the page waits, the first time a page of the site comes, and again for a
+    // page that comes kRobotsRecheckMs after it could not be reached.
     Robots robots(int index);
     // What becomes of the page at `index` now: it starts (Allowed), its site's robots.txt
     // forbids it (Refused), or it waits for that robots.txt or for its host (Wait), and then
@@ -139,8 +148,16 @@ private:
     // while there is room.
     std::list<int> waiting_;
     HostPacer pacer_;
-    // The robots.txt rules of each site (scheme, host and port), empty while fetched.
-    std::map<QString, std::optional<RobotsRules>> robots_;
+    // The robots.txt of a site (scheme, host and port): its rules, none while fetched, and
+    // when they came.
+    struct SiteRobots {
+        std::optional<RobotsRules> rules;
+        qint64 atMs = 0;
+    };
+    std::map<QString, SiteRobots> robots_;
+    // Pages their robots.txt allowed, until they start: a page that waits for its host is
+    // asked its turn again and again, and its robots.txt is read once.
+    std::set<int> robotsAllowed_;
     QString userAgent_;
     QTimer pacingTimer_;
     // Tries made of each page tried more than once so far.

@@ -2,6 +2,7 @@
 
 #include "rtf/hex_digit.h"
 
+#include <QByteArrayView>
 #include <algorithm>
 
 namespace velcaro {
@@ -40,33 +41,57 @@ QByteArray normalized(const QByteArray& path) {
     return out;
 }
 
+// Where the first `needle` in `text` at or after `from` ends, or -1. Knuth-Morris-Pratt: time
+// linear in both, however much they repeat themselves.
+qsizetype endOfFirst(QByteArrayView needle, QByteArrayView text, qsizetype from) {
+    if (needle.isEmpty())
+        return from;
+    // border[i]: the longest proper prefix of needle[0..i] that also ends it.
+    std::vector<qsizetype> border(static_cast<size_t>(needle.size()), 0);
+    for (qsizetype i = 1, k = 0; i < needle.size(); ++i) {
+        while (k > 0 && needle[i] != needle[k])
+            k = border[static_cast<size_t>(k - 1)];
+        if (needle[i] == needle[k])
+            ++k;
+        border[static_cast<size_t>(i)] = k;
+    }
+    for (qsizetype i = from, k = 0; i < text.size(); ++i) {
+        while (k > 0 && text[i] != needle[k])
+            k = border[static_cast<size_t>(k - 1)];
+        if (text[i] == needle[k])
+            ++k;
+        if (k == needle.size())
+            return i + 1;
+    }
+    return -1;
+}
+
 // Whether `pattern` matches `path` from its start: "*" for any characters, a final "$" for
-// the end of the path.
+// the end of the path. The parts between the stars are matched in turn, each where it first
+// occurs after the one before (the earliest place leaves the most room to the rest), and the
+// last at the end of the path when "$" anchors it: no backtracking, time linear in the
+// pattern and the path.
 bool matches(const QByteArray& pattern, const QByteArray& path) {
     const bool anchored = pattern.endsWith('$');
-    const qsizetype end = pattern.size() - (anchored ? 1 : 0);
-    qsizetype p = 0;
-    qsizetype s = 0;
-    qsizetype star = -1;
-    qsizetype starAt = 0;
+    const QByteArrayView glob = QByteArrayView(pattern).chopped(anchored ? 1 : 0);
+    const QByteArrayView text(path);
+    qsizetype star = glob.indexOf('*');
+    const QByteArrayView prefix = star < 0 ? glob : glob.first(star);
+    if (!text.startsWith(prefix))
+        return false;
+    if (star < 0)
+        return !anchored || text.size() == prefix.size();
+    qsizetype at = prefix.size();
     for (;;) {
-        if (p == end) {
-            if (!anchored || s == path.size())
-                return true;
-        } else if (pattern[p] == '*') {
-            star = p++;
-            starAt = s;
-            continue;
-        } else if (s < path.size() && pattern[p] == path[s]) {
-            ++p;
-            ++s;
-            continue;
-        }
-        // A mismatch: the last "*" takes one more character, if there is one.
-        if (star < 0 || starAt >= path.size())
-            return false;
-        p = star + 1;
-        s = ++starAt;
+        const qsizetype next = glob.indexOf('*', star + 1);
+        const qsizetype end = next < 0 ? glob.size() : next;
+        const QByteArrayView part = glob.sliced(star + 1, end - star - 1);
+        if (next < 0 && anchored)
+            return text.size() - part.size() >= at && text.endsWith(part);
+        at = endOfFirst(part, text, at);
+        if (next < 0 || at < 0)
+            return at >= 0;
+        star = next;
     }
 }
 
@@ -97,7 +122,13 @@ QString agentName(const QString& value) {
 } // namespace
 
 RobotsRules RobotsRules::parse(const QByteArray& body, const QString& userAgent) {
-    QByteArray text = body.left(kMaxBodyBytes);
+    qsizetype end = body.size();
+    if (end > kMaxBodyBytes) {
+        end = kMaxBodyBytes;
+        if (body[end] != '\n' && body[end] != '\r')
+            end = std::max(body.lastIndexOf('\n', end - 1), body.lastIndexOf('\r', end - 1)) + 1;
+    }
+    QByteArray text = body.left(end);
     if (text.startsWith("\xef\xbb\xbf"))
         text.remove(0, 3);
     text.replace("\r\n", "\n").replace('\r', '\n');
@@ -146,10 +177,26 @@ RobotsRules RobotsRules::parse(const QByteArray& body, const QString& userAgent)
     return rules;
 }
 
-RobotsRules RobotsRules::disallowingAll() {
+RobotsRules RobotsRules::unreachable(const QString& reason) {
     RobotsRules rules;
     rules.rules_.push_back({QByteArrayLiteral("/"), false});
+    rules.unreachable_ = reason;
     return rules;
+}
+
+RobotsRules RobotsRules::fetched(const QByteArray& body, int httpStatus, const QString& failure,
+                                 const QString& userAgent) {
+    if (failure.isEmpty())
+        return parse(body, userAgent);
+    if (httpStatus >= 300 && httpStatus < 500 && httpStatus != 429)
+        return RobotsRules();
+    return unreachable(failure);
+}
+
+QString RobotsRules::refusal() const {
+    return reachable()
+               ? QStringLiteral("pagina vietata dal robots.txt del sito")
+               : QStringLiteral("robots.txt del sito non raggiungibile (%1)").arg(unreachable_);
 }
 
 bool RobotsRules::allowed(const QUrl& url) const {

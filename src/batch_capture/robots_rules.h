@@ -25,15 +25,26 @@ public:
     // Allows everything: a robots.txt that is missing or empty.
     RobotsRules() = default;
 
-    // Reads at most kMaxBodyBytes of `body`; lines may end in LF, CRLF or CR, the body may
-    // start with a UTF-8 byte-order mark, and "#" starts a comment.
+    // Reads the lines that end within the first kMaxBodyBytes of `body`: all of a body no
+    // longer, and of a longer one all but a line the bound cuts (half a rule could allow or
+    // forbid more than the whole). Lines may end in LF, CRLF or CR, the body may start with a
+    // UTF-8 byte-order mark, and "#" starts a comment.
     static RobotsRules parse(const QByteArray& body, const QString& userAgent);
-    // Allows nothing but /robots.txt: for a site whose robots.txt could not be read because
-    // of the server.
-    static RobotsRules disallowingAll();
+    // Allows nothing but /robots.txt: for a site whose robots.txt could not be reached (a
+    // server error, no answer); `reason` says why, in Italian.
+    static RobotsRules unreachable(const QString& reason);
+    // What a fetch of robots.txt gives (see CapturePlatform::fetch), as RFC 9309 reads it: the
+    // rules of the body that came; all allowed when the file is unavailable (a 4xx, a
+    // redirect not followed); nothing allowed when it is unreachable (a 5xx, no answer, and
+    // a 429: the server asks for a pause, it does not say the file is missing).
+    static RobotsRules fetched(const QByteArray& body, int httpStatus, const QString& failure,
+                               const QString& userAgent);
 
     // /robots.txt itself is always allowed.
     bool allowed(const QUrl& url) const;
+    // Why a page these rules do not allow is refused, in Italian.
+    QString refusal() const;
+    bool reachable() const { return unreachable_.isEmpty(); }
 
     static constexpr qsizetype kMaxBodyBytes = 500 * 1024;
 
@@ -44,6 +55,8 @@ private:
     };
 
     std::vector<Rule> rules_;
+    // Why the robots.txt could not be reached; empty when it was read, or is missing.
+    QString unreachable_;
 };
 
 } // namespace velcaro

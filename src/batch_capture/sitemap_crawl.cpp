@@ -12,7 +12,8 @@ QString key(const QUrl& sitemap) {
 
 } // namespace
 
-SitemapCrawl::SitemapCrawl(int maxDepth, int maxPages) : maxDepth_(maxDepth), maxPages_(maxPages) {}
+SitemapCrawl::SitemapCrawl(int maxDepth, int maxPages, int maxSitemaps)
+    : maxDepth_(maxDepth), maxPages_(maxPages), maxSitemaps_(maxSitemaps) {}
 
 void SitemapCrawl::add(const QUrl& sitemap) {
     queue(sitemap, 1);
@@ -29,8 +30,10 @@ QUrl SitemapCrawl::next() {
 void SitemapCrawl::read(const QUrl& sitemap, const QByteArray& body) {
     const SitemapContent content = SitemapReader::read(body);
     const QString where = sitemap.toDisplayString();
-    if (!content.problem.isEmpty())
+    if (!content.problem.isEmpty()) {
         problems_ << QStringLiteral("%1: %2").arg(where, content.problem);
+        ++unread_;
+    }
     for (const QString& page : content.pages) {
         if (pages_.size() >= maxPages_) {
             problems_ << QStringLiteral("%1: raggiunto il limite di %2 pagine, le altre lasciate")
@@ -57,12 +60,26 @@ void SitemapCrawl::read(const QUrl& sitemap, const QByteArray& body) {
 
 void SitemapCrawl::failed(const QUrl& sitemap, const QString& reason) {
     problems_ << QStringLiteral("%1: %2").arg(sitemap.toDisplayString(), reason);
+    ++unread_;
+}
+
+QStringList SitemapCrawl::problems() const {
+    if (left_ == 0)
+        return problems_;
+    return problems_ + QStringList(QStringLiteral("oltre le prime %1 di un'esecuzione: altre %2 "
+                                                  "nominate, non lette")
+                                       .arg(maxSitemaps_)
+                                       .arg(left_));
 }
 
 void SitemapCrawl::queue(const QUrl& sitemap, int level) {
     const QString k = key(sitemap);
     if (levels_.contains(k))
         return;
+    if (levels_.size() >= maxSitemaps_) {
+        ++left_;
+        return;
+    }
     levels_.insert(k, level);
     queue_.push_back(sitemap);
 }

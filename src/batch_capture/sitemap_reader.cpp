@@ -131,14 +131,14 @@ void onError(void* context, xmlErrorPtr error) {
 
 SitemapContent SitemapReader::read(const QByteArray& body) {
     SitemapContent content;
+    if (body.size() > kMaxBytes) {
+        content.problem = QStringLiteral("più di %1 MB").arg(kMaxBytes >> 20);
+        return content;
+    }
     const bool gzip = body.startsWith("\x1f\x8b");
     const QByteArray xml = gzip ? gunzip(body, &content.problem) : body;
     if (!content.problem.isEmpty())
         return content;
-    if (xml.size() > kMaxBytes) {
-        content.problem = QStringLiteral("più di %1 MB").arg(kMaxBytes >> 20);
-        return content;
-    }
 
     xmlSAXHandler sax{};
     sax.initialized = XML_SAX2_MAGIC;

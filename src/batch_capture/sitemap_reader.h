@@ -18,8 +18,8 @@ struct SitemapContent {
 // Reads sitemap files, gzip-compressed or not (told by their first bytes), with the elements
 // found by their local names whatever their namespace. Nothing is fetched: a file with a
 // document type declaration is refused before its declarations are read, so no entity is
-// ever defined or expanded. At most kMaxBytes of XML (after decompression) and kMaxAddresses
-// addresses are read from one file.
+// ever defined or expanded. A file of more than kMaxBytes, compressed or not, is refused; at
+// most kMaxBytes of XML (after decompression) and kMaxAddresses addresses are read from one.
 class SitemapReader {
 public:
     static SitemapContent read(const QByteArray& body);

@@ -13,6 +13,18 @@ class Clipboard;
 class Console;
 class RichTextBox;
 
+// A file fetched outside any page: a sitemap, a robots.txt.
+struct FetchRequest {
+    QUrl url;
+    // Sent as the User-Agent: the engine's own, the agent a site's rules name.
+    QString userAgent;
+    // For the whole fetch, redirects included: a server that sends a byte now and then does
+    // not hold it longer.
+    int timeoutMs = 0;
+    // Bytes of the body kept; a longer body is cut there, the rest not received.
+    qint64 maxBytes = 0;
+};
+
 // What the command-line capture needs of the system: pages in no visible window, the
 // program's own clipboard, a text box like the captured-text window's, the console, and the
 // end of the run.
@@ -25,12 +37,13 @@ public:
     // The rich text box the copied text goes into before it is written, as in the window.
     virtual RichTextBox& textBox() = 0;
     virtual Console& console() = 0;
-    // Fetches `url` (a sitemap, a robots.txt) outside any page, following at most a few
-    // redirects, and runs `done` from the event loop with its body, or with why it could not,
-    // in Italian, and the HTTP status when there was one (else 0).
+    // Fetches `request.url`, following at most a few redirects to http and https addresses,
+    // and runs `done` from the event loop with its body, or with why it could not, in Italian,
+    // and the last HTTP status when there was one (else 0): a 3xx when a redirect was not
+    // followed.
     using Fetched =
         std::function<void(const QByteArray& body, int httpStatus, const QString& failure)>;
-    virtual void fetch(const QUrl& url, Fetched done) = 0;
+    virtual void fetch(const FetchRequest& request, Fetched done) = 0;
     // Asks the server of `url` again, with a HEAD request outside any page, how long it wants
     // us to wait (after it answered a page with 429 or 503), and runs `done` from the event
     // loop with its Retry-After header's value: empty when it sends none or does not answer.

@@ -3,6 +3,7 @@
 
 #include "batch_capture/batch_capture.h"
 #include "batch_capture/page_record.h"
+#include "batch_capture/sitemap_reader.h"
 #include "platform/capture_page.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
@@ -117,10 +118,14 @@ public:
     Clipboard& clipboard() override { return clip; }
     RichTextBox& textBox() override { return box; }
     Console& console() override { return console_; }
-    void fetch(const QUrl& url, Fetched done) override {
-        QTimer::singleShot(1, &context_, [this, url, done] {
+    void fetch(const FetchRequest& request, Fetched done) override {
+        fetched.push_back(request);
+        QTimer::singleShot(1, &context_, [this, url = request.url, done] {
             const auto found = site.constFind(url.toString());
-            if (found == site.constEnd())
+            const auto failed = failures.constFind(url.toString());
+            if (failed != failures.constEnd())
+                done({}, failed->first, failed->second);
+            else if (found == site.constEnd())
                 done({}, 404, QStringLiteral("errore HTTP 404"));
             else
                 done(*found, 200, QString());
@@ -141,8 +146,10 @@ public:
     int mostOpen = 0;
     // Loads of each page name.
     QHash<QString, int> loads;
-    // What fetch() answers, by address.
+    // What fetch() answers, by address: a body, or an HTTP status (0 for none) and a failure.
     QHash<QString, QByteArray> site;
+    QHash<QString, std::pair<int, QString>> failures;
+    std::vector<FetchRequest> fetched;
     // The Retry-After askRetryAfter() answers, by page name.
     QHash<QString, QByteArray> retryAfter;
     QObject context_;
@@ -385,33 +392,76 @@ TEST_F(BatchCaptureRun, PagesOfABusyHostWaitAndOtherHostsGoFirst) {
 }
 
 TEST_F(BatchCaptureRun, SitemapsStandForTheirPages) {
+    // An address with a line end in it stays one address on one line of the report.
     platform.site.insert("https://a.org/indice.xml",
                          "<sitemapindex><sitemap><loc>https://a.org/s.xml</loc></sitemap>"
-                         "<sitemap><loc>https://a.org/manca.xml</loc></sitemap></sitemapindex>");
-    platform.site.insert("https://a.org/s.xml", "<urlset><url><loc>https://a.org/p1</loc></url>"
-                                                "<url><loc>https://a.org/p2</loc></url></urlset>");
+                         "<sitemap><loc>https://a.org/manca.xml</loc></sitemap>"
+                         "<sitemap><loc>https://a.org/x&#10;velcaro: falso</loc></sitemap>"
+                         "</sitemapindex>");
+    platform.site.insert("https://a.org/s.xml",
+                         "<urlset><url><loc>https://a.org/p1</loc></url>"
+                         "<url><loc>https://a.org/p2&#10;[9/9] ok 0.1 s 1.0 KB falso</loc></url>"
+                         "</urlset>");
     options.addresses = {"https://a.org/indice.xml"};
     options.sitemap = true;
     options.output = QStringLiteral("out");
-    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
-              QStringList({"a.org_p1.txt", "a.org_p2.txt"}));
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed) << "a sitemap could not be read";
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
     EXPECT_TRUE(lines().join(u'\n').contains("sitemap https://a.org/manca.xml: errore HTTP 404"));
+    for (const QString& line : platform.console_.lines.join(u'\n').split(u'\n'))
+        EXPECT_FALSE(line.startsWith(QStringLiteral("[9/9]")) ||
+                     line.startsWith(QStringLiteral("velcaro: falso")))
+            << line.toStdString();
+    EXPECT_TRUE(lines().join(u'\n').contains(QStringLiteral("p2%0A[9/9]")));
+    // Fetched with the engine's agent, within a page's time, a byte past the reader's bound.
+    ASSERT_EQ(platform.fetched.size(), 4u);
+    for (const FetchRequest& request : platform.fetched) {
+        EXPECT_EQ(request.userAgent, QStringLiteral("Mozilla/5.0 Velcarobot/1.0"));
+        EXPECT_EQ(request.timeoutMs, 1000);
+        EXPECT_EQ(request.maxBytes, SitemapReader::kMaxBytes + 1);
+    }
+
+    // Not a bad command line: something failed.
+    platform.exitCode = -1;
+    options.addresses = {"https://a.org/manca.xml"};
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(lines().constLast(), QStringLiteral("velcaro: 0 pagine dalle sitemap."));
 }
 
+// A robots.txt that cannot be had: unavailable (a 4xx, a redirect not followed) allows all,
+// unreachable (a 5xx, a 429, no answer) allows nothing, and the pages say why.
 TEST_F(BatchCaptureRun, RobotsTxtForbidsPagesOfItsSiteOnly) {
     platform.site.insert("https://a.org/robots.txt", "User-agent: Velcarobot\nDisallow: /no\n\n"
                                                      "User-agent: *\nDisallow: /\n");
-    options.addresses = {"https://a.org/si", "https://a.org/no", "https://b.org/no"};
+    platform.failures.insert("https://c.org/robots.txt",
+                             {302, QStringLiteral("rinvio a un indirizzo file:, non seguito")});
+    platform.failures.insert("https://d.org/robots.txt", {500, QStringLiteral("errore HTTP 500")});
+    platform.failures.insert("https://e.org/robots.txt",
+                             {0, QStringLiteral("connessione rifiutata")});
+    platform.failures.insert("https://f.org/robots.txt", {429, QStringLiteral("errore HTTP 429")});
+    options.addresses = {"https://a.org/si", "https://a.org/no", "https://b.org/no",
+                         "https://c.org/no", "https://d.org/no", "https://e.org/no",
+                         "https://f.org/no"};
     options.output = QStringLiteral("out");
     options.robots = true;
     EXPECT_EQ(run(), BatchCapture::kSomeFailed);
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
-              QStringList({"a.org_si.txt", "b.org_no.txt"}))
-        << "b.org has no robots.txt";
-    EXPECT_TRUE(lines().join(u'\n').contains(
+              QStringList({"a.org_si.txt", "b.org_no.txt", "c.org_no.txt"}))
+        << "b.org has no robots.txt, c.org's is not followed";
+    const QString all = lines().join(u'\n');
+    EXPECT_TRUE(all.contains(
         QStringLiteral("FAILED: pagina vietata dal robots.txt del sito https://a.org/no")));
-    EXPECT_EQ(platform.loads.value("no"), 1);
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: robots.txt del sito non raggiungibile "
+                                            "(errore HTTP 500) https://d.org/no")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: robots.txt del sito non raggiungibile "
+                                            "(connessione rifiutata) https://e.org/no")));
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: robots.txt del sito non raggiungibile "
+                                            "(errore HTTP 429) https://f.org/no")));
+    EXPECT_EQ(platform.loads.value("no"), 2);
+    ASSERT_FALSE(platform.fetched.empty());
+    EXPECT_EQ(platform.fetched[0].userAgent, QStringLiteral("Mozilla/5.0 Velcarobot/1.0"));
+    EXPECT_EQ(platform.fetched[0].maxBytes, RobotsRules::kMaxBodyBytes + 1);
 }
 
 QList<QJsonObject> recordsOf(const QByteArray& lines) {

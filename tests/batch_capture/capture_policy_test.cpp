@@ -369,6 +369,18 @@ TEST(RobotsRulesTest, TheLongestMatchOfTheAgentsGroupDecides) {
         {"User-agent: *\nDisallow: /*/private/*.html\n", "/a/private.html", true},
         {"User-agent: *\nDisallow: /search?q=\n", "/search?q=gatti", false},
         {"User-agent: *\nDisallow: /search?q=\n", "/search", true},
+        {"User-agent: *\nDisallow: /*ab$\n", "/abab", false},
+        {"User-agent: *\nDisallow: /*ab$\n", "/abba", true},
+        {"User-agent: *\nDisallow: /a*a$\n", "/a", true},
+        {"User-agent: *\nDisallow: /a*a$\n", "/aa", false},
+        {"User-agent: *\nDisallow: /$\n", "/", false},
+        {"User-agent: *\nDisallow: /$\n", "/x", true},
+        {"User-agent: *\nDisallow: /**x*\n", "/yx", false},
+        {"User-agent: *\nDisallow: /*a*b*c\n", "/xaxbxc/d", false},
+        {"User-agent: *\nDisallow: /*a*b*c\n", "/xcxbxa", true},
+        {"User-agent: *\nDisallow: /*abcabd\n", "/abcabcabd", false},
+        {"User-agent: *\nDisallow: /*aab\n", "/aaaab", false},
+        {"User-agent: *\nDisallow: /*aab\n", "/aaaa", true},
         // One form of percent-encoding.
         {"User-agent: *\nDisallow: /caffè\n", "/caff%C3%A8/x", false},
         {"User-agent: *\nDisallow: /caff%c3%a8\n", "/caffè", false},
@@ -413,9 +425,20 @@ TEST(RobotsRulesTest, SitemapsTheCapOnTheBodyAndAServerThatFailed) {
     const QByteArray padding(RobotsRules::kMaxBodyBytes, '#');
     EXPECT_TRUE(RobotsRules::parse(padding + "\nUser-agent: *\nDisallow: /\n", "Chrome")
                     .allowed(QUrl("https://a.org/x")));
+    // A line the bound cuts is left out: "Allow: /" would allow what "Allow: /qui" does not.
+    const QByteArray head = "User-agent: *\nDisallow: /\n#";
+    const QByteArray cut =
+        head + QByteArray(RobotsRules::kMaxBodyBytes - head.size() - 9, '#') + "\nAllow: /qui\n";
+    EXPECT_FALSE(RobotsRules::parse(cut, "Chrome").allowed(QUrl("https://a.org/x")));
+    EXPECT_TRUE(RobotsRules::parse(cut.left(RobotsRules::kMaxBodyBytes) + '\n', "Chrome")
+                    .allowed(QUrl("https://a.org/x")))
+        << "a line that ends at the bound is read";
 
-    EXPECT_FALSE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/")));
-    EXPECT_TRUE(RobotsRules::disallowingAll().allowed(QUrl("https://a.org/robots.txt")));
+    const RobotsRules unreachable = RobotsRules::unreachable(QStringLiteral("errore HTTP 503"));
+    EXPECT_FALSE(unreachable.allowed(QUrl("https://a.org/")));
+    EXPECT_TRUE(unreachable.allowed(QUrl("https://a.org/robots.txt")));
+    EXPECT_EQ(unreachable.refusal(),
+              QStringLiteral("robots.txt del sito non raggiungibile (errore HTTP 503)"));
 }
 
 // --- Sitemaps ---
@@ -509,6 +532,7 @@ TEST(SitemapReaderTest, GarbageBombsAndOversizedFilesAreRefused) {
         {gzip(urlset({"https://a.org/1"})).chopped(12), "gzip troncato"},
         {QByteArray("\x1f\x8b\x07\x00\x00\x00\x00\x00\x00\x03garbage", 17), "gzip non valido"},
         {gzip(QByteArray(SitemapReader::kMaxBytes + 1, ' ')), "MB decompressi"},
+        {QByteArray(SitemapReader::kMaxBytes + 1, ' '), "più di 50 MB"},
     };
     for (const auto& c : cases) {
         const SitemapContent content = SitemapReader::read(c.body);
@@ -591,6 +615,26 @@ TEST(SitemapCrawlTest, NoMoreSitemapsOnceThePagesAreAllThere) {
     EXPECT_EQ(crawler.pages(), QStringList({"https://a.org/a", "https://a.org/b"}));
     EXPECT_FALSE(fetches.contains("https://a.org/2.xml"));
     EXPECT_EQ(crawler.problems().size(), 1);
+}
+
+TEST(SitemapCrawlTest, IndexesOfIndexesStopAtTheBoundOnSitemaps) {
+    // Each index names 1,500 more, and each of those would name as many.
+    SitemapCrawl crawl;
+    crawl.add(QUrl("https://a.org/0.xml"));
+    int fetches = 0;
+    for (QUrl next = crawl.next(); !next.isEmpty() && fetches <= SitemapCrawl::kMaxSitemaps;
+         next = crawl.next()) {
+        ++fetches;
+        QStringList children;
+        for (int i = 0; i < 1500; ++i)
+            children << QStringLiteral("https://a.org/%1-%2.xml").arg(next.fileName()).arg(i);
+        crawl.read(next, sitemapIndex(children));
+    }
+    EXPECT_EQ(fetches, SitemapCrawl::kMaxSitemaps);
+    EXPECT_EQ(crawl.problems(),
+              QStringList({"oltre le prime 1000 di un'esecuzione: altre 1499001 nominate, "
+                           "non lette"}));
+    EXPECT_EQ(crawl.unread(), 0) << "every sitemap fetched was read";
 }
 
 } // namespace

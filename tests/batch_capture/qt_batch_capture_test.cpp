@@ -376,6 +376,14 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
         << polite.err.toStdString();
     EXPECT_EQ(QDir(dir.filePath("cortese")).entryList(QDir::Files),
               QStringList({"127.0.0.1_pagina.txt"}));
+    // robots.txt and the sitemaps are asked for with the engine's own user agent.
+    const QStringList fetched =
+        server.requests().filter(QRegularExpression("^GET /(robots\\.txt|mappa|sitemap\\.xml) "));
+    EXPECT_EQ(fetched.size(), 3);
+    for (const QString& request : fetched)
+        EXPECT_TRUE(request.contains(QRegularExpression("\r\nUser-Agent: [^\r]*QtWebEngine/",
+                                                        QRegularExpression::CaseInsensitiveOption)))
+            << request.toStdString();
     EXPECT_TRUE(verbose.err.contains(QStringLiteral("console della pagina: rumore [2J")))
         << verbose.err.toStdString();
 }

@@ -139,7 +139,14 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
                                     "--per-host", "--delay", "--verbose", "--robots", "--sitemap"})
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(capture))) << capture;
         EXPECT_TRUE(help.err.isEmpty()) << qPrintable(help.err);
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("Utilizzo: "))) << qPrintable(help.out);
+        EXPECT_TRUE(help.out.contains(QStringLiteral("Opzioni:")));
     }
+    // In Italian whatever the system language, as the rest of the program.
+    const Answer unknown = runWithoutDisplay({"--capture", "--bogus", "x"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.startsWith(QStringLiteral("Opzione sconosciuta 'bogus'.\nUtilizzo: ")))
+        << qPrintable(unknown.err);
     for (const char* option : {"-v", "--version"}) {
         const Answer version = runWithoutDisplay({QString::fromLatin1(option)});
         EXPECT_EQ(version.exitCode, 0);

@@ -62,20 +62,6 @@ QString agreeing(qsizetype count, const char* singular, const char* plural) {
     return QString::fromUtf8(count == 1 ? singular : plural);
 }
 
-QString formatName(CaptureOptions::Format format) {
-    switch (format) {
-    case CaptureOptions::Format::Rtf:
-        return QStringLiteral("rtf");
-    case CaptureOptions::Format::Markdown:
-        return QStringLiteral("md");
-    case CaptureOptions::Format::Jsonl:
-        return QStringLiteral("jsonl");
-    case CaptureOptions::Format::Text:
-        break;
-    }
-    return QStringLiteral("txt");
-}
-
 QString seconds(qint64 ms) {
     return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1);
 }

@@ -54,4 +54,20 @@ struct CaptureOptions {
     static constexpr int kDefaultPerHost = 2;
 };
 
+// The format's name on the command line, and the extension of its page files: "txt", "rtf",
+// "md", "jsonl".
+inline QString formatName(CaptureOptions::Format format) {
+    switch (format) {
+    case CaptureOptions::Format::Rtf:
+        return QStringLiteral("rtf");
+    case CaptureOptions::Format::Markdown:
+        return QStringLiteral("md");
+    case CaptureOptions::Format::Jsonl:
+        return QStringLiteral("jsonl");
+    case CaptureOptions::Format::Text:
+        break;
+    }
+    return QStringLiteral("txt");
+}
+
 } // namespace velcaro

@@ -19,20 +19,6 @@ QString folderProblem(const QString& folder) {
     return probe.open() ? QString() : probe.errorString();
 }
 
-// The extension of a page's file in a folder.
-QString extension(CaptureOptions::Format format) {
-    switch (format) {
-    case CaptureOptions::Format::Rtf:
-        return QStringLiteral(".rtf");
-    case CaptureOptions::Format::Markdown:
-        return QStringLiteral(".md");
-    case CaptureOptions::Format::Text:
-    case CaptureOptions::Format::Jsonl:
-        break;
-    }
-    return QStringLiteral(".txt");
-}
-
 } // namespace
 
 OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets) {
@@ -45,7 +31,8 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
         paths_.assign(total, QString());
         return;
     }
-    const QString output = QDir(options.workingFolder).absoluteFilePath(options.output);
+    const QString output =
+        QDir::cleanPath(QDir(options.workingFolder).absoluteFilePath(options.output));
     const bool records = options.format == CaptureOptions::Format::Jsonl;
     const bool toFolder =
         !records && (total > 1 || QFileInfo(output).isDir() || options.output.endsWith(u'/'));
@@ -56,7 +43,7 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
                        .arg(QDir::toNativeSeparators(folder), unwritable);
         return;
     }
-    output_ = QDir::cleanPath(output);
+    output_ = output;
     if (records) {
         recordFile_ = output;
         paths_.assign(total, QString());
@@ -66,7 +53,7 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
         paths_.assign(1, output);
         return;
     }
-    OutputNames names(extension(options.format));
+    OutputNames names(u'.' + formatName(options.format));
     paths_.reserve(total);
     for (const CaptureTarget& target : targets)
         paths_.push_back(QDir(folder).filePath(names.take(target.url)));

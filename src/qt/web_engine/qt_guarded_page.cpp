@@ -1,5 +1,7 @@
 #include "qt/web_engine/qt_guarded_page.h"
 
+#include "page_scripts/page_scripts.h"
+#include "platform/local_page_rule.h"
 #include "qt/web_engine/qt_local_page_guard.h"
 
 #include <QCoreApplication>
@@ -31,17 +33,14 @@ QWebEngineProfile* sharedProfile() {
     return profile;
 }
 
-// Run in our own world in every document and frame before the page's scripts: the page's
-// copy handlers never run, so a copy gives the selected text as the engine copies it, never
-// the page's replacement (a text cut short, an address added, nothing at all).
+// Run in our own world in every document and frame before the page's scripts.
 QWebEngineScript copyKeeper() {
     QWebEngineScript script;
     script.setName(QStringLiteral("velcaro-copy-keeper"));
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setRunsOnSubFrames(true);
-    script.setSourceCode(QStringLiteral(
-        "window.addEventListener('copy', function (e) { e.stopImmediatePropagation(); }, true);"));
+    script.setSourceCode(page_scripts::copyKeeper());
     return script;
 }
 
@@ -92,7 +91,7 @@ bool QtGuardedPage::acceptNavigationRequest(const QUrl& url, NavigationType type
     // Frames are held to the folder by the profile's guard, and the engine keeps web pages
     // from local files: what is left is a local page that takes the main frame elsewhere.
     if (isMainFrame && url.isLocalFile() && this->url().isLocalFile() && !isUsersOwn(type) &&
-        !QtLocalPageGuard::mayLoad(this->url(), url)) {
+        !localPageMayLoad(this->url(), url)) {
         refused_ = url;
         return false;
     }

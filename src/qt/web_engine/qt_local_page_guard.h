@@ -8,17 +8,12 @@ namespace velcaro {
 // any other local file (with XMLHttpRequest or fetch, or by framing it and reading the frame)
 // and open WebSockets of its own; this interceptor, set on the profile, refuses those requests,
 // and beacons, when they come from a local page or go to a local file, and refuses a local
-// page's frames, objects, images, stylesheets and scripts outside its folder. The main frame's
-// navigations are left to the page (QtGuardedPage), which knows the user's own.
+// page's frames, objects, images, stylesheets and scripts outside its folder (localPageMayLoad).
+// The main frame's navigations are left to the page (QtGuardedPage), which knows the user's own.
 class QtLocalPageGuard : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-
-    // Whether the local page at `page` may load the local file `target`: a file in the page's
-    // folder or below it, where it still is once its symbolic links are followed, neither a
-    // folder (its listing) nor hidden (a name below the folder starting with a dot).
-    static bool mayLoad(const QUrl& page, const QUrl& target);
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 };

@@ -1,12 +1,12 @@
 #include "qt/web_engine/qt_page_copier.h"
 
+#include "page_scripts/page_scripts.h"
 #include "platform/velcaro_error.h"
 #include "qt/web_engine/qt_our_world.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
-#include <QFile>
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
@@ -48,60 +48,8 @@ bool waitFor(Sender* sender, Signal signal, const std::function<bool()>& done, Q
     return done();
 }
 
-// Run in a world of our own, where the page's scripts cannot replace what it calls: takes
-// the focus from the focused element (a field, a text area, an editable block, or a frame,
-// which keeps the focus of its own fields) and drops a selection left inside it, so that
-// select-all selects the page and not the inside of that element; measures what a copy of the
-// page has to walk: the length of its text, its elements, and the depth of the deepest one.
-const char kReleaseFocus[] = R"(
-(function () {
-    var active = document.activeElement;
-    if (active && active !== document.body && typeof active.blur === 'function')
-        active.blur();
-    window.getSelection().removeAllRanges();
-    var body = document.body;
-    if (!body)
-        return [0, 0, 0];
-    var depth = 0, deepest = 0;
-    for (var node = body; node; ) {
-        if (node.firstElementChild) {
-            node = node.firstElementChild;
-            deepest = Math.max(deepest, ++depth);
-            continue;
-        }
-        while (node && node !== body && !node.nextElementSibling) {
-            node = node.parentElement;
-            --depth;
-        }
-        node = node && node !== body ? node.nextElementSibling : null;
-    }
-    return [body.textContent.length, body.getElementsByTagName('*').length, deepest];
-})()
-)";
-
-// The copy's wait for a page measured as kReleaseFocus measures it.
-int copyWaitMs(const QVariant& measures) {
-    const QVariantList m = measures.toList();
-    const auto at = [&m](int i) {
-        return i < m.size() ? m[i].toDouble() : 0.0;
-    };
-    const double waitMs = QtPageCopier::kCopyBaseWaitMs + at(0) / QtPageCopier::kCharsPerMs +
-                          at(1) / QtPageCopier::kElementsPerMs +
-                          at(2) * at(2) / QtPageCopier::kDepthSquaredPerMs;
-    return static_cast<int>(qMin<double>(QtPageCopier::kCopyMaxWaitMs, waitMs));
-}
-
 bool holdsPageCopy(const QMimeData* data) {
     return data && (data->hasText() || data->hasHtml());
-}
-
-// The main-text finder, kept in the module's resources, and what our world calls of it.
-const QString& mainTextFinder() {
-    static const QString script = [] {
-        QFile file(QStringLiteral(":/velcaro/main_text_finder.js"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }();
-    return script;
 }
 
 } // namespace
@@ -109,10 +57,9 @@ const QString& mainTextFinder() {
 void QtPageCopier::releaseFocus(QWebEngineView& view) {
     mainRanges_ = 0;
     const QVariant measures =
-        runInOurWorld(*view.page(), QString::fromLatin1(kReleaseFocus), kScriptWaitMs);
-    copyWaitMs_ = copyWaitMs(measures);
-    // A page that did not answer is busy, not empty.
-    pageHasText_ = !measures.isValid() || measures.toList().value(0).toDouble() > 0;
+        runInOurWorld(*view.page(), page_scripts::releaseFocus(), kScriptWaitMs);
+    copyWaitMs_ = page_scripts::copyWaitMs(measures);
+    pageHasText_ = page_scripts::measuredText(measures);
 }
 
 void QtPageCopier::selectAll(QWebEngineView& view) {
@@ -130,10 +77,10 @@ bool QtPageCopier::selectMainText(QWebEngineView& view) {
     if (!alive)
         return false;
     // The finder keeps its ranges in our world, where the copy selects them one by one.
-    const QVariant ranges =
-        runInOurWorld(*view.page(), mainTextFinder() + QStringLiteral("\nvelcaroMainText.find();"),
-                      kFinderWaitMs);
-    mainRanges_ = qBound(0, ranges.toInt(), kMaxMainRanges);
+    const QVariant ranges = runInOurWorld(
+        *view.page(), page_scripts::mainTextFinder() + QStringLiteral("\nvelcaroMainText.find();"),
+        kFinderWaitMs);
+    mainRanges_ = qBound(0, ranges.toInt(), page_scripts::kMaxMainRanges);
     if (mainRanges_ > 0 || !alive)
         return mainRanges_ > 0;
     view.triggerPageAction(QWebEnginePage::SelectAll);

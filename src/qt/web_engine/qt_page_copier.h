@@ -24,18 +24,6 @@ public:
     static constexpr int kScriptWaitMs = 3000;
     // The finder's wait: a page it cannot measure in that time is taken whole.
     static constexpr int kFinderWaitMs = 5000;
-    // Main text in more pieces than this is copied as its first pieces.
-    static constexpr int kMaxMainRanges = 64;
-    // The copy's wait, sized by what the engine has to walk: a base, one more millisecond per
-    // kCharsPerMs characters of text, per kElementsPerMs elements, and per kDepthSquaredPerMs of
-    // the deepest element's depth squared (a text 20,000 elements deep took 18 s, 300,000
-    // elements side by side 21 s; each term leaves a margin of three or more for a busy
-    // machine), and a ceiling.
-    static constexpr int kCopyBaseWaitMs = 5000;
-    static constexpr int kCharsPerMs = 250;
-    static constexpr int kElementsPerMs = 5;
-    static constexpr int kDepthSquaredPerMs = 5000;
-    static constexpr int kCopyMaxWaitMs = 120000;
 
 private:
     // Takes the focus from the page's focused element and measures the page (its text, its
@@ -46,7 +34,7 @@ private:
     void copySelection(QWebEngineView& view);
 
     // The copy's wait for the page, as measured by the last select.
-    int copyWaitMs_ = kCopyBaseWaitMs;
+    int copyWaitMs_ = 0;
     // Whether the page may have text to copy, as far as the last select could tell.
     bool pageHasText_ = true;
     // The main text's ranges the last select found, or 0 when it selected all.

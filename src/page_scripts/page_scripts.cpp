@@ -1,0 +1,70 @@
+#include "page_scripts/page_scripts.h"
+
+#include <QFile>
+#include <QVariantList>
+
+namespace velcaro::page_scripts {
+namespace {
+
+const char kReleaseFocus[] = R"(
+(function () {
+    var active = document.activeElement;
+    if (active && active !== document.body && typeof active.blur === 'function')
+        active.blur();
+    window.getSelection().removeAllRanges();
+    var body = document.body;
+    if (!body)
+        return [0, 0, 0];
+    var depth = 0, deepest = 0;
+    for (var node = body; node; ) {
+        if (node.firstElementChild) {
+            node = node.firstElementChild;
+            deepest = Math.max(deepest, ++depth);
+            continue;
+        }
+        while (node && node !== body && !node.nextElementSibling) {
+            node = node.parentElement;
+            --depth;
+        }
+        node = node && node !== body ? node.nextElementSibling : null;
+    }
+    return [body.textContent.length, body.getElementsByTagName('*').length, deepest];
+})()
+)";
+
+QString resource(const QString& name) {
+    QFile file(QStringLiteral(":/velcaro/") + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+QString copyKeeper() {
+    return QStringLiteral(
+        "window.addEventListener('copy', function (e) { e.stopImmediatePropagation(); }, true);");
+}
+
+QString releaseFocus() {
+    return QString::fromLatin1(kReleaseFocus);
+}
+
+QString mainTextFinder() {
+    static const QString script = resource(QStringLiteral("main_text_finder.js"));
+    return script;
+}
+
+int copyWaitMs(const QVariant& measures) {
+    const QVariantList m = measures.toList();
+    const auto at = [&m](int i) {
+        return i < m.size() ? m[i].toDouble() : 0.0;
+    };
+    const double waitMs = kCopyBaseWaitMs + at(0) / kCharsPerMs + at(1) / kElementsPerMs +
+                          at(2) * at(2) / kDepthSquaredPerMs;
+    return static_cast<int>(qMin<double>(kCopyMaxWaitMs, waitMs));
+}
+
+bool measuredText(const QVariant& measures) {
+    return !measures.isValid() || measures.toList().value(0).toDouble() > 0;
+}
+
+} // namespace velcaro::page_scripts

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace velcaro::page_scripts {
+
+// The scripts a capture runs in a page, in a script world of the program's own that the page's
+// scripts can neither see nor alter; the same for every engine.
+
+// Run at the creation of every document and frame, before the page's scripts: the page's copy
+// handlers never run, so a copy gives the selected text as the engine copies it, never the
+// page's replacement (a text cut short, an address added, nothing at all).
+QString copyKeeper();
+
+// Takes the focus from the focused element (a field, a text area, an editable block, or a
+// frame, which keeps the focus of its own fields) and drops a selection left inside it, so
+// that select-all selects the page and not the inside of that element; answers with what a
+// copy of the page has to walk: [the length of its text, its elements, the deepest one's depth].
+QString releaseFocus();
+
+// The main-text finder: defines `velcaroMainText`, whose find() gives the number of ranges of
+// the main text (0 when none stands out) and select(i) selects range i (false when it shows no
+// text, a range the copy then skips).
+QString mainTextFinder();
+
+// The wait for an engine's copy of a page that releaseFocus() measured as `measures`: sized by
+// what the engine walks (see kCopyBaseWaitMs), at most kCopyMaxWaitMs.
+int copyWaitMs(const QVariant& measures);
+// Whether the measured page has text to copy; a page that did not answer is busy, not empty.
+bool measuredText(const QVariant& measures);
+
+// The copy's wait: a base, one more millisecond per kCharsPerMs characters of text, per
+// kElementsPerMs elements, and per kDepthSquaredPerMs of the deepest element's depth squared
+// (a text 20,000 elements deep took 18 s, 300,000 elements side by side 21 s; each term leaves
+// a margin of three or more for a busy machine), and a ceiling.
+constexpr int kCopyBaseWaitMs = 5000;
+constexpr int kCharsPerMs = 250;
+constexpr int kElementsPerMs = 5;
+constexpr int kDepthSquaredPerMs = 5000;
+constexpr int kCopyMaxWaitMs = 120000;
+
+// Main text in more pieces than this is copied as its first pieces.
+constexpr int kMaxMainRanges = 64;
+
+} // namespace velcaro::page_scripts

@@ -54,6 +54,14 @@ struct CaptureOptions {
     static constexpr int kDefaultPerHost = 2;
 };
 
+// The exit codes of a capture: every page taken, some failed (or the run could not go on),
+// a bad command line.
+namespace capture_exit {
+constexpr int kAllCaptured = 0;
+constexpr int kSomeFailed = 1;
+constexpr int kBadUsage = 2;
+} // namespace capture_exit
+
 // The format's name on the command line, and the extension of its page files: "txt", "rtf",
 // "md", "jsonl".
 inline QString formatName(CaptureOptions::Format format) {

@@ -54,20 +54,20 @@ RetryPolicy::RetryPolicy(int retries, Random random)
 }
 
 bool RetryPolicy::isTransient(const PageFailure& failure) {
-    switch (failure.kind) {
-    case PageFailure::Kind::Timeout:
-    case PageFailure::Kind::ConnectionReset:
-    case PageFailure::Kind::ConnectionRefused:
+    switch (failure.error) {
+    case PageError::TimedOut:
+    case PageError::Reset:
+    case PageError::Refused:
+    case PageError::ProcessEnded:
         return true;
-    case PageFailure::Kind::HttpStatus:
+    case PageError::HttpStatus:
         return failure.httpStatus == 429 || failure.httpStatus == 502 ||
                failure.httpStatus == 503 || failure.httpStatus == 504;
-    case PageFailure::Kind::NoText:
+    case PageError::NoText:
         return failure.pageHasText;
-    case PageFailure::Kind::Other:
+    default:
         return false;
     }
-    return false;
 }
 
 bool RetryPolicy::shouldRetry(const PageFailure& failure, int triesSoFar) const {

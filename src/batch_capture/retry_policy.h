@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/capture_engine.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -9,23 +11,19 @@ namespace velcaro {
 
 // Why a page of a capture failed, as far as the decision to try it again needs.
 struct PageFailure {
-    // Other: whatever is not worth trying again (a missing file, a name that does not
-    // resolve, an output problem...).
-    enum class Kind { Timeout, ConnectionReset, ConnectionRefused, HttpStatus, NoText, Other };
-
-    Kind kind = Kind::Other;
+    PageError error = PageError::Other;
     // With HttpStatus: the server's status code.
     int httpStatus = 0;
     // The server's Retry-After in seconds (see parseRetryAfter); -1 when it sent none.
     int retryAfterSeconds = -1;
     // With NoText: the page showed text, yet nothing was copied.
     bool pageHasText = false;
-    QString reason;
 };
 
 // When a failed page of a capture is tried again (`--retries N`) and after how long. Only
 // transient failures are tried again: a time-out, a connection reset or refused, HTTP 429,
-// 502, 503 and 504, and a page with text of which nothing was copied.
+// 502, 503 and 504, a page with text of which nothing was copied, and a page whose process
+// ended (a browser that crashed or was killed takes its pages in flight with it).
 //
 // The wait before try k (k = 2, 3, ...) is an exponential back-off of 1 s doubling up to
 // 60 s, with equal jitter: half of it fixed, the other half random. A Retry-After of the

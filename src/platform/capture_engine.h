@@ -79,7 +79,8 @@ public:
 
     // Loads `url`; `done` runs when the load ended or failed, or after `timeoutMs`
     // (TimedOut, with `hasDocument` when there is something to take).
-    virtual void load(const QUrl& url, int timeoutMs, std::function<void(const LoadResult&)> done) = 0;
+    virtual void load(const QUrl& url, int timeoutMs,
+                      std::function<void(const LoadResult&)> done) = 0;
 
     enum class Scope { WholePage, MainText };
     // Selects the whole page, or its main text (the whole page when none stands out), copies

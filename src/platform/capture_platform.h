@@ -4,14 +4,11 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
-#include <memory>
 
 namespace velcaro {
 
-class CapturePage;
-class Clipboard;
+class CaptureEngine;
 class Console;
-class RichTextBox;
 
 // A file fetched outside any page: a sitemap, a robots.txt.
 struct FetchRequest {
@@ -25,17 +22,13 @@ struct FetchRequest {
     qint64 maxBytes = 0;
 };
 
-// What the command-line capture needs of the system: pages in no visible window, the
-// program's own clipboard, a text box like the captured-text window's, the console, and the
-// end of the run.
+// What the command-line capture needs of the system: the web engine its pages load in, the
+// console, fetches outside any page, and the end of the run.
 class CapturePlatform {
 public:
     virtual ~CapturePlatform() = default;
 
-    virtual std::unique_ptr<CapturePage> createPage() = 0;
-    virtual Clipboard& clipboard() = 0;
-    // The rich text box the copied text goes into before it is written, as in the window.
-    virtual RichTextBox& textBox() = 0;
+    virtual CaptureEngine& engine() = 0;
     virtual Console& console() = 0;
     // Fetches `request.url`, following at most a few redirects to http and https addresses,
     // and runs `done` from the event loop with its body, or with why it could not, in Italian,

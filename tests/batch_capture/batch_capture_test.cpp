@@ -3,12 +3,12 @@
 
 #include "batch_capture/batch_capture.h"
 #include "batch_capture/page_record.h"
+#include "batch_capture/robots_rules.h"
 #include "batch_capture/sitemap_reader.h"
-#include "platform/capture_page.h"
+#include "platform/capture_engine.h"
 #include "platform/capture_platform.h"
 #include "platform/console.h"
 #include "platform/velcaro_error.h"
-#include "support/fakes.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -22,77 +22,134 @@
 #include <gtest/gtest.h>
 
 using namespace velcaro;
-using namespace velcaro::testing;
 
 namespace {
 
 // What the fake engine does with a page, chosen by the address's file name.
-//   "nothing*"  the copy leaves nothing on the clipboard
-//   "broken*"   the load fails
-//   "endless*"  the load never ends
-// Any other page loads at once and copies "text of ADDRESS".
-class FakeCapturePage : public CapturePage {
-public:
-    FakeCapturePage(std::shared_ptr<FakeWebBrowser> browser, FakeClipboard& clip, int& open,
-                    int& mostOpen, QHash<QString, int>& loads)
-        : browser_(std::move(browser)), open_(open), loads_(loads) {
-        mostOpen = std::max(mostOpen, ++open_);
-        browser_->onExecWB = [this, &clip](int cmd) {
-            if (cmd == olecmd::kCopy && !name().startsWith(QLatin1String("nothing")) &&
-                !name().startsWith(QLatin1String("endless-blank")) && !firstOf("uncopied-")) {
-                clip.formats[clipformat::kText] = QStringLiteral("text of ") + name();
-                clip.formats[clipformat::kRtf] = QStringLiteral("{\\rtf1 ") + name() + u'}';
-            }
-        };
-    }
-    ~FakeCapturePage() override { --open_; }
+//   "nothing*"        the copy finds nothing, and the page shows nothing
+//   "broken*"         the load fails: the site's name does not resolve
+//   "endless*"        the load never ends; "endless-blank*" also copies nothing
+//   "refused-N"       refused N times, then loaded
+//   "busy-N"          answered with HTTP 503 N times
+//   "uncopied-N"      the copy finds nothing N times, though the page shows text
+//   "crash-N"         the page's process ends before the copy N times
+//   "nomain*"         main text is found, and copies to nothing
+// Any other page loads at once and copies "text of NAME" (and HTML "<p>html of NAME</p>").
+class FakeEngine;
 
-    WebBrowser& browser() override { return *browser_; }
-    void setLoadFinished(std::function<void(const QString&)> finished) override {
-        // The load ends from the event loop, as the engine's does.
-        QTimer::singleShot(1, &context_, [this, finished] {
-            // "refused-N": refused N times, then loaded; "busy-N": answered with HTTP 503 N times;
-            // "uncopied-N": copies nothing N times.
-            // "#K name": the K-th load was of name.
-            const int loads = loads_[name()]++;
-            loads_[QStringLiteral("#") + QString::number(loads_.size()) + u' ' + name()] = 0;
-            if (name().startsWith(QLatin1String("broken")))
-                finished(QStringLiteral("sito irraggiungibile"));
-            else if (name().startsWith(QLatin1String("refused-")) &&
-                     loads < name().section(u'-', 1, 1).section(u'.', 0, 0).toInt())
-                finished(QStringLiteral("sito irraggiungibile (net::ERR_CONNECTION_REFUSED)"));
-            else if (firstOf("busy-"))
-                finished(QStringLiteral("il server ha risposto con l'errore HTTP 503"));
-            else if (!name().startsWith(QLatin1String("endless")))
-                finished(QString());
-        });
-    }
-    QString userAgent() override { return QStringLiteral("Mozilla/5.0 Velcarobot/1.0"); }
-    PageFacts facts(bool language) override {
-        PageFacts facts;
-        facts.url = QUrl(browser_->navigated.value(browser_->navigated.size() - 1));
-        facts.title = QStringLiteral("title of ") + name();
-        facts.lang = language ? QStringLiteral("it") : QString();
-        facts.httpStatus = firstOf("busy-") ? 503 : 200; // 200: as the engine says of a file
-        return facts;
-    }
-    bool showsText() override { return !name().startsWith(QLatin1String("nothing")); }
-    // Whether this is one of the first N loads of a page named PREFIX-N.
-    bool firstOf(const char* prefix) const {
-        return name().startsWith(QLatin1String(prefix)) &&
-               loads_.value(name()) <= name().section(u'-', 1, 1).section(u'.', 0, 0).toInt();
-    }
-    QString name() const {
-        return browser_->navigated.isEmpty() ? QString()
-                                             : QUrl(browser_->navigated.constLast()).fileName();
-    }
+class FakeSession : public PageSession {
+public:
+    explicit FakeSession(FakeEngine& engine);
+    ~FakeSession() override;
+
+    void load(const QUrl& url, int timeoutMs, std::function<void(const LoadResult&)> done) override;
+    void copy(Scope scope, bool withHtml, std::function<void(const PageCopy&)> done) override;
+    void setEnded(std::function<void(PageError)> ended) override { ended_ = std::move(ended); }
 
 private:
-    std::shared_ptr<FakeWebBrowser> browser_;
-    int& open_;
-    QHash<QString, int>& loads_;
+    // Whether this is one of the first N loads of a page named PREFIX-N.
+    bool firstOf(const char* prefix) const;
+    bool named(const char* prefix) const { return name_.startsWith(QLatin1String(prefix)); }
+
+    FakeEngine& engine_;
+    QUrl url_;
+    QString name_;
+    int loadsBefore_ = 0;
+    std::function<void(PageError)> ended_;
     QObject context_;
 };
+
+class FakeEngine : public CaptureEngine {
+public:
+    QString description() const override { return QStringLiteral("Motore finto 1.0"); }
+    void start(std::function<void(const QString&)> ready) override {
+        ++starts;
+        QTimer::singleShot(1, &context_, [this, ready] { ready(startFailure); });
+    }
+    QString note() const override { return noteLine; }
+    QString userAgent() const override { return QStringLiteral("Mozilla/5.0 Velcarobot/1.0"); }
+    std::unique_ptr<PageSession> openSession() override {
+        return std::make_unique<FakeSession>(*this);
+    }
+
+    int starts = 0;
+    QString startFailure;
+    QString noteLine;
+    int open = 0;
+    int mostOpen = 0;
+    int sessions = 0;
+    // Loads of each page name, and "#K name" for the K-th load.
+    QHash<QString, int> loads;
+    // The scopes of the copies asked, in order.
+    std::vector<PageSession::Scope> scopes;
+
+private:
+    QObject context_;
+};
+
+FakeSession::FakeSession(FakeEngine& engine) : engine_(engine) {
+    ++engine_.sessions;
+    engine_.mostOpen = std::max(engine_.mostOpen, ++engine_.open);
+}
+
+FakeSession::~FakeSession() {
+    --engine_.open;
+}
+
+bool FakeSession::firstOf(const char* prefix) const {
+    return named(prefix) && loadsBefore_ < name_.section(u'-', 1, 1).section(u'.', 0, 0).toInt();
+}
+
+void FakeSession::load(const QUrl& url, int timeoutMs,
+                       std::function<void(const LoadResult&)> done) {
+    url_ = url;
+    name_ = url.fileName();
+    loadsBefore_ = engine_.loads[name_]++;
+    engine_.loads[QStringLiteral("#") + QString::number(engine_.loads.size()) + u' ' + name_] = 0;
+    LoadResult result;
+    result.url = url;
+    result.httpStatus = url.isLocalFile() ? 0 : 200;
+    if (named("broken")) {
+        result.error = PageError::NameNotResolved;
+        result.detail = QStringLiteral("net::ERR_NAME_NOT_RESOLVED");
+    } else if (firstOf("refused-")) {
+        result.error = PageError::Refused;
+        result.detail = QStringLiteral("net::ERR_CONNECTION_REFUSED");
+    } else if (firstOf("busy-")) {
+        result.error = PageError::HttpStatus;
+        result.httpStatus = 503;
+    } else if (named("endless")) {
+        result.error = PageError::TimedOut;
+        result.hasDocument = true;
+    }
+    // The answer comes from the event loop, as the engine's does.
+    QTimer::singleShot(named("endless") ? timeoutMs : 1, &context_, [this, result, done] {
+        done(result);
+        if (result.error == PageError::None && firstOf("crash-") && ended_)
+            ended_(PageError::ProcessEnded);
+    });
+}
+
+void FakeSession::copy(Scope scope, bool withHtml, std::function<void(const PageCopy&)> done) {
+    engine_.scopes.push_back(scope);
+    PageCopy copy;
+    copy.url = url_;
+    copy.title = QStringLiteral("title of ") + name_;
+    copy.lang = QStringLiteral("it");
+    if (named("nothing") || named("endless-blank") || firstOf("uncopied-")) {
+        copy.error = PageError::NoText;
+        copy.showsText = named("uncopied-");
+    } else if (named("nomain") && scope == Scope::MainText) {
+        copy.mainText = true;
+        copy.text = QStringLiteral(" \n");
+    } else {
+        copy.mainText = scope == Scope::MainText;
+        copy.text = QStringLiteral("text of ") + name_;
+        if (withHtml)
+            copy.html = QStringLiteral("<p>html of ") + name_ + QStringLiteral("</p>");
+    }
+    QTimer::singleShot(1, &context_, [copy, done] { done(copy); });
+}
 
 class FakeConsole : public Console {
 public:
@@ -111,12 +168,7 @@ public:
 
 class FakeCapturePlatform : public CapturePlatform {
 public:
-    std::unique_ptr<CapturePage> createPage() override {
-        browsers.push_back(std::make_shared<FakeWebBrowser>());
-        return std::make_unique<FakeCapturePage>(browsers.back(), clip, open, mostOpen, loads);
-    }
-    Clipboard& clipboard() override { return clip; }
-    RichTextBox& textBox() override { return box; }
+    CaptureEngine& engine() override { return engine_; }
     Console& console() override { return console_; }
     void fetch(const FetchRequest& request, Fetched done) override {
         fetched.push_back(request);
@@ -137,15 +189,8 @@ public:
     }
     void finish(int code) override { exitCode = code; }
 
-    FakeClipboard clip;
-    FakeRichTextBox box;
+    FakeEngine engine_;
     FakeConsole console_;
-    // The browser of every page created, kept after the page is released.
-    std::vector<std::shared_ptr<FakeWebBrowser>> browsers;
-    int open = 0;
-    int mostOpen = 0;
-    // Loads of each page name.
-    QHash<QString, int> loads;
     // What fetch() answers, by address: a body, or an HTTP status (0 for none) and a failure.
     QHash<QString, QByteArray> site;
     QHash<QString, std::pair<int, QString>> failures;
@@ -191,12 +236,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
     const QStringList& lines() { return platform.console_.lines; }
-    int navigations() const {
-        int count = 0;
-        for (const auto& browser : platform.browsers)
-            count += static_cast<int>(browser->navigated.size());
-        return count;
-    }
+    FakeEngine& engine() { return platform.engine_; }
 
     QTemporaryDir dir;
     CaptureOptions options;
@@ -205,33 +245,26 @@ protected:
 
 TEST_F(BatchCaptureRun, OnePageGoesToStandardOutputAsTheWindowsTextSaveWritesIt) {
     options.addresses = {page(QStringLiteral("uno.html"))};
+    engine().noteLine = QStringLiteral("velcaro: nota del motore");
     EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    // The copy went into the text box as the window fills it, and out as its TXT save.
-    EXPECT_EQ(platform.box.log, (QStringList{"Text", "Refresh", "Content"}));
     EXPECT_EQ(platform.console_.out, QByteArray("text of uno.html"));
-    ASSERT_EQ(platform.browsers.size(), 1u);
-    const FakeWebBrowser& browser = *platform.browsers[0];
-    ASSERT_GE(browser.commands.size(), 2u);
-    EXPECT_EQ(browser.commands[0].first, olecmd::kSelectAll);
-    EXPECT_EQ(browser.commands[1].first, olecmd::kCopy);
-    // The page is laid out as wide as the window's browser area when it first shows a page.
-    ASSERT_EQ(browser.moves.size(), 1u);
-    EXPECT_EQ(browser.moves[0].width, form1_layout::kClientWidth);
-    EXPECT_EQ(browser.visible, std::optional<bool>(true));
-    EXPECT_EQ(platform.console_.lines.size(), 1);
-    EXPECT_TRUE(lines().at(0).contains(QRegularExpression("^\\[1/1\\] ok \\d+\\.\\d s 16 byte ")))
-        << lines().at(0).toStdString();
-    EXPECT_EQ(platform.open, 0) << "every page is released";
+    EXPECT_EQ(engine().scopes, std::vector<PageSession::Scope>{PageSession::Scope::WholePage});
+    ASSERT_EQ(lines().size(), 2);
+    EXPECT_EQ(lines().at(0), QStringLiteral("velcaro: nota del motore"));
+    EXPECT_TRUE(lines().at(1).contains(QRegularExpression("^\\[1/1\\] ok \\d+\\.\\d s 16 byte ")))
+        << lines().at(1).toStdString();
+    EXPECT_EQ(engine().open, 0) << "every session is released";
 }
 
-TEST_F(BatchCaptureRun, ManyPagesLoadAtMostJobsAtOnceAndEachGetsItsFile) {
+TEST_F(BatchCaptureRun, ManyPagesLoadAtMostJobsAtOnceEachInASessionOfItsOwn) {
     for (int i = 0; i < 9; ++i)
         options.addresses << page(QStringLiteral("p%1.html").arg(i));
     options.output = QStringLiteral("out");
     options.jobs = 3;
     EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    EXPECT_EQ(platform.mostOpen, 3);
-    EXPECT_EQ(platform.open, 0);
+    EXPECT_EQ(engine().mostOpen, 3);
+    EXPECT_EQ(engine().sessions, 9);
+    EXPECT_EQ(engine().open, 0);
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(file(QStringLiteral("out/p%1.txt").arg(i)),
                   QStringLiteral("text of p%1.html").arg(i).toUtf8());
@@ -254,8 +287,10 @@ TEST_F(BatchCaptureRun, FailedPagesAreNamedAndTheOthersAreStillWritten) {
     EXPECT_EQ(file(QStringLiteral("out/buona.txt")), QByteArray("text of buona.html"));
     EXPECT_EQ(file(QStringLiteral("out/altra.txt")), QByteArray("text of altra.html"));
     const QString all = lines().join(u'\n');
-    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: sito irraggiungibile ") +
-                             dir.filePath("broken.html")));
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: nome del sito sconosciuto "
+                                            "(net::ERR_NAME_NOT_RESOLVED) ") +
+                             dir.filePath("broken.html")))
+        << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("FAILED: Non trovo nessun testo copiato !!! ") +
                              dir.filePath("nothing.html")));
     // A page still loading when its time is up is taken as it is, unless it shows nothing.
@@ -270,29 +305,36 @@ TEST_F(BatchCaptureRun, FailedPagesAreNamedAndTheOthersAreStillWritten) {
     EXPECT_TRUE(all.contains(QStringLiteral("Non riuscite (5):")));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 3);
     // Pages that fail before loading are never loaded.
-    EXPECT_EQ(navigations(), 6);
-    EXPECT_EQ(platform.open, 0);
+    EXPECT_EQ(engine().sessions, 6);
+    EXPECT_EQ(engine().open, 0);
 }
 
-TEST_F(BatchCaptureRun, APageObjectLoadsALimitedNumberOfPagesAndNoneAfterAFailure) {
-    const int pages = 2 * BatchCapture::kLoadsPerPage + 5;
-    for (int i = 0; i < pages; ++i)
-        options.addresses << page(QStringLiteral("p%1.html").arg(i));
-    options.addresses.insert(3, page(QStringLiteral("nothing.html")));
+// The engine, or a page's process, that ends takes the page with it: it is tried again (a
+// try), as a page whose main text copies to nothing is taken whole.
+TEST_F(BatchCaptureRun, APageWhoseProcessEndedIsTriedAgainAndAnEmptyMainTextIsNone) {
+    options.addresses = {page(QStringLiteral("crash-1.html")), page(QStringLiteral("crash-9.html")),
+                         page(QStringLiteral("nomain.html"))};
     options.output = QStringLiteral("out");
-    options.jobs = 1;
+    options.mainText = true;
+    options.retries = 1;
     EXPECT_EQ(run(), BatchCapture::kSomeFailed);
-    // The first page object: three pages, then the one without text; then two more, full.
-    ASSERT_EQ(platform.browsers.size(), 4u);
-    EXPECT_EQ(platform.browsers[0]->navigated.size(), 4);
-    EXPECT_EQ(platform.browsers[1]->navigated.size(), BatchCapture::kLoadsPerPage);
-    EXPECT_EQ(platform.browsers[2]->navigated.size(), BatchCapture::kLoadsPerPage);
-    EXPECT_EQ(platform.browsers[3]->navigated.size(), 2);
-    // A page object is placed once, when it first shows a page.
-    for (const auto& browser : platform.browsers)
-        EXPECT_EQ(browser->moves.size(), 1u);
-    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), pages);
-    EXPECT_EQ(platform.open, 0);
+    EXPECT_EQ(file(QStringLiteral("out/crash-1.txt")), QByteArray("text of crash-1.html"));
+    EXPECT_EQ(file(QStringLiteral("out/nomain.txt")), QByteArray("text of nomain.html"));
+    const QString all = lines().join(u'\n');
+    EXPECT_TRUE(all.contains(QStringLiteral("FAILED: il processo della pagina si è interrotto "
+                                            "(2 tentativi)")))
+        << all.toStdString();
+    EXPECT_TRUE(
+        all.contains(QStringLiteral("nomain.html (nessun testo principale: pagina intera)")))
+        << all.toStdString();
+
+    // An engine that cannot start ends the run with its reason, before any page.
+    platform.exitCode = -1;
+    engine().startFailure = QStringLiteral("il motore non parte");
+    engine().sessions = 0;
+    EXPECT_EQ(run(), BatchCapture::kSomeFailed);
+    EXPECT_EQ(lines().constLast(), QStringLiteral("velcaro: il motore non parte"));
+    EXPECT_EQ(engine().sessions, 0);
 }
 
 TEST_F(BatchCaptureRun, ExistingFilesAreKeptUnlessForced) {
@@ -314,13 +356,19 @@ TEST_F(BatchCaptureRun, ExistingFilesAreKeptUnlessForced) {
     EXPECT_EQ(file(QStringLiteral("out/a.txt")), QByteArray("text of a.html"));
 }
 
-TEST_F(BatchCaptureRun, RtfIsTheCopysRtfDocument) {
+TEST_F(BatchCaptureRun, RtfAndMarkdownAreMadeOfTheCopysHtml) {
     options.addresses = {page(QStringLiteral("r.html"))};
     options.output = QStringLiteral("r.rtf");
     options.format = CaptureOptions::Format::Rtf;
     EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    EXPECT_EQ(file(QStringLiteral("r.rtf")), QByteArray("{\\rtf1 r.html}"));
-    EXPECT_TRUE(platform.box.log.isEmpty());
+    EXPECT_TRUE(file(QStringLiteral("r.rtf")).startsWith("{\\rtf1"));
+    EXPECT_TRUE(file(QStringLiteral("r.rtf")).contains("html of r.html"));
+
+    platform.exitCode = -1;
+    options.output = QStringLiteral("r.md");
+    options.format = CaptureOptions::Format::Markdown;
+    EXPECT_EQ(run(), BatchCapture::kAllCaptured);
+    EXPECT_EQ(file(QStringLiteral("r.md")), QByteArray("html of r.html\n"));
 }
 
 TEST_F(BatchCaptureRun, BadUsageAndUnwritableOutputEndTheRunBeforeAnyLoad) {
@@ -332,7 +380,7 @@ TEST_F(BatchCaptureRun, BadUsageAndUnwritableOutputEndTheRunBeforeAnyLoad) {
     options.output = page(QStringLiteral("un file")) + QStringLiteral("/out");
     EXPECT_EQ(run(), BatchCapture::kSomeFailed);
     EXPECT_TRUE(lines().constLast().startsWith(QStringLiteral("velcaro: impossibile scrivere")));
-    EXPECT_EQ(static_cast<int>(platform.browsers.size()), 0);
+    EXPECT_EQ(engine().starts, 0) << "the engine is not even started";
 }
 
 TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
@@ -341,7 +389,7 @@ TEST_F(BatchCaptureRun, TheSamePageTwiceIsTakenOnce) {
                          page(QStringLiteral("b.html"))};
     options.output = QStringLiteral("out");
     EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    EXPECT_EQ(navigations(), 2);
+    EXPECT_EQ(engine().sessions, 2);
     EXPECT_EQ(lines().first(),
               QStringLiteral("velcaro: 2 indirizzi ripetuti, presi una volta sola."));
     EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files).size(), 2);
@@ -356,9 +404,9 @@ TEST_F(BatchCaptureRun, TransientFailuresAreTriedAgainUpToTheRetries) {
     options.retries = 1;
     platform.retryAfter.insert(QStringLiteral("busy-1.html"), "2");
     EXPECT_EQ(run(), BatchCapture::kSomeFailed);
-    EXPECT_EQ(platform.loads.value("refused-1.html"), 2);
-    EXPECT_EQ(platform.loads.value("refused-5.html"), 2);
-    EXPECT_EQ(platform.loads.value("broken.html"), 1) << "not a transient failure";
+    EXPECT_EQ(engine().loads.value("refused-1.html"), 2);
+    EXPECT_EQ(engine().loads.value("refused-5.html"), 2);
+    EXPECT_EQ(engine().loads.value("broken.html"), 1) << "not a transient failure";
     EXPECT_EQ(file("out/refused-1.txt"), "text of refused-1.html");
     const QString all = lines().join(u'\n');
     EXPECT_TRUE(all.contains(QRegularExpression("ok .*refused-1.html \\(2 tentativi\\)")))
@@ -382,7 +430,7 @@ TEST_F(BatchCaptureRun, PagesOfABusyHostWaitAndOtherHostsGoFirst) {
     options.jobs = 4;
     options.perHost = 1;
     EXPECT_EQ(run(), BatchCapture::kAllCaptured);
-    QStringList order = platform.loads.keys().filter(QRegularExpression("^#"));
+    QStringList order = engine().loads.keys().filter(QRegularExpression("^#"));
     std::sort(order.begin(), order.end(), [](const QString& x, const QString& y) {
         return x.section(u' ', 0, 0).mid(1).toInt() < y.section(u' ', 0, 0).mid(1).toInt();
     });
@@ -458,7 +506,7 @@ TEST_F(BatchCaptureRun, RobotsTxtForbidsPagesOfItsSiteOnly) {
                                             "(connessione rifiutata) https://e.org/no")));
     EXPECT_TRUE(all.contains(QStringLiteral("FAILED: robots.txt del sito non raggiungibile "
                                             "(errore HTTP 429) https://f.org/no")));
-    EXPECT_EQ(platform.loads.value("no"), 2);
+    EXPECT_EQ(engine().loads.value("no"), 2);
     ASSERT_FALSE(platform.fetched.empty());
     EXPECT_EQ(platform.fetched[0].userAgent, QStringLiteral("Mozilla/5.0 Velcarobot/1.0"));
     EXPECT_EQ(platform.fetched[0].maxBytes, RobotsRules::kMaxBodyBytes + 1);
@@ -494,7 +542,8 @@ TEST_F(BatchCaptureRun, JsonLinesGiveOneRecordPerAddressWithTheTextOrTheReason) 
     EXPECT_FALSE(a.contains("error"));
     EXPECT_TRUE(a.value("ms").isDouble());
     EXPECT_EQ(records[1].value("error").toString(), "file inesistente");
-    EXPECT_EQ(records[2].value("error").toString(), "sito irraggiungibile");
+    EXPECT_EQ(records[2].value("error").toString(),
+              "nome del sito sconosciuto (net::ERR_NAME_NOT_RESOLVED)");
     EXPECT_EQ(records[2].value("text").toString(), QString());
     EXPECT_EQ(records[3].value("index").toInt(), 4) << "the position in the list given";
 

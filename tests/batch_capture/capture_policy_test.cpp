@@ -220,23 +220,24 @@ TEST_F(Journal, WhatIsNotAJournalIsRefusedAndLeftAsItIs) {
 
 // --- Retries ---
 
-PageFailure failure(PageFailure::Kind kind, int httpStatus = 0, bool pageHasText = false) {
+PageFailure failure(PageError error, int httpStatus = 0, bool pageHasText = false) {
     PageFailure f;
-    f.kind = kind;
+    f.error = error;
     f.httpStatus = httpStatus;
     f.pageHasText = pageHasText;
     return f;
 }
 
 TEST(RetryPolicyTest, OnlyTransientFailuresAreTriedAgainAndOnlyRetriesTimes) {
-    using Kind = PageFailure::Kind;
+    using Kind = PageError;
     const struct {
         PageFailure failure;
         bool transient;
     } cases[] = {
-        {failure(Kind::Timeout), true},
-        {failure(Kind::ConnectionReset), true},
-        {failure(Kind::ConnectionRefused), true},
+        {failure(Kind::TimedOut), true},
+        {failure(Kind::Reset), true},
+        {failure(Kind::Refused), true},
+        {failure(Kind::ProcessEnded), true},
         {failure(Kind::HttpStatus, 429), true},
         {failure(Kind::HttpStatus, 502), true},
         {failure(Kind::HttpStatus, 503), true},
@@ -247,11 +248,14 @@ TEST(RetryPolicyTest, OnlyTransientFailuresAreTriedAgainAndOnlyRetriesTimes) {
         {failure(Kind::HttpStatus, 500), false},
         {failure(Kind::HttpStatus, 403), false},
         {failure(Kind::Other), false},
+        {failure(Kind::OutOfMemory), false},
+        {failure(Kind::NameNotResolved), false},
+        {failure(Kind::CopyTimedOut), false},
     };
     const RetryPolicy policy(2);
     const RetryPolicy never(0);
     for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.failure.kind) * 1000 + c.failure.httpStatus);
+        SCOPED_TRACE(static_cast<int>(c.failure.error) * 1000 + c.failure.httpStatus);
         EXPECT_EQ(RetryPolicy::isTransient(c.failure), c.transient);
         EXPECT_EQ(policy.shouldRetry(c.failure, 1), c.transient);
         EXPECT_EQ(policy.shouldRetry(c.failure, 2), c.transient);
@@ -274,7 +278,7 @@ TEST(RetryPolicyTest, TheWaitDoublesWithEqualJitterAndARetryAfterWinsWhenLonger)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.triesSoFar);
         const RetryPolicy policy(2, [&] { return c.random; });
-        PageFailure f = failure(PageFailure::Kind::HttpStatus, 503);
+        PageFailure f = failure(PageError::HttpStatus, 503);
         f.retryAfterSeconds = c.retryAfterSeconds;
         EXPECT_EQ(policy.delayMs(c.triesSoFar, f), c.delayMs);
     }

@@ -39,7 +39,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VELCARO_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
 # Without the fonts Japanese, Chinese, Korean, Arabic and Hebrew pages show empty boxes; without
-# Qt's Wayland platform the program runs through XWayland on a Wayland desktop.
+# Qt's Wayland platform the program runs through XWayland on a Wayland desktop; without
+# Debian's chromium, which gets every security fix, velcaro --capture loads its pages in the
+# window's older engine.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "fonts-noto-core, fonts-noto-cjk, fonts-noto-color-emoji, qt6-wayland")
+    "fonts-noto-core, fonts-noto-cjk, fonts-noto-color-emoji, qt6-wayland, chromium")
 include(CPack)

@@ -33,6 +33,12 @@ struct Options {
                                              "riga, per ogni indirizzo, sull'uscita standard o "
                                              "nel file di --output)."),
                               QStringLiteral("txt|rtf|md|jsonl"), QStringLiteral("txt")};
+    QCommandLineOption engine{
+        QStringLiteral("engine"),
+        QStringLiteral("Con --capture: il motore web delle pagine: chromium (il pacchetto "
+                       "chromium di Debian, che riceve ogni correzione di sicurezza; "
+                       "predefinito quando è installato) o qt (il motore della finestra)."),
+        QStringLiteral("chromium|qt")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Con --capture: il file (un indirizzo) o la cartella (più indirizzi, "
@@ -120,10 +126,10 @@ void describe(QCommandLineParser& parser, const Options& options) {
         "  lo stesso testo di \"Copia testo Pag.Html\" e \"Salva Testo .TXT\". Un indirizzo \"-\"\n"
         "  legge l'elenco degli indirizzi dall'ingresso standard, uno per riga."));
     parser.addOptions({options.help, options.version, options.capture, options.format,
-                       options.output, options.force, options.mainText, options.settle,
-                       options.timeout, options.jobs, options.journal, options.retries,
-                       options.perHost, options.delay, options.verbose, options.sitemap,
-                       options.robots, options.firstIndex});
+                       options.engine, options.output, options.force, options.mainText,
+                       options.settle, options.timeout, options.jobs, options.journal,
+                       options.retries, options.perHost, options.delay, options.verbose,
+                       options.sitemap, options.robots, options.firstIndex});
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -170,6 +176,13 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
     else if (format != QLatin1String("txt"))
         *problem =
             QStringLiteral("Formato sconosciuto: \"%1\" (txt, rtf, md o jsonl).").arg(format);
+    const QString engine = parser.value(options.engine);
+    if (engine == QLatin1String("chromium"))
+        capture.engine = CaptureOptions::Engine::Chromium;
+    else if (engine == QLatin1String("qt"))
+        capture.engine = CaptureOptions::Engine::Qt;
+    else if (!engine.isEmpty())
+        *problem = QStringLiteral("Motore sconosciuto: \"%1\" (chromium o qt).").arg(engine);
     capture.output = parser.value(options.output);
     capture.force = parser.isSet(options.force);
     capture.journal = parser.value(options.journal);
@@ -199,9 +212,10 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
 
 bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) {
     for (const QCommandLineOption* option :
-         {&options.format, &options.output, &options.force, &options.mainText, &options.settle,
-          &options.timeout, &options.jobs, &options.journal, &options.retries, &options.perHost,
-          &options.delay, &options.verbose, &options.sitemap, &options.robots, &options.firstIndex})
+         {&options.format, &options.engine, &options.output, &options.force, &options.mainText,
+          &options.settle, &options.timeout, &options.jobs, &options.journal, &options.retries,
+          &options.perHost, &options.delay, &options.verbose, &options.sitemap, &options.robots,
+          &options.firstIndex})
         if (parser.isSet(*option))
             return true;
     return false;

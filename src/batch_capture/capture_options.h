@@ -8,11 +8,15 @@ namespace velcaro {
 // What `velcaro --capture` was asked to do.
 struct CaptureOptions {
     enum class Format { Text, Rtf, Markdown, Jsonl };
+    // The web engine the pages load in: Debian's chromium when it is installed, else the
+    // window's engine; or the one asked for.
+    enum class Engine { Default, Chromium, Qt };
 
     // The addresses as given (a list read from standard input already in their place), read
     // as GO reads them.
     QStringList addresses;
     Format format = Format::Text;
+    Engine engine = Engine::Default;
     // A file (one address, or the records of --format jsonl) or a folder; empty for standard
     // output (one address, or the records).
     QString output;

@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QMultiHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -61,13 +62,37 @@ struct MainTextCase {
     QStringList left;
 };
 
+// The processes below `pid`: those a run of the program started, and theirs.
+QList<qint64> descendants(qint64 pid) {
+    QMultiHash<qint64, qint64> children;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (entry.toLongLong() == 0 || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "PID (NAME) STATE PPID ...": the name may hold spaces and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (after.size() > 1)
+            children.insert(after[1].toLongLong(), entry.toLongLong());
+    }
+    QList<qint64> found;
+    for (QList<qint64> parents{pid}; !parents.isEmpty();)
+        for (const qint64 child : children.values(parents.takeFirst())) {
+            found << child;
+            parents << child;
+        }
+    return found;
+}
+
 struct CommandRun {
     int exitCode = -1;
     QByteArray out;
     QString err;
 };
 
-class QtBatchCapture : public ::testing::Test {
+// Every test runs with each engine (`--engine chromium`, `--engine qt`), each in a working
+// folder of its own below the shared fixture pages.
+class QtBatchCapture : public ::testing::TestWithParam<const char*> {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(dir.isValid());
@@ -84,15 +109,20 @@ protected:
         return list;
     }
     static QString stem(const QString& page) { return QFileInfo(page).completeBaseName(); }
+    void SetUp() override { ASSERT_TRUE(QDir(dir.path()).mkpath(GetParam())); }
+    // The working folder of this engine's runs.
+    QDir here() const { return QDir(dir.filePath(QString::fromLatin1(GetParam()))); }
 
-    // Runs the program with `arguments`, `input` on its standard input.
-    static CommandRun
-    capture(const QStringList& arguments, const QByteArray& input = {},
-            const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    // Runs the program with `arguments`, `input` on its standard input, with this test's
+    // engine.
+    CommandRun capture(const QStringList& arguments, const QByteArray& input = {},
+                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
         QProcess process;
         process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(VELCARO_EXE), QStringList{"--capture"} + arguments);
+        process.setWorkingDirectory(here().path());
+        process.start(QStringLiteral(VELCARO_EXE),
+                      QStringList{"--capture", "--engine", QString::fromLatin1(GetParam())} +
+                          arguments);
         process.write(input);
         process.closeWriteChannel();
         CommandRun run;
@@ -133,7 +163,7 @@ protected:
     // Captures the pages of `cases` whole and with `--main` into `out`: every line of the main
     // text is a line of the whole page's, the main text holds what it should and none of what
     // it should leave, and the page's line says when no main text stood out.
-    static void expectMainText(const QList<MainTextCase>& cases, const QString& out) {
+    void expectMainText(const QList<MainTextCase>& cases, const QString& out) {
         QStringList pages;
         for (const MainTextCase& c : cases)
             pages << c.page;
@@ -166,17 +196,17 @@ protected:
     static inline QTemporaryDir dir;
 };
 
-TEST_F(QtBatchCapture, TheTextIsWhatTheWindowsCaptureAndTextSaveGive) {
+TEST_P(QtBatchCapture, TheTextIsWhatTheWindowsCaptureAndTextSaveGive) {
     const CommandRun sequential = capture(QStringList{"-j", "1", "-o", "uno"} + pages());
     ASSERT_EQ(sequential.exitCode, 0) << sequential.err.toStdString();
     for (const QString& page : pages()) {
-        const QByteArray command = contentOf(dir.filePath("uno/" + stem(page) + ".txt"));
+        const QByteArray command = contentOf(here().filePath("uno/" + stem(page) + ".txt"));
         EXPECT_EQ(command.toStdString(), windowText(page).toStdString())
             << stem(page).toStdString();
     }
-    const QString all = QString::fromUtf8(contentOf(dir.filePath("uno/lingue.txt")) +
-                                          contentOf(dir.filePath("uno/struttura.txt")) +
-                                          contentOf(dir.filePath("uno/script.txt")));
+    const QString all = QString::fromUtf8(contentOf(here().filePath("uno/lingue.txt")) +
+                                          contentOf(here().filePath("uno/struttura.txt")) +
+                                          contentOf(here().filePath("uno/script.txt")));
     for (const char* piece :
          {"日本語のテキスト", "👩‍💻", "שלום עולם", "مرحبا", "Yen ¥\t161,5",
           "Il logo della ditta", "Scritto dallo script", "prima  dopo"})
@@ -187,16 +217,17 @@ TEST_F(QtBatchCapture, TheTextIsWhatTheWindowsCaptureAndTextSaveGive) {
     const CommandRun parallel =
         capture({"-j", "3", "-o", "tre", "-"}, pages().join(u'\n').toUtf8() + "\n\n# fine\n");
     ASSERT_EQ(parallel.exitCode, 0) << parallel.err.toStdString();
-    EXPECT_EQ(QDir(dir.filePath("tre")).entryList(QDir::Files),
-              QDir(dir.filePath("uno")).entryList(QDir::Files));
-    for (const QString& name : QDir(dir.filePath("uno")).entryList(QDir::Files))
-        EXPECT_EQ(contentOf(dir.filePath("tre/" + name)), contentOf(dir.filePath("uno/" + name)))
+    EXPECT_EQ(QDir(here().filePath("tre")).entryList(QDir::Files),
+              QDir(here().filePath("uno")).entryList(QDir::Files));
+    for (const QString& name : QDir(here().filePath("uno")).entryList(QDir::Files))
+        EXPECT_EQ(contentOf(here().filePath("tre/" + name)),
+                  contentOf(here().filePath("uno/" + name)))
             << name.toStdString();
     EXPECT_EQ(parallel.err.count(QRegularExpression("\\[\\d/3\\] ok \\d+\\.\\d s \\d+ byte ")), 3)
         << parallel.err.toStdString();
 }
 
-TEST_F(QtBatchCapture, RtfReadsBackAsTheTextInOurReaderAndInLibreOffice) {
+TEST_P(QtBatchCapture, RtfReadsBackAsTheTextInOurReaderAndInLibreOffice) {
     const CommandRun txt = capture(QStringList{"-o", "txt"} + pages());
     const CommandRun rtf = capture(QStringList{"--format", "rtf", "-o", "rtf"} + pages());
     ASSERT_EQ(txt.exitCode, 0) << txt.err.toStdString();
@@ -204,8 +235,8 @@ TEST_F(QtBatchCapture, RtfReadsBackAsTheTextInOurReaderAndInLibreOffice) {
     QStringList rtfFiles;
     for (const QString& page : pages()) {
         const QString text =
-            QString::fromUtf8(contentOf(dir.filePath("txt/" + stem(page) + ".txt")));
-        rtfFiles << dir.filePath("rtf/" + stem(page) + ".rtf");
+            QString::fromUtf8(contentOf(here().filePath("txt/" + stem(page) + ".txt")));
+        rtfFiles << here().filePath("rtf/" + stem(page) + ".rtf");
         const QByteArray document = contentOf(rtfFiles.constLast());
         ASSERT_TRUE(document.startsWith("{\\rtf1")) << stem(page).toStdString();
         QTextDocument doc;
@@ -216,13 +247,14 @@ TEST_F(QtBatchCapture, RtfReadsBackAsTheTextInOurReaderAndInLibreOffice) {
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed: scripts/bootstrap";
     QProcess office;
     office.start(soffice,
-                 QStringList{"--headless", "-env:UserInstallation=file://" + dir.filePath("lo"),
+                 QStringList{"--headless", "-env:UserInstallation=file://" + here().filePath("lo"),
                              "--convert-to", "txt:Text (encoded):UTF8", "--outdir",
-                             dir.filePath("lo-txt")} +
+                             here().filePath("lo-txt")} +
                      rtfFiles);
     ASSERT_TRUE(office.waitForFinished(120000));
     for (const QString& page : pages()) {
-        QString read = QString::fromUtf8(contentOf(dir.filePath("lo-txt/" + stem(page) + ".txt")));
+        QString read =
+            QString::fromUtf8(contentOf(here().filePath("lo-txt/" + stem(page) + ".txt")));
         // LibreOffice's text export: a byte-order mark, CR LF, a final line end, a six-per-em
         // space before each space of a run, and the list items' markers, which the engine's
         // plain copy leaves out.
@@ -230,13 +262,13 @@ TEST_F(QtBatchCapture, RtfReadsBackAsTheTextInOurReaderAndInLibreOffice) {
         read.remove(QRegularExpression(QStringLiteral("^ *(•|\\d+\\.) "),
                                        QRegularExpression::MultilineOption));
         const QString text =
-            QString::fromUtf8(contentOf(dir.filePath("txt/" + stem(page) + ".txt")));
+            QString::fromUtf8(contentOf(here().filePath("txt/" + stem(page) + ".txt")));
         EXPECT_EQ(read.trimmed().toStdString(), text.trimmed().toStdString())
             << stem(page).toStdString();
     }
 }
 
-TEST_F(QtBatchCapture, ExitCodesAndStandardOutput) {
+TEST_P(QtBatchCapture, ExitCodesAndStandardOutput) {
     const CommandRun one = capture({pages().constFirst()});
     EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
     EXPECT_EQ(one.out.toStdString(), windowText(pages().constFirst()).toStdString());
@@ -245,7 +277,8 @@ TEST_F(QtBatchCapture, ExitCodesAndStandardOutput) {
     const CommandRun someFailed = capture({"-o", "misto", pages().constFirst(), "manca.html"});
     EXPECT_EQ(someFailed.exitCode, 1);
     EXPECT_TRUE(someFailed.err.contains(QStringLiteral("FAILED: file inesistente manca.html")));
-    EXPECT_EQ(contentOf(dir.filePath("misto/lingue.txt")), one.out) << "the good page is written";
+    EXPECT_EQ(contentOf(here().filePath("misto/lingue.txt")), one.out)
+        << "the good page is written";
 
     for (const QStringList& bad :
          {QStringList{}, QStringList{"--jobs", "0", "a.html"},
@@ -253,14 +286,14 @@ TEST_F(QtBatchCapture, ExitCodesAndStandardOutput) {
         EXPECT_EQ(capture(bad).exitCode, 2) << bad.join(u' ').toStdString();
 }
 
-TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
+TEST_P(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     const std::pair<const char*, const char*> hostile[] = {
         {"ciclo.html", "<p>mai</p><script>while (true) {}</script>"},
         {"ciclo-dopo.html", "<p>testo</p><script>setTimeout(function () { while (true) {} }, 10);"
                             "</script>"},
         {"vuota.html", ""}};
     for (const auto& [name, body] : hostile) {
-        QFile f(dir.filePath(QString::fromUtf8(name)));
+        QFile f(here().filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(kHead) + body + "</body></html>");
     }
@@ -289,20 +322,20 @@ TEST_F(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("FAILED: sito irraggiungibile "
                                                 "(net::ERR_CONNECTION_REFUSED) ") +
                                  refused));
-    EXPECT_EQ(QDir(dir.filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
+    EXPECT_EQ(QDir(here().filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
 }
 
 // Addresses and output names a hostile list or site would give: each ends with its reason,
 // nothing is written outside the output folder, and the good page is still taken.
-TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
+TEST_P(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
     LocalHttpServer server;
     server.answer("/ciclo", "302 Found", "Location: /ciclo\r\n");
     server.answer("/locale", "302 Found",
                   "Location: " + QUrl::fromLocalFile(pages().constFirst()).toEncoded() + "\r\n");
     server.serve("/buona", QByteArray(kHead) + "<p>buona</p>");
-    const QDir out(dir.filePath(QStringLiteral("ostile")));
+    const QDir out(here().filePath(QStringLiteral("ostile")));
     ASSERT_TRUE(out.mkpath("."));
-    const QString outside = dir.filePath(QStringLiteral("fuori.txt"));
+    const QString outside = here().filePath(QStringLiteral("fuori.txt"));
     ASSERT_TRUE(QFile::link(outside, out.filePath(QStringLiteral("lingue.txt"))));
 
     const QByteArray list = server.url("/ciclo").toUtf8() + "\n" + server.url("/locale").toUtf8() +
@@ -329,7 +362,7 @@ TEST_F(QtBatchCapture, BadInputEndsWithAReasonAndNothingLeavesTheFolder) {
 // The records of --format jsonl, parsed back: the final address after a redirect, the title,
 // the language and the text as --format txt writes it; the status and reason of a failure;
 // the page's console with --verbose only; a sitemap's pages with --sitemap; robots.txt.
-TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
+TEST_P(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     LocalHttpServer server;
     server.answer("/vai", "301 Moved Permanently", "Location: /pagina\r\n");
     server.serve("/pagina", "<!DOCTYPE html><html lang='it'><head><meta charset='utf-8'>"
@@ -374,7 +407,7 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
                                                    "sito ") +
                                     server.url("/vietata")))
         << polite.err.toStdString();
-    EXPECT_EQ(QDir(dir.filePath("cortese")).entryList(QDir::Files),
+    EXPECT_EQ(QDir(here().filePath("cortese")).entryList(QDir::Files),
               QStringList({"127.0.0.1_pagina.txt"}));
     // robots.txt and the sitemaps are asked for with the engine's own user agent.
     const QStringList fetched =
@@ -390,31 +423,41 @@ TEST_F(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
 
 // A run killed, then one stopped by SIGTERM, each resumed from its journal: what was done is
 // not loaded again, what was in flight is, and the folder holds only whole page files.
-TEST_F(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
+TEST_P(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     const QString never = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
     const QStringList list = QStringList{never} + pages();
-    const QString journal = dir.filePath(QStringLiteral("giornale.jsonl"));
+    const QString journal = here().filePath(QStringLiteral("giornale.jsonl"));
     for (const int signal : {SIGKILL, SIGTERM}) {
         QFile::remove(journal);
-        QDir(dir.filePath(QStringLiteral("ripresa"))).removeRecursively();
+        QDir(here().filePath(QStringLiteral("ripresa"))).removeRecursively();
         QProcess process;
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(here().path());
         process.start(QStringLiteral(VELCARO_EXE),
-                      QStringList{"--capture", "-j", "4", "--journal", journal, "-o", "ripresa"} +
+                      QStringList{"--capture", "--engine", GetParam(), "-j", "4", "--journal",
+                                  journal, "-o", "ripresa"} +
                           list);
         // Stopped once every page but the silent server's is in the journal.
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return contentOf(journal).count('\n') == pages().size() + 1; }, 60000));
+        const QList<qint64> engine = descendants(process.processId());
         ::kill(static_cast<pid_t>(process.processId()), signal);
         ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; },
                                     signal == SIGTERM ? 7000 : 2000));
+        // The engine's processes end with the run, killed or not.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return std::none_of(engine.begin(), engine.end(), [](qint64 pid) {
+                    return QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
+                });
+            },
+            5000));
         if (signal == SIGTERM) {
             EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(process.exitCode(), 143) << process.readAllStandardError().toStdString();
         }
-        EXPECT_EQ(QDir(dir.filePath("ripresa"))
+        EXPECT_EQ(QDir(here().filePath("ripresa"))
                       .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
                   QStringList({"lingue.txt", "script.txt", "struttura.txt"}));
 
@@ -433,7 +476,7 @@ TEST_F(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
 // its own records file, numbered by the block, and counts its positions from the block's
 // first. Two blocks fail (a file not there yet); run again, parallel takes only those two,
 // and the records of the blocks that ended stay: every address has one record, at its place.
-TEST_F(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
+TEST_P(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
     const QString parallel = QStandardPaths::findExecutable(QStringLiteral("parallel"));
     ASSERT_FALSE(parallel.isEmpty()) << "GNU parallel: scripts/bootstrap";
     const QStringList late = {QStringLiteral("tardi-13.html"), QStringLiteral("tardi-42.html")};
@@ -456,6 +499,8 @@ TEST_F(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
                                 "pagine/{#}.jsonl",
                                 QStringLiteral(VELCARO_EXE),
                                 "--capture",
+                                "--engine",
+                                GetParam(),
                                 "--format",
                                 "jsonl",
                                 "--first-index",
@@ -463,7 +508,7 @@ TEST_F(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
                                 "-"};
     const auto runRecipe = [&] {
         QProcess process;
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(here().path());
         process.start(parallel, recipe);
         process.write(list.join(u'\n').toUtf8() + '\n');
         process.closeWriteChannel();
@@ -472,13 +517,13 @@ TEST_F(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
     };
     EXPECT_NE(runRecipe(), 0) << "two blocks failed";
     for (const QString& name : late)
-        ASSERT_TRUE(QFile::copy(pages().constFirst(), dir.filePath(name)));
+        ASSERT_TRUE(QFile::copy(pages().constFirst(), here().filePath(name)));
     EXPECT_EQ(runRecipe(), 0);
 
     QMap<int, QString> recorded;
     int records = 0;
     for (const QFileInfo& block :
-         QDir(dir.filePath("pagine")).entryInfoList({"*.jsonl"}, QDir::Files)) {
+         QDir(here().filePath("pagine")).entryInfoList({"*.jsonl"}, QDir::Files)) {
         for (const QByteArray& line : contentOf(block.filePath()).split('\n')) {
             if (line.isEmpty())
                 continue;
@@ -490,15 +535,15 @@ TEST_F(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
     }
     EXPECT_EQ(records, list.size());
     EXPECT_EQ(recorded.values(), list);
-    EXPECT_EQ(contentOf(dir.filePath("lavori.log")).count('\n'), 1 + 6 + 2)
+    EXPECT_EQ(contentOf(here().filePath("lavori.log")).count('\n'), 1 + 6 + 2)
         << "the blocks that ended are not run again";
 }
 
 // The addresses are the command's own: none of them reaches the engine as a switch, here one
 // that would run a program in front of every page process.
-TEST_F(QtBatchCapture, NoAddressIsAnEngineSwitch) {
-    const QString marker = dir.filePath(QStringLiteral("eseguito"));
-    const QString script = dir.filePath(QStringLiteral("prefisso.sh"));
+TEST_P(QtBatchCapture, NoAddressIsAnEngineSwitch) {
+    const QString marker = here().filePath(QStringLiteral("eseguito"));
+    const QString script = here().filePath(QStringLiteral("prefisso.sh"));
     QFile f(script);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\nexec \"$@\"\n");
@@ -509,14 +554,14 @@ TEST_F(QtBatchCapture, NoAddressIsAnEngineSwitch) {
                                     "--renderer-cmd-prefix=" + script});
     EXPECT_EQ(run.exitCode, 1) << "the two words are addresses that fail";
     EXPECT_FALSE(QFile::exists(marker)) << "the engine ran the command";
-    EXPECT_TRUE(QFile::exists(dir.filePath("opzioni/lingue.txt"))) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(here().filePath("opzioni/lingue.txt"))) << run.err.toStdString();
 }
 
 // A page of 10,000 nested blocks: its copy takes the engine seconds that its text's size
 // does not foretell. Taken whole, and as main text, which is never empty.
-TEST_F(QtBatchCapture, ADeepPageIsCopiedWholeAndAsMainText) {
+TEST_P(QtBatchCapture, ADeepPageIsCopiedWholeAndAsMainText) {
     const QByteArray text = QByteArray("Testo in fondo. ").repeated(400);
-    QFile f(dir.filePath("profonda.html"));
+    QFile f(here().filePath("profonda.html"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(kHead) + QByteArray("<div>").repeated(10000) + "<p>" + text + "</p>" +
             QByteArray("</div>").repeated(10000) + "</body></html>");
@@ -532,7 +577,7 @@ TEST_F(QtBatchCapture, ADeepPageIsCopiedWholeAndAsMainText) {
 
 // Each address sees what a page opened for the first time sees, whatever the pages before it
 // left: a window name set by a local page, storage, cookies and history of the same site.
-TEST_F(QtBatchCapture, EachAddressStartsFromAFreshPage) {
+TEST_P(QtBatchCapture, EachAddressStartsFromAFreshPage) {
     const QByteArray set = "<p>Pagina che lascia tracce.</p><script>window.name = 'SEGRETO';"
                            "sessionStorage.setItem('s', 1); localStorage.setItem('l', 1);"
                            "document.cookie = 'c=1';</script>";
@@ -545,7 +590,7 @@ TEST_F(QtBatchCapture, EachAddressStartsFromAFreshPage) {
     server.serve("/lascia.html", QByteArray(kHead) + set);
     server.serve("/legge.html?1", QByteArray(kHead) + read);
     server.serve("/legge.html?2", QByteArray(kHead) + read);
-    QFile local(dir.filePath(QStringLiteral("lascia.html")));
+    QFile local(here().filePath(QStringLiteral("lascia.html")));
     ASSERT_TRUE(local.open(QIODevice::WriteOnly));
     local.write(QByteArray(kHead) + set);
     local.close();
@@ -554,7 +599,7 @@ TEST_F(QtBatchCapture, EachAddressStartsFromAFreshPage) {
         capture({"-j", "1", "-o", "fresche", "lascia.html", server.url("/legge.html?1"),
                  server.url("/lascia.html"), server.url("/legge.html?2")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QDir out(dir.filePath(QStringLiteral("fresche")));
+    const QDir out(here().filePath(QStringLiteral("fresche")));
     const QStringList readers = out.entryList({QStringLiteral("*legge*")}, QDir::Files);
     ASSERT_EQ(readers.size(), 2);
     for (const QString& name : readers)
@@ -571,17 +616,17 @@ TEST_F(QtBatchCapture, EachAddressStartsFromAFreshPage) {
 
 // The copy does not depend on the text being new: pages with the same text, one after the
 // other in the same page object, are each captured.
-TEST_F(QtBatchCapture, PagesWithTheSameTextAreEachCaptured) {
+TEST_P(QtBatchCapture, PagesWithTheSameTextAreEachCaptured) {
     const QString page = QUrl::fromLocalFile(pages().constFirst()).toString();
     const CommandRun run = capture({"-j", "1", "-o", "uguali", page + "?i=1", page + "?i=2",
                                     page + "?i=3", pages().constLast()});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(QDir(dir.filePath("uguali")).entryList(QDir::Files).size(), 4);
+    EXPECT_EQ(QDir(here().filePath("uguali")).entryList(QDir::Files).size(), 4);
 }
 
 // Pages made for the finder: an article among menus, beside a column of other stories, above
 // its comments, with a block of code, and a list of stories with no article.
-TEST_F(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
+TEST_P(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
     const QDir pages(QStringLiteral(VELCARO_MAIN_TEXT_PAGES));
     expectMainText(
         {{pages.filePath("article-among-menus.html"), "pumps work", {"Local news", "cookies"}},
@@ -589,11 +634,11 @@ TEST_F(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
          {pages.filePath("comments.html"), "open crumb", {"12 comments", "Put it in the oven"}},
          {pages.filePath("code-article.html"), "print(riga.strip())", {"Contatti", "Privacy"}},
          {pages.filePath("list-page.html"), "Choir seeks new voices", {}}},
-        dir.filePath("principale"));
+        here().filePath("principale"));
 }
 
 // Saved article pages of the public benchmark, when it is at hand.
-TEST_F(QtBatchCapture, TheMainTextOfSavedArticlePages) {
+TEST_P(QtBatchCapture, TheMainTextOfSavedArticlePages) {
     const QDir data(QStringLiteral(VELCARO_ARTICLE_BENCHMARK "/html"));
     if (!data.exists())
         GTEST_SKIP() << "no benchmark pages in " << data.path().toStdString();
@@ -611,7 +656,7 @@ TEST_F(QtBatchCapture, TheMainTextOfSavedArticlePages) {
     };
     QList<MainTextCase> cases;
     for (const auto& page : saved) {
-        const QString path = dir.filePath(QString::fromLatin1(page.id).left(12) + ".html");
+        const QString path = here().filePath(QString::fromLatin1(page.id).left(12) + ".html");
         QProcess gzip;
         gzip.setStandardOutputFile(path);
         gzip.start(QStringLiteral("gzip"),
@@ -619,12 +664,12 @@ TEST_F(QtBatchCapture, TheMainTextOfSavedArticlePages) {
         ASSERT_TRUE(gzip.waitForFinished() && gzip.exitCode() == 0) << page.id;
         cases.append({path, QString::fromUtf8(page.kept), {QString::fromUtf8(page.left)}});
     }
-    expectMainText(cases, dir.filePath("articoli"));
+    expectMainText(cases, here().filePath("articoli"));
 }
 
 // Under a real X server the command still runs offscreen, with a clipboard of its own: the
 // user's clipboard and selection hold what they held.
-TEST_F(QtBatchCapture, TheUsersClipboardIsUntouched) {
+TEST_P(QtBatchCapture, TheUsersClipboardIsUntouched) {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
     ASSERT_FALSE(xvfb.isEmpty() || xclip.isEmpty()) << "Xvfb and xclip: scripts/bootstrap";
@@ -656,5 +701,10 @@ TEST_F(QtBatchCapture, TheUsersClipboardIsUntouched) {
     server.terminate();
     server.waitForFinished(5000);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, QtBatchCapture, ::testing::Values("chromium", "qt"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
 
 } // namespace

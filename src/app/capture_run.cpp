@@ -1,6 +1,7 @@
 #include "app/capture_run.h"
 
 #include "app/app_record.h"
+#include "app/capture_engines.h"
 #include "app/command_line.h"
 #include "app/engine_setup.h"
 #include "app/qt_arguments.h"
@@ -82,7 +83,9 @@ int runCapture(CaptureOptions options, char* program) {
     // The offscreen platform needs no display and keeps a clipboard of the program's own: the
     // user's clipboard is never touched.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    prepareProgramProcess();
+    ignoreFileSizeSignal();
+    // Told only when the window's engine is the one that runs.
+    const QString qtNote = prepareWebEngineEnvironment();
     // A closed standard output (a reader that stopped, as head does) fails the write with
     // EPIPE, which the run reports, instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
@@ -99,7 +102,17 @@ int runCapture(CaptureOptions options, char* program) {
     QApplication::setApplicationVersion(AppRecord::version());
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QtCapturePlatform platform(report);
+    QString problem;
+    QString notice;
+    std::unique_ptr<CaptureEngine> engine =
+        captureEngine(options.engine, qtNote, &problem, &notice);
+    if (!engine) {
+        std::fprintf(report, "velcaro: %s\n", qUtf8Printable(problem));
+        return capture_exit::kSomeFailed;
+    }
+    if (!notice.isEmpty())
+        std::fprintf(report, "%s\n", qUtf8Printable(notice));
+    QtCapturePlatform platform(std::move(engine), report);
     BatchCapture run(platform, std::move(options));
     // SIGINT and SIGTERM stop the run as BatchCapture::stop does, with the shell's code for
     // the signal (130, 143).

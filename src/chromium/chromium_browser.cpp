@@ -165,12 +165,14 @@ void ChromiumBrowser::start() {
                         .replace(QStringLiteral("HeadlessChrome/"), QStringLiteral("Chromium "))
                         .replace(QStringLiteral("Chrome/"), QStringLiteral("Chromium "));
                 userAgent_ = version.value(QStringLiteral("userAgent")).toString();
-                // Local documents are read by us, not by the browser (which, run as
-                // another user, may not be able to), once the folder rule allows them.
+                // Every document request waits for us: a page's first one starts before
+                // the page is set up, and goes on once it is (what it does is then heard);
+                // local ones are read by us, not by the browser (which, run as another
+                // user, may not be able to), if the folder rule allows.
                 pipe_.send(QStringLiteral("Fetch.enable"),
                            {{QStringLiteral("patterns"),
                              QJsonArray{QJsonObject{
-                                 {QStringLiteral("urlPattern"), QStringLiteral("file:*")},
+                                 {QStringLiteral("urlPattern"), QStringLiteral("*")},
                                  {QStringLiteral("resourceType"), QStringLiteral("Document")}}}}});
                 // Every new target waits for us: a page is set up before it loads, and
                 // a pop-up is closed before it runs.
@@ -225,8 +227,7 @@ void ChromiumBrowser::forgetContext(const QString& contextId) {
 
 void ChromiumBrowser::browserEvent(const QString& method, const QJsonObject& params) {
     if (method == QLatin1String("Fetch.requestPaused")) {
-        // A page's first document, requested before the page was ours to set up: the main
-        // frame's id is the page target's.
+        // A main frame's document (its id is the page target's) is its session's to let go.
         const auto watch = contexts_.constFind(
             pageContexts_.value(params.value(QStringLiteral("frameId")).toString()));
         if (watch != contexts_.constEnd() && watch->receiver) {

@@ -47,8 +47,8 @@ public:
     CopyTurns& copyTurns() { return copyTurns_; }
 
     // The browser's own events about the context `contextId` go to `handler` while `receiver`
-    // lives: a page target attached in it (Target.attachedToTarget), and a local document a
-    // page of it asks for (Fetch.requestPaused, answered to the browser). Targets of no known
+    // lives: a page target attached in it (Target.attachedToTarget), and the documents its
+    // main frame asks for (Fetch.requestPaused, answered to the browser). Targets of no known
     // context are let run and left, and their requests go on.
     using ContextHandler = std::function<void(const QString& method, const QJsonObject& params)>;
     void watchContext(const QString& contextId, QObject* receiver, ContextHandler handler);

@@ -162,7 +162,12 @@ void ChromiumSession::setUpPage() {
              {{QStringLiteral("patterns"),
                QJsonArray{QJsonObject{{QStringLiteral("urlPattern"), QStringLiteral("file:*")}}}}});
     }
-    send(QStringLiteral("Runtime.runIfWaitingForDebugger"));
+    browser_->pipe().send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, sessionId_, this,
+                          [this](const QJsonObject&, const QString&) {
+                              setUp_ = true;
+                              for (const QJsonObject& request : std::exchange(held_, {}))
+                                  requestPaused(request, {});
+                          });
 }
 
 void ChromiumSession::pageEvent(const QString& method, const QJsonObject& params) {
@@ -213,17 +218,30 @@ void ChromiumSession::pageEvent(const QString& method, const QJsonObject& params
 }
 
 void ChromiumSession::requestPaused(const QJsonObject& params, const QString& replyTo) {
+    if (replyTo.isEmpty() && !setUp_) {
+        held_.append(params);
+        return;
+    }
     const QString requestId = params.value(QStringLiteral("requestId")).toString();
     const QString type = params.value(QStringLiteral("resourceType")).toString();
     const QUrl target(
         params.value(QStringLiteral("request")).toObject().value(QStringLiteral("url")).toString());
+    const bool mainDocument = type == QLatin1String("Document") &&
+                              params.value(QStringLiteral("frameId")).toString() == targetId_;
+    if (mainDocument)
+        mainLoaders_.insert(params.value(QStringLiteral("networkId")).toString());
+    if (!local_ && !target.isLocalFile()) {
+        browser_->pipe().send(QStringLiteral("Fetch.continueRequest"),
+                              {{QStringLiteral("requestId"), requestId}}, replyTo);
+        return;
+    }
     if (local_ && localPageMayRequest(address_, target, type)) {
         const auto [method, answer] = localFileAnswer(requestId, target);
         browser_->pipe().send(method, answer, replyTo);
         return;
     }
-    if (local_ && type == QLatin1String("Document") &&
-        params.value(QStringLiteral("frameId")).toString() == targetId_)
+    // Refused: a local page leaving its folder, or going online.
+    if (local_ && mainDocument)
         blocked_ = true;
     browser_->pipe().send(QStringLiteral("Fetch.failRequest"),
                           {{QStringLiteral("requestId"), requestId},

@@ -68,6 +68,9 @@ private:
     std::function<void(PageError)> ended_;
     PageCopyRun* copyRun_ = nullptr;
 
+    // The page's set-up is done: the documents its main frame asked for meanwhile wait.
+    bool setUp_ = false;
+    QList<QJsonObject> held_;
     // What the main frame did: its navigations' loaders, a document committed (not an error
     // page), where it is and with what HTTP status.
     QSet<QString> mainLoaders_;

@@ -1,0 +1,342 @@
+#include "chromium/chromium_session.h"
+
+#include "chromium/chromium_browser.h"
+#include "chromium/chromium_engine.h"
+#include "chromium/load_failure.h"
+#include "chromium/local_page_fence.h"
+#include "chromium/page_copy_run.h"
+#include "page_scripts/page_scripts.h"
+
+#include <QJsonArray>
+
+namespace velcaro {
+namespace {
+
+// The copy's keys are pressed in the page: its own key handlers, which could cancel them,
+// never run (our world's listener is the first of every document).
+const char kKeyKeeper[] = R"(
+['keydown', 'keypress', 'keyup'].forEach(function (type) {
+    window.addEventListener(type, function (e) { e.stopImmediatePropagation(); }, true);
+});)";
+
+bool isHttp(const QUrl& url) {
+    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+}
+
+} // namespace
+
+ChromiumSession::ChromiumSession(ChromiumEngine& engine, QSize pageArea)
+    : engine_(&engine), pageArea_(pageArea) {
+    loadWait_.setSingleShot(true);
+    connect(&loadWait_, &QTimer::timeout, this, [this] { endLoad(PageError::TimedOut); });
+    engine.lendBrowser(this, [this](ChromiumBrowser* browser) { useBrowser(browser); });
+}
+
+ChromiumSession::~ChromiumSession() {
+    delete copyRun_;
+    if (browser_ && !contextId_.isEmpty()) {
+        browser_->forgetContext(contextId_);
+        browser_->pipe().removeEventHandler(sessionId_);
+        browser_->pipe().send(QStringLiteral("Target.disposeBrowserContext"),
+                              {{QStringLiteral("browserContextId"), contextId_}});
+    }
+    if (engine_ && browser_)
+        engine_->returnBrowser(browser_);
+}
+
+void ChromiumSession::useBrowser(ChromiumBrowser* browser) {
+    if (!browser) {
+        processEnded(PageError::ProcessEnded);
+        return;
+    }
+    browser_ = browser;
+    connect(browser, &ChromiumBrowser::ended, this,
+            [this] { processEnded(PageError::ProcessEnded); });
+    // Answered to the browser, not to this: a context made after this went is disposed of.
+    QPointer<ChromiumSession> self(this);
+    browser->pipe().send(
+        QStringLiteral("Target.createBrowserContext"), {{QStringLiteral("disposeOnDetach"), true}},
+        {}, browser, [self, browser](const QJsonObject& result, const QString&) {
+            const QString id = result.value(QStringLiteral("browserContextId")).toString();
+            if (self)
+                self->contextMade(id);
+            else if (!id.isEmpty())
+                browser->pipe().send(QStringLiteral("Target.disposeBrowserContext"),
+                                     {{QStringLiteral("browserContextId"), id}});
+        });
+}
+
+void ChromiumSession::contextMade(const QString& contextId) {
+    if (contextId.isEmpty()) {
+        processEnded(PageError::ProcessEnded);
+        return;
+    }
+    contextId_ = contextId;
+    browser_->watchContext(
+        contextId_, this,
+        [this](const QString& method, const QJsonObject& params) { browserEvent(method, params); });
+    browser_->pipe().send(QStringLiteral("Browser.setDownloadBehavior"),
+                          {{QStringLiteral("behavior"), QStringLiteral("deny")},
+                           {QStringLiteral("browserContextId"), contextId_}});
+    if (loadDone_)
+        openPage();
+}
+
+void ChromiumSession::load(const QUrl& url, int timeoutMs,
+                           std::function<void(const LoadResult&)> done) {
+    address_ = url;
+    local_ = url.isLocalFile();
+    loadDone_ = std::move(done);
+    if (endedWith_ != PageError::None) {
+        QTimer::singleShot(0, this, [this] { endLoad(endedWith_); });
+        return;
+    }
+    loadWait_.start(timeoutMs);
+    if (!contextId_.isEmpty())
+        openPage();
+}
+
+void ChromiumSession::openPage() {
+    browser_->pipe().send(QStringLiteral("Target.createTarget"),
+                          {{QStringLiteral("url"), QString::fromUtf8(address_.toEncoded())},
+                           {QStringLiteral("browserContextId"), contextId_}},
+                          {}, this, [this](const QJsonObject&, const QString& error) {
+                              if (!error.isEmpty())
+                                  endLoad(PageError::Other, error);
+                          });
+}
+
+void ChromiumSession::browserEvent(const QString& method, const QJsonObject& params) {
+    if (method == QLatin1String("Target.attachedToTarget"))
+        attached(params);
+    else
+        requestPaused(params, {});
+}
+
+void ChromiumSession::attached(const QJsonObject& params) {
+    const QString targetId = params.value(QStringLiteral("targetInfo"))
+                                 .toObject()
+                                 .value(QStringLiteral("targetId"))
+                                 .toString();
+    if (!sessionId_.isEmpty()) {
+        // Opened by the page: closed before it runs.
+        browser_->pipe().send(QStringLiteral("Target.closeTarget"),
+                              {{QStringLiteral("targetId"), targetId}});
+        return;
+    }
+    targetId_ = targetId;
+    sessionId_ = params.value(QStringLiteral("sessionId")).toString();
+    browser_->pipe().setEventHandler(
+        sessionId_, this,
+        [this](const QString& method, const QJsonObject& event) { pageEvent(method, event); });
+    setUpPage();
+}
+
+void ChromiumSession::send(const QString& method, const QJsonObject& params) {
+    browser_->pipe().send(method, params, sessionId_);
+}
+
+void ChromiumSession::setUpPage() {
+    // Commands to one page are carried out in order: all of this holds before it runs.
+    send(QStringLiteral("Page.enable"));
+    send(QStringLiteral("Network.enable"));
+    send(QStringLiteral("Inspector.enable"));
+    send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
+         {{QStringLiteral("source"), page_scripts::copyKeeper() + QLatin1String(kKeyKeeper)},
+          {QStringLiteral("worldName"), QStringLiteral("velcaro")}});
+    // Select-all, copy and the clipboard act only in a page that has the focus.
+    send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{QStringLiteral("enabled"), true}});
+    send(QStringLiteral("Emulation.setDeviceMetricsOverride"),
+         {{QStringLiteral("width"), pageArea_.width()},
+          {QStringLiteral("height"), pageArea_.height()},
+          {QStringLiteral("deviceScaleFactor"), 1},
+          {QStringLiteral("mobile"), false}});
+    if (local_) {
+        // Nothing leaves the machine, WebSockets included; its files go through the fence.
+        send(QStringLiteral("Network.emulateNetworkConditions"),
+             {{QStringLiteral("offline"), true},
+              {QStringLiteral("latency"), 0},
+              {QStringLiteral("downloadThroughput"), -1},
+              {QStringLiteral("uploadThroughput"), -1}});
+        send(QStringLiteral("Fetch.enable"),
+             {{QStringLiteral("patterns"),
+               QJsonArray{QJsonObject{{QStringLiteral("urlPattern"), QStringLiteral("file:*")}}}}});
+    }
+    browser_->pipe().send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, sessionId_, this,
+                          [this](const QJsonObject&, const QString&) {
+                              setUp_ = true;
+                              for (const QJsonObject& request : std::exchange(held_, {}))
+                                  requestPaused(request, {});
+                          });
+}
+
+void ChromiumSession::pageEvent(const QString& method, const QJsonObject& params) {
+    const bool mainFrame = params.value(QStringLiteral("frameId")).toString() == targetId_;
+    if (method == QLatin1String("Page.frameStartedNavigating") && mainFrame) {
+        mainLoaders_.insert(params.value(QStringLiteral("loaderId")).toString());
+    } else if (method == QLatin1String("Network.responseReceived") && mainFrame &&
+               params.value(QStringLiteral("type")).toString() == QLatin1String("Document")) {
+        const QJsonObject response = params.value(QStringLiteral("response")).toObject();
+        const QUrl url(response.value(QStringLiteral("url")).toString());
+        httpStatus_ = isHttp(url) ? response.value(QStringLiteral("status")).toInt() : 0;
+    } else if (method == QLatin1String("Network.loadingFailed") &&
+               mainLoaders_.contains(params.value(QStringLiteral("requestId")).toString())) {
+        navigationFailed(params.value(QStringLiteral("errorText")).toString());
+    } else if (method == QLatin1String("Page.frameNavigated")) {
+        const QJsonObject frame = params.value(QStringLiteral("frame")).toObject();
+        if (frame.contains(QStringLiteral("parentId")))
+            return;
+        const QString url = frame.value(QStringLiteral("url")).toString() +
+                            frame.value(QStringLiteral("urlFragment")).toString();
+        errorPage_ = url.startsWith(QLatin1String("chrome-error:"));
+        if (!errorPage_) {
+            committed_ = true;
+            url_ = QUrl(url);
+        }
+    } else if (method == QLatin1String("Page.navigatedWithinDocument") && mainFrame) {
+        url_ = QUrl(params.value(QStringLiteral("url")).toString());
+    } else if (method == QLatin1String("Page.loadEventFired")) {
+        // A failed navigation was told when it failed; the browser's own error page for an
+        // HTTP error without a body fails no navigation.
+        if (!errorPage_ || failure_ == PageError::None)
+            endLoad(httpStatus_ >= 400 ? PageError::HttpStatus
+                    : errorPage_       ? PageError::Other
+                                       : PageError::None);
+    } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
+        // Nobody is there to answer: each returns at once, confirm and prompt as cancelled.
+        send(QStringLiteral("Page.handleJavaScriptDialog"), {{QStringLiteral("accept"), false}});
+    } else if (method == QLatin1String("Fetch.requestPaused")) {
+        requestPaused(params, sessionId_);
+    } else if (method == QLatin1String("Inspector.targetCrashed")) {
+        // The browser tells a page out of memory only in its processes' own lines.
+        QTimer::singleShot(kOutOfMemoryReportWaitMs, this, [this] {
+            processEnded(browser_ && browser_->reportedOutOfMemory(kOutOfMemoryReportWaitMs * 4)
+                             ? PageError::OutOfMemory
+                             : PageError::ProcessEnded);
+        });
+    }
+}
+
+void ChromiumSession::requestPaused(const QJsonObject& params, const QString& replyTo) {
+    if (replyTo.isEmpty() && !setUp_) {
+        held_.append(params);
+        return;
+    }
+    const QString requestId = params.value(QStringLiteral("requestId")).toString();
+    const QString type = params.value(QStringLiteral("resourceType")).toString();
+    const QUrl target(
+        params.value(QStringLiteral("request")).toObject().value(QStringLiteral("url")).toString());
+    const bool mainDocument = type == QLatin1String("Document") &&
+                              params.value(QStringLiteral("frameId")).toString() == targetId_;
+    if (mainDocument)
+        mainLoaders_.insert(params.value(QStringLiteral("networkId")).toString());
+    if (!local_ && !target.isLocalFile()) {
+        browser_->pipe().send(QStringLiteral("Fetch.continueRequest"),
+                              {{QStringLiteral("requestId"), requestId}}, replyTo);
+        return;
+    }
+    if (local_ && localPageMayRequest(address_, target, type)) {
+        const auto [method, answer] = localFileAnswer(requestId, target);
+        browser_->pipe().send(method, answer, replyTo);
+        return;
+    }
+    // Refused: a local page leaving its folder, or going online.
+    if (local_ && mainDocument)
+        blocked_ = true;
+    browser_->pipe().send(QStringLiteral("Fetch.failRequest"),
+                          {{QStringLiteral("requestId"), requestId},
+                           {QStringLiteral("errorReason"), QStringLiteral("BlockedByClient")}},
+                          replyTo);
+}
+
+void ChromiumSession::navigationFailed(const QString& errorText) {
+    const PageError error = blocked_ ? PageError::Blocked : loadFailureOf(errorText, committed_);
+    if (error == PageError::None)
+        return;
+    failure_ = error;
+    failureDetail_ = errorText;
+    endLoad(error, errorText);
+}
+
+void ChromiumSession::endLoad(PageError error, const QString& detail) {
+    if (!loadDone_)
+        return;
+    loadWait_.stop();
+    LoadResult result;
+    result.error = error;
+    result.httpStatus = httpStatus_;
+    result.url = url_;
+    result.detail = detail;
+    if (error == PageError::TimedOut) {
+        result.hasDocument = committed_ && !errorPage_;
+        if (httpStatus_ >= 400)
+            result.error = PageError::HttpStatus;
+    }
+    const auto done = std::move(loadDone_);
+    loadDone_ = nullptr;
+    done(result);
+}
+
+void ChromiumSession::processEnded(PageError error) {
+    if (endedWith_ != PageError::None)
+        return;
+    endedWith_ = error;
+    if (loadDone_) {
+        endLoad(error);
+    } else if (copyRun_) {
+        // The run gives its turn back at once; it is not on the stack here.
+        delete std::exchange(copyRun_, nullptr);
+        PageCopy copy;
+        copy.error = error;
+        answerCopy(copy);
+    } else if (ended_) {
+        const auto ended = std::move(ended_);
+        ended_ = nullptr;
+        ended(error);
+    }
+}
+
+void ChromiumSession::copy(Scope scope, bool withHtml, std::function<void(const PageCopy&)> done) {
+    copyDone_ = std::move(done);
+    PageCopy refused;
+    if (endedWith_ != PageError::None)
+        refused.error = endedWith_;
+    else if (blocked_)
+        refused.error = PageError::Blocked;
+    else if (errorPage_ && failure_ != PageError::None)
+        refused.error = failure_;
+    else if (!browser_ || sessionId_.isEmpty())
+        refused.error = PageError::Other;
+    if (refused.error != PageError::None) {
+        QTimer::singleShot(0, this, [this, refused] { answerCopy(refused); });
+        return;
+    }
+    copyRun_ = new PageCopyRun(
+        browser_, {contextId_, targetId_, sessionId_}, scope, withHtml,
+        [this](const PageCopy& copy) { answerCopy(copy); }, this);
+    copyRun_->start();
+}
+
+void ChromiumSession::answerCopy(const PageCopy& copy) {
+    if (copyRun_) {
+        copyRun_->deleteLater();
+        copyRun_ = nullptr;
+    }
+    if (!copyDone_)
+        return;
+    const auto done = std::move(copyDone_);
+    copyDone_ = nullptr;
+    PageCopy answer = copy;
+    // A local page that left its folder meanwhile is not copied.
+    if (blocked_ && answer.error == PageError::None) {
+        answer = {};
+        answer.error = PageError::Blocked;
+    }
+    done(answer);
+}
+
+void ChromiumSession::setEnded(std::function<void(PageError)> ended) {
+    ended_ = std::move(ended);
+}
+
+} // namespace velcaro

@@ -1,0 +1,44 @@
+#include "chromium/local_page_fence.h"
+
+#include "platform/local_page_rule.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QMimeDatabase>
+#include <QSet>
+
+namespace velcaro {
+
+bool localPageMayRequest(const QUrl& page, const QUrl& target, const QString& resourceType) {
+    static const QSet<QString> kScriptRequests{
+        QStringLiteral("XHR"),       QStringLiteral("Fetch"), QStringLiteral("EventSource"),
+        QStringLiteral("WebSocket"), QStringLiteral("Ping"),  QStringLiteral("CSPViolationReport"),
+    };
+    if (kScriptRequests.contains(resourceType))
+        return false;
+    // The page's own load.
+    if (target.adjusted(QUrl::RemoveFragment) == page.adjusted(QUrl::RemoveFragment))
+        return true;
+    return localPageMayLoad(page, target);
+}
+
+std::pair<QString, QJsonObject> localFileAnswer(const QString& requestId, const QUrl& target) {
+    const QString path = target.toLocalFile();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("Fetch.failRequest"),
+                {{QStringLiteral("requestId"), requestId},
+                 {QStringLiteral("errorReason"), file.exists() ? QStringLiteral("AccessDenied")
+                                                               : QStringLiteral("FileNotFound")}}};
+    const QByteArray bytes = file.readAll();
+    const QString type = QMimeDatabase().mimeTypeForFileNameAndData(path, bytes).name();
+    return {QStringLiteral("Fetch.fulfillRequest"),
+            {{QStringLiteral("requestId"), requestId},
+             {QStringLiteral("responseCode"), 200},
+             {QStringLiteral("responseHeaders"),
+              QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("Content-Type")},
+                                     {QStringLiteral("value"), type}}}},
+             {QStringLiteral("body"), QString::fromLatin1(bytes.toBase64())}}};
+}
+
+} // namespace velcaro

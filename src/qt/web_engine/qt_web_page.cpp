@@ -158,20 +158,3 @@ void QtWebPage::clearSelection() {
 }
 
 } // namespace velcaro
-
-// Exported by Qt WebEngine Core: sets up what the engine needs of the application (the shared
-// OpenGL context). It runs by itself when the engine is linked into the program; loaded as a
-// module after the application object exists, the engine must be initialized by hand.
-namespace QtWebEngineCore {
-Q_DECL_IMPORT void initialize();
-}
-
-// The module's entry point, found by name when the module is loaded.
-extern "C" Q_DECL_EXPORT velcaro::WebPage* velcaro_create_web_page(QWidget* parent) {
-    static const bool initialized = [] {
-        QtWebEngineCore::initialize();
-        return true;
-    }();
-    Q_UNUSED(initialized);
-    return new velcaro::QtWebPage(parent);
-}

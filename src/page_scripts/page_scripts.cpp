@@ -48,6 +48,14 @@ QString releaseFocus() {
     return QString::fromLatin1(kReleaseFocus);
 }
 
+QString documentLanguage() {
+    return QStringLiteral("document.documentElement ? document.documentElement.lang : ''");
+}
+
+QString showsText() {
+    return QStringLiteral("!!document.body && /\\S/.test(document.body.innerText)");
+}
+
 QString mainTextFinder() {
     static const QString script = resource(QStringLiteral("main_text_finder.js"));
     return script;

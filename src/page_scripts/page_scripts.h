@@ -24,6 +24,11 @@ QString releaseFocus();
 // text, a range the copy then skips).
 QString mainTextFinder();
 
+// The document's language: its root element's lang attribute, or an empty text.
+QString documentLanguage();
+// Whether the page shows any text: its body's rendered text has a character that is not space.
+QString showsText();
+
 // The wait for an engine's copy of a page that releaseFocus() measured as `measures`: sized by
 // what the engine walks (see kCopyBaseWaitMs), at most kCopyMaxWaitMs.
 int copyWaitMs(const QVariant& measures);
@@ -42,5 +47,11 @@ constexpr int kCopyMaxWaitMs = 120000;
 
 // Main text in more pieces than this is copied as its first pieces.
 constexpr int kMaxMainRanges = 64;
+
+// The wait for the page's language or whether it shows text; a page too busy to answer in
+// that time has none to tell.
+constexpr int kFactsWaitMs = 2000;
+// A language tag is short; the page chooses the attribute's text, of which this much is kept.
+constexpr int kMaxLangChars = 64;
 
 } // namespace velcaro::page_scripts

@@ -1,6 +1,7 @@
 #include "qt/web_engine_loader.h"
 
 #include "platform/velcaro_error.h"
+#include "qt/capture_module.h"
 #include "qt/web_page.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,10 @@ QStringList moduleCandidates() {
     const QString named = qEnvironmentVariable("VELCARO_WEB_MODULE");
     if (!named.isEmpty())
         return {named};
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    // Before the application object (the engine's versions for --version), from the kernel.
+    const QString programFolder = QCoreApplication::instance()
+                                      ? QCoreApplication::applicationDirPath()
+                                      : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
     return {QDir::cleanPath(programFolder + QStringLiteral("/" VELCARO_WEB_MODULE_FROM_PROGRAM)),
             programFolder + QStringLiteral("/velcaro_web.so")};
 }
@@ -40,18 +44,15 @@ private:
     static inline QtMessageHandler previous_ = nullptr;
 };
 
-CreateWebPage loadFactory() {
-    static CreateWebPage factory = nullptr;
-    if (factory)
-        return factory;
+// The module's function named `symbol`, the module being loaded the first time.
+QFunctionPointer resolveInModule(const char* symbol) {
     QString problems;
     for (const QString& path : moduleCandidates()) {
         if (!QFileInfo::exists(path))
             continue;
         QLibrary library(path);
-        factory = reinterpret_cast<CreateWebPage>(library.resolve(kCreateWebPageSymbol));
-        if (factory)
-            return factory;
+        if (const QFunctionPointer function = library.resolve(symbol))
+            return function;
         problems += QStringLiteral("\n") + library.errorString();
     }
     throw VelcaroError(error::kInternal,
@@ -59,11 +60,27 @@ CreateWebPage loadFactory() {
                            problems);
 }
 
+CreateWebPage loadFactory() {
+    static CreateWebPage factory = nullptr;
+    if (!factory)
+        factory = reinterpret_cast<CreateWebPage>(resolveInModule(kCreateWebPageSymbol));
+    return factory;
+}
+
 } // namespace
 
 std::unique_ptr<WebPage> createWebPage(QWidget* parent) {
     const LateLoadWarningFilter quiet;
     return std::unique_ptr<WebPage>(loadFactory()(parent));
+}
+
+CaptureModule& captureModule() {
+    static CaptureModule* module = nullptr;
+    if (!module) {
+        const LateLoadWarningFilter quiet;
+        module = reinterpret_cast<GetCaptureModule>(resolveInModule(kCaptureModuleSymbol))();
+    }
+    return *module;
 }
 
 } // namespace velcaro

@@ -12,6 +12,7 @@
 #include "shell/application.h"
 #include "support/local_http_server.h"
 #include "support/qt_helpers.h"
+#include "support/window_text.h"
 #include "text_window/form3.h"
 
 #include <QDir>
@@ -139,25 +140,8 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    // The window's capture of `page`: GO, "Copia testo Pag.Html" after the same wait for the
-    // page's own scripts as the command's, then the TXT save's bytes.
     static QByteArray windowText(const QString& page) {
-        RecordingQtPlatform platform;
-        Application app(platform);
-        app.form1().Show();
-        QWidget* form1 = topLevel(QStringLiteral("Form1"));
-        form1->activateWindow();
-        app.form1().Text1().setText(page);
-        app.form1().Command1_Click();
-        if (!waitForLoad(engineView(form1)))
-            return "<not loaded>";
-        QTest::qWait(CaptureOptions::kDefaultSettleMs);
-        app.form1().mnuCopia_Testo_Click();
-        const QString path = dir.filePath(QStringLiteral("finestra.txt"));
-        app.form3().RichTextBox1().SaveFile(path, RichTextBox::rtfText);
-        app.form3().Unload();
-        app.form1().Unload();
-        return contentOf(path);
+        return velcaro::testing::windowText(page, dir.filePath(QStringLiteral("finestra.txt")));
     }
 
     // Captures the pages of `cases` whole and with `--main` into `out`: every line of the main

@@ -1,6 +1,7 @@
 #include "qt/web_engine/qt_our_world.h"
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -8,28 +9,40 @@
 
 namespace velcaro {
 
-QVariant runInOurWorld(QWebEnginePage& page, const QString& script, int timeoutMs) {
-    struct Answer {
-        bool received = false;
-        QVariant value;
-        QEventLoop* loop = nullptr;
+void askInOurWorld(QWebEnginePage& page, const QString& script, int timeoutMs, QObject* receiver,
+                   std::function<void(const QVariant&)> answered) {
+    struct Question {
+        QPointer<QObject> receiver;
+        std::function<void(const QVariant&)> answered;
+        bool done = false;
     };
-    const auto answer = std::make_shared<Answer>();
-    page.runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer](const QVariant& v) {
-        answer->received = true;
-        answer->value = v;
-        if (answer->loop)
-            answer->loop->quit();
+    const auto question = std::make_shared<Question>();
+    question->receiver = receiver;
+    question->answered = std::move(answered);
+    const auto answer = [question](const QVariant& value) {
+        if (question->done || !question->receiver)
+            return;
+        question->done = true;
+        question->answered(value);
+    };
+    QTimer::singleShot(timeoutMs, receiver, [answer] { answer(QVariant()); });
+    page.runJavaScript(script, QWebEngineScript::ApplicationWorld, answer);
+}
+
+QVariant runInOurWorld(QWebEnginePage& page, const QString& script, int timeoutMs) {
+    QVariant value;
+    bool answered = false;
+    QEventLoop loop;
+    askInOurWorld(page, script, timeoutMs, &loop, [&](const QVariant& v) {
+        value = v;
+        answered = true;
+        loop.quit();
     });
-    if (!answer->received) {
-        QEventLoop loop;
-        answer->loop = &loop;
+    if (!answered) {
         QObject::connect(&page, &QObject::destroyed, &loop, &QEventLoop::quit);
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         loop.exec();
-        answer->loop = nullptr;
     }
-    return answer->value;
+    return value;
 }
 
 } // namespace velcaro

@@ -2,57 +2,18 @@
 
 #include "page_scripts/page_scripts.h"
 #include "platform/velcaro_error.h"
+#include "qt/web_engine/qt_focus_lender.h"
 #include "qt/web_engine/qt_our_world.h"
+#include "qt/web_engine/qt_selection_copy.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QPointer>
-#include <QTimer>
 #include <QWebEngineView>
 
 namespace velcaro {
-namespace {
-
-// Gives the view the keyboard focus for the lifetime of the object, then returns it to the
-// widget that had it.
-class FocusLender {
-public:
-    explicit FocusLender(QWebEngineView& view) : previous_(QApplication::focusWidget()) {
-        view.setFocus(Qt::OtherFocusReason);
-    }
-    ~FocusLender() {
-        if (previous_)
-            previous_->setFocus(Qt::OtherFocusReason);
-    }
-
-private:
-    QPointer<QWidget> previous_;
-};
-
-// Runs a nested event loop until `done` turns true, the view goes away or the time is up.
-template <typename Sender, typename Signal>
-bool waitFor(Sender* sender, Signal signal, const std::function<bool()>& done, QWebEngineView& view,
-             int timeoutMs) {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QObject::connect(sender, signal, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
-}
-
-bool holdsPageCopy(const QMimeData* data) {
-    return data && (data->hasText() || data->hasHtml());
-}
-
-} // namespace
 
 void QtPageCopier::releaseFocus(QWebEngineView& view) {
     mainRanges_ = 0;
@@ -63,7 +24,7 @@ void QtPageCopier::releaseFocus(QWebEngineView& view) {
 }
 
 void QtPageCopier::selectAll(QWebEngineView& view) {
-    FocusLender lend(view);
+    QtFocusLender lend(view);
     QPointer<QWebEngineView> alive(&view);
     releaseFocus(view);
     if (alive)
@@ -71,7 +32,7 @@ void QtPageCopier::selectAll(QWebEngineView& view) {
 }
 
 bool QtPageCopier::selectMainText(QWebEngineView& view) {
-    FocusLender lend(view);
+    QtFocusLender lend(view);
     QPointer<QWebEngineView> alive(&view);
     releaseFocus(view);
     if (!alive)
@@ -102,11 +63,7 @@ void QtPageCopier::copy(QWebEngineView& view) {
                  .toBool())
             continue;
         copySelection(view);
-        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
-        if (!text.isEmpty() && !copied->text().isEmpty())
-            text += u'\n';
-        text += copied->text();
-        html += copied->html();
+        appendCopy(*QGuiApplication::clipboard()->mimeData(), text, html);
     }
     auto* whole = new QMimeData;
     whole->setText(text);
@@ -116,22 +73,21 @@ void QtPageCopier::copy(QWebEngineView& view) {
 
 void QtPageCopier::copySelection(QWebEngineView& view) {
     QPointer<QWebEngineView> alive(&view);
-    FocusLender lend(view);
+    QtFocusLender lend(view);
     // The copy follows the selection (select-all, or a main-text range) on the same channel to
-    // the page, so it copies what was selected. The engine's selection notice is no sign to wait
-    // for: the page's process leaves it out when the text selected equals the text it last
-    // reported, as on a page loaded again or on a second page with the same text. Only a change of
-    // the clipboard after the copy counts: what it held before may be text.
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    bool changed = false;
-    const QMetaObject::Connection watch =
-        QObject::connect(clipboard, &QClipboard::dataChanged,
-                         [&] { changed = holdsPageCopy(clipboard->mimeData()); });
-    view.triggerPageAction(QWebEnginePage::Copy);
-    // With nothing selected the clipboard stays as it was: the wait ends with the page's.
-    const bool copied = waitFor(
-        clipboard, &QClipboard::dataChanged, [&] { return changed; }, view, copyWaitMs_);
-    QObject::disconnect(watch);
+    // the page, so it copies what was selected.
+    bool copied = false;
+    bool answered = false;
+    QEventLoop loop;
+    copyPageSelection(*view.page(), copyWaitMs_, &loop, [&](bool c) {
+        copied = c;
+        answered = true;
+        loop.quit();
+    });
+    if (!answered) {
+        QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     if (!alive)
         throw VelcaroError(error::kCopyFailed,
                            QStringLiteral("La copia della pagina negli appunti non è riuscita."));
@@ -147,7 +103,7 @@ void QtPageCopier::copySelection(QWebEngineView& view) {
 }
 
 void QtPageCopier::clearSelection(QWebEngineView& view) {
-    FocusLender lend(view);
+    QtFocusLender lend(view);
     mainRanges_ = 0;
     view.triggerPageAction(QWebEnginePage::Unselect);
 }

@@ -1,5 +1,6 @@
 #include "qt/web_engine/qt_web_page.h"
 
+#include "page_scripts/page_scripts.h"
 #include "platform/velcaro_error.h"
 #include "qt/web_engine/qt_load_failure.h"
 #include "qt/web_engine/qt_load_progress_line.h"
@@ -10,13 +11,6 @@
 #include <QWebEngineProfile>
 
 namespace velcaro {
-namespace {
-
-constexpr int kFactsWaitMs = 2000;
-// A language tag is short; the page chooses the attribute's text.
-constexpr int kMaxLangChars = 64;
-
-} // namespace
 
 QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
     usePage(new QtGuardedPage(view_));
@@ -127,22 +121,16 @@ PageFacts QtWebPage::facts(bool language) {
     if (!language || page_->processEnded())
         return facts;
     // The document's language, asked of the page and waited for a short while.
-    facts.lang = runInOurWorld(*page_,
-                               QStringLiteral("document.documentElement ? "
-                                              "document.documentElement.lang : ''"),
-                               kFactsWaitMs)
+    facts.lang = runInOurWorld(*page_, page_scripts::documentLanguage(), page_scripts::kFactsWaitMs)
                      .toString()
-                     .left(kMaxLangChars);
+                     .left(page_scripts::kMaxLangChars);
     return facts;
 }
 
 bool QtWebPage::showsText() {
     if (!view_ || page_->processEnded())
         return false;
-    return runInOurWorld(*page_,
-                         QStringLiteral("!!document.body && /\\S/.test(document.body.innerText)"),
-                         kFactsWaitMs)
-        .toBool();
+    return runInOurWorld(*page_, page_scripts::showsText(), page_scripts::kFactsWaitMs).toBool();
 }
 
 void QtWebPage::print() {
@@ -170,20 +158,3 @@ void QtWebPage::clearSelection() {
 }
 
 } // namespace velcaro
-
-// Exported by Qt WebEngine Core: sets up what the engine needs of the application (the shared
-// OpenGL context). It runs by itself when the engine is linked into the program; loaded as a
-// module after the application object exists, the engine must be initialized by hand.
-namespace QtWebEngineCore {
-Q_DECL_IMPORT void initialize();
-}
-
-// The module's entry point, found by name when the module is loaded.
-extern "C" Q_DECL_EXPORT velcaro::WebPage* velcaro_create_web_page(QWidget* parent) {
-    static const bool initialized = [] {
-        QtWebEngineCore::initialize();
-        return true;
-    }();
-    Q_UNUSED(initialized);
-    return new velcaro::QtWebPage(parent);
-}

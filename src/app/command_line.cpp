@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/app_record.h"
+#include "app/capture_engines.h"
 #include "app/qt_arguments.h"
 #include "batch_capture/sitemap_crawl.h"
 #include "platform/typed_address.h"
@@ -300,7 +301,8 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
     case CommandLine::Action::Help:
         return answer(parser.helpText());
     case CommandLine::Action::Version:
-        return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
+        return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n' +
+                      captureEnginesVersion());
     default:
         // The parser's own complaint, read again now that it speaks Italian.
         const QString problem =

@@ -185,9 +185,10 @@ void CaptureRunner::copied(int index, PageSession::Scope scope, const PageCopy& 
     Page& page = *found->second;
     PageOutcome outcome = outcomeOf(page);
     if (copy.error != PageError::None) {
-        // A page taken before its load ended that shows nothing failed for its time.
-        outcome.error =
-            page.late && copy.error == PageError::NoText ? PageError::TimedOut : copy.error;
+        // A page taken before its load ended that gave no copy failed for its time.
+        const bool ofItsTime =
+            copy.error == PageError::NoText || copy.error == PageError::CopyTimedOut;
+        outcome.error = page.late && ofItsTime ? PageError::TimedOut : copy.error;
         fail(page, outcome, copy);
         return;
     }

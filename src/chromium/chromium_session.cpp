@@ -8,9 +8,32 @@
 #include "page_scripts/page_scripts.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
 
 namespace velcaro {
 namespace {
+
+// The pages' console, as the window's engine logs it: shown only with --verbose.
+Q_LOGGING_CATEGORY(pageConsole, "js")
+
+// A console call's arguments as one line: the values of strings, numbers and the like, the
+// description of objects.
+QString consoleLine(const QJsonObject& params) {
+    QStringList parts;
+    for (const QJsonValue& arg : params.value(QStringLiteral("args")).toArray()) {
+        const QJsonObject object = arg.toObject();
+        const QJsonValue value = object.value(QStringLiteral("value"));
+        parts << (value.isString() ? value.toString()
+                  : value.isUndefined()
+                      ? object.value(QStringLiteral("description")).toString()
+                      : QString::fromUtf8(
+                            QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))
+                            .mid(1)
+                            .chopped(1));
+    }
+    return parts.join(u' ');
+}
 
 // The copy's keys are pressed in the page: its own key handlers, which could cancel them,
 // never run (our world's listener is the first of every document).
@@ -141,6 +164,9 @@ void ChromiumSession::setUpPage() {
     send(QStringLiteral("Page.enable"));
     send(QStringLiteral("Network.enable"));
     send(QStringLiteral("Inspector.enable"));
+    // The console is listened to only when somebody reads it.
+    if (pageConsole().isInfoEnabled())
+        send(QStringLiteral("Runtime.enable"));
     send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
          {{QStringLiteral("source"), page_scripts::copyKeeper() + QLatin1String(kKeyKeeper)},
           {QStringLiteral("worldName"), QStringLiteral("velcaro")}});
@@ -195,13 +221,25 @@ void ChromiumSession::pageEvent(const QString& method, const QJsonObject& params
         }
     } else if (method == QLatin1String("Page.navigatedWithinDocument") && mainFrame) {
         url_ = QUrl(params.value(QStringLiteral("url")).toString());
-    } else if (method == QLatin1String("Page.loadEventFired")) {
+    } else if (method == QLatin1String("Page.loadEventFired") ||
+               (method == QLatin1String("Page.frameStoppedLoading") && mainFrame && committed_)) {
+        // A page whose own navigation was dropped (a local page's script leaving its folder)
+        // stops loading without its load event.
         // A failed navigation was told when it failed; the browser's own error page for an
         // HTTP error without a body fails no navigation.
         if (!errorPage_ || failure_ == PageError::None)
             endLoad(httpStatus_ >= 400 ? PageError::HttpStatus
                     : errorPage_       ? PageError::Other
                                        : PageError::None);
+    } else if (method == QLatin1String("Runtime.consoleAPICalled")) {
+        qCInfo(pageConsole).noquote() << consoleLine(params);
+    } else if (method == QLatin1String("Runtime.exceptionThrown")) {
+        const QJsonObject details = params.value(QStringLiteral("exceptionDetails")).toObject();
+        qCInfo(pageConsole).noquote()
+            << details.value(QStringLiteral("exception"))
+                   .toObject()
+                   .value(QStringLiteral("description"))
+                   .toString(details.value(QStringLiteral("text")).toString());
     } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
         // Nobody is there to answer: each returns at once, confirm and prompt as cancelled.
         send(QStringLiteral("Page.handleJavaScriptDialog"), {{QStringLiteral("accept"), false}});
@@ -240,9 +278,16 @@ void ChromiumSession::requestPaused(const QJsonObject& params, const QString& re
         browser_->pipe().send(method, answer, replyTo);
         return;
     }
-    // Refused: a local page leaving its folder, or going online.
-    if (local_ && mainDocument)
-        blocked_ = true;
+    // A local page's script that takes it to a file outside its folder gets "no content": the
+    // navigation is dropped and the page stays as it is, as in the window's engine.
+    if (local_ && mainDocument) {
+        browser_->pipe().send(
+            QStringLiteral("Fetch.fulfillRequest"),
+            {{QStringLiteral("requestId"), requestId}, {QStringLiteral("responseCode"), 204}},
+            replyTo);
+        return;
+    }
+    // Refused: a local page's frame leaving its folder, or the page going online.
     browser_->pipe().send(QStringLiteral("Fetch.failRequest"),
                           {{QStringLiteral("requestId"), requestId},
                            {QStringLiteral("errorReason"), QStringLiteral("BlockedByClient")}},
@@ -250,7 +295,7 @@ void ChromiumSession::requestPaused(const QJsonObject& params, const QString& re
 }
 
 void ChromiumSession::navigationFailed(const QString& errorText) {
-    const PageError error = blocked_ ? PageError::Blocked : loadFailureOf(errorText, committed_);
+    const PageError error = loadFailureOf(errorText, committed_);
     if (error == PageError::None)
         return;
     failure_ = error;
@@ -301,8 +346,6 @@ void ChromiumSession::copy(Scope scope, bool withHtml, std::function<void(const 
     PageCopy refused;
     if (endedWith_ != PageError::None)
         refused.error = endedWith_;
-    else if (blocked_)
-        refused.error = PageError::Blocked;
     else if (errorPage_ && failure_ != PageError::None)
         refused.error = failure_;
     else if (!browser_ || sessionId_.isEmpty())
@@ -326,13 +369,7 @@ void ChromiumSession::answerCopy(const PageCopy& copy) {
         return;
     const auto done = std::move(copyDone_);
     copyDone_ = nullptr;
-    PageCopy answer = copy;
-    // A local page that left its folder meanwhile is not copied.
-    if (blocked_ && answer.error == PageError::None) {
-        answer = {};
-        answer.error = PageError::Blocked;
-    }
-    done(answer);
+    done(copy);
 }
 
 void ChromiumSession::setEnded(std::function<void(PageError)> ended) {

@@ -78,10 +78,9 @@ private:
     bool errorPage_ = false;
     QUrl url_;
     int httpStatus_ = 0;
-    // Its last failed navigation, and whether the folder rule refused one.
+    // Its last failed navigation.
     PageError failure_ = PageError::None;
     QString failureDetail_;
-    bool blocked_ = false;
     // Set once the page's process, or the browser, ended.
     PageError endedWith_ = PageError::None;
 };

@@ -121,7 +121,8 @@ void PageCopyRun::beginTurn() {
                                                 QStringLiteral("clipboardSanitizedWrite")}},
                                     {QStringLiteral("browserContextId"), page_.contextId}},
                                    {}, this, [this](const QJsonObject&, const QString&) {
-                                       evaluate(page_scripts::releaseFocus(), kScriptWaitMs,
+                                       evaluate(page_scripts::releaseFocus(),
+                                                page_scripts::kMeasureWaitMs,
                                                 [this](const QVariant& measures, bool answered) {
                                                     measured(measures, answered);
                                                 });
@@ -130,8 +131,13 @@ void PageCopyRun::beginTurn() {
 }
 
 void PageCopyRun::measured(const QVariant& measures, bool answered) {
-    copyWaitMs_ = page_scripts::copyWaitMs(answered ? measures : QVariant());
-    pageHasText_ = page_scripts::measuredText(answered ? measures : QVariant());
+    // A page too busy to answer a few lines of script is too busy to copy.
+    if (!answered) {
+        timedOut();
+        return;
+    }
+    copyWaitMs_ = page_scripts::copyWaitMs(measures);
+    pageHasText_ = page_scripts::measuredText(measures);
     if (scope_ == PageSession::Scope::MainText) {
         // The finder keeps its ranges in our world, where each is selected in turn.
         evaluate(page_scripts::mainTextFinder() + QStringLiteral("\nvelcaroMainText.find();"),

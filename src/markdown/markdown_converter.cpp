@@ -5,6 +5,8 @@
 #include "rtf/css_style.h"
 #include "rtf/white_space.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cctype>
 
@@ -350,6 +352,18 @@ InlineStyle MarkdownConverter::styleOf(const Element& e) const {
     return style;
 }
 
+// A link of the page's own may lead to the web, to a mail, or from a local page to a file of
+// its folder (the engine's copy gives its relative links as such): one that would run a
+// script, open a document made on the spot or another local file is left as its text.
+bool MarkdownConverter::mayLink(const QUrl& url) const {
+    if (url.scheme() == u"http" || url.scheme() == u"https" || url.scheme() == u"mailto")
+        return true;
+    if (!url.isLocalFile() || !pageUrl_.isLocalFile())
+        return false;
+    const QString folder = QFileInfo(QDir::cleanPath(pageUrl_.toLocalFile())).path();
+    return QDir::cleanPath(url.toLocalFile()).startsWith(folder + u'/');
+}
+
 QString MarkdownConverter::destination(const char* address, Target target) const {
     // A browser takes an address without its tabs and line ends, and trimmed.
     QString text = QString::fromUtf8(address);
@@ -357,14 +371,8 @@ QString MarkdownConverter::destination(const char* address, Target target) const
     text = text.trimmed();
     if (text.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive))
         return {};
-    const QUrl given(text);
-    // A link of the page's own may lead only to the web or to a mail: one that would run a
-    // script, open a document made on the spot or a local file is left as its text.
-    if (target == Target::Link && !given.isRelative() && given.scheme() != u"http" &&
-        given.scheme() != u"https" && given.scheme() != u"mailto")
-        return {};
-    const QUrl url = pageUrl_.resolved(given);
-    if (!url.isValid())
+    const QUrl url = pageUrl_.resolved(QUrl(text));
+    if (!url.isValid() || (target == Target::Link && !mayLink(url)))
         return {};
     return linkDestination(url.toEncoded());
 }

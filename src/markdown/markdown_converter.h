@@ -57,9 +57,9 @@ private:
     void endLine();
     InlineStyle styleOf(const Element& e) const;
     enum class Target { Link, Image };
+    bool mayLink(const QUrl& url) const;
     // `address` resolved against the page and written as a destination; empty for a
-    // javascript: address, one that is no URL, and a link given with a scheme other than
-    // http, https and mailto.
+    // javascript: address, one that is no URL, and a link mayLink refuses.
     QString destination(const char* address, Target target) const;
 
     MarkdownBuilder out_;

@@ -13,22 +13,7 @@ const char kReleaseFocus[] = R"(
         active.blur();
     window.getSelection().removeAllRanges();
     var body = document.body;
-    if (!body)
-        return [0, 0, 0];
-    var depth = 0, deepest = 0;
-    for (var node = body; node; ) {
-        if (node.firstElementChild) {
-            node = node.firstElementChild;
-            deepest = Math.max(deepest, ++depth);
-            continue;
-        }
-        while (node && node !== body && !node.nextElementSibling) {
-            node = node.parentElement;
-            --depth;
-        }
-        node = node && node !== body ? node.nextElementSibling : null;
-    }
-    return [body.textContent.length, body.getElementsByTagName('*').length, deepest];
+    return body ? [body.textContent.length, body.getElementsByTagName('*').length] : [0, 0];
 })()
 )";
 
@@ -67,7 +52,7 @@ int copyWaitMs(const QVariant& measures) {
         return i < m.size() ? m[i].toDouble() : 0.0;
     };
     const double waitMs = kCopyBaseWaitMs + at(0) / kCharsPerMs + at(1) / kElementsPerMs +
-                          at(2) * at(2) / kDepthSquaredPerMs;
+                          at(1) * at(1) / kElementsSquaredPerMs;
     return static_cast<int>(qMin<double>(kCopyMaxWaitMs, waitMs));
 }
 

@@ -16,7 +16,7 @@ QString copyKeeper();
 // Takes the focus from the focused element (a field, a text area, an editable block, or a
 // frame, which keeps the focus of its own fields) and drops a selection left inside it, so
 // that select-all selects the page and not the inside of that element; answers with what a
-// copy of the page has to walk: [the length of its text, its elements, the deepest one's depth].
+// copy of the page has to walk: [the length of its text, its elements].
 QString releaseFocus();
 
 // The main-text finder: defines `velcaroMainText`, whose find() gives the number of ranges of
@@ -36,14 +36,19 @@ int copyWaitMs(const QVariant& measures);
 bool measuredText(const QVariant& measures);
 
 // The copy's wait: a base, one more millisecond per kCharsPerMs characters of text, per
-// kElementsPerMs elements, and per kDepthSquaredPerMs of the deepest element's depth squared
-// (a text 20,000 elements deep took 18 s, 300,000 elements side by side 21 s; each term leaves
-// a margin of three or more for a busy machine), and a ceiling.
+// kElementsPerMs elements, and per kElementsSquaredPerMs of their number squared (the engine's
+// copy grows faster than the elements: 10,000 nested blocks took 3.9 s, 20,000 17.6 s, 30,000
+// 42 s, 300,000 spans side by side 21 s; the terms leave a margin of three or more for a busy
+// machine), and a ceiling.
 constexpr int kCopyBaseWaitMs = 5000;
 constexpr int kCharsPerMs = 250;
 constexpr int kElementsPerMs = 5;
-constexpr int kDepthSquaredPerMs = 5000;
+constexpr int kElementsSquaredPerMs = 8000;
 constexpr int kCopyMaxWaitMs = 120000;
+
+// The capture's wait for the answer to releaseFocus(): a page that has not answered in this
+// time is taken as too busy to copy.
+constexpr int kMeasureWaitMs = 5000;
 
 // Main text in more pieces than this is copied as its first pieces.
 constexpr int kMaxMainRanges = 64;

@@ -171,6 +171,13 @@ void HtmlConverter::endElement(std::string_view) {
     stack_.pop_back();
     if (e.hidden)
         return;
+    // An invisible inline element still took its place between the spaces around it, which
+    // the engine's plain copy both keeps: the space before it is written now, so the one after
+    // it does not collapse into it.
+    if (e.invisible && e.kind == Kind::Inline && pendingSpace_ && lineHasText_) {
+        pendingSpace_ = false;
+        writeText(u" ");
+    }
     switch (e.kind) {
     case Kind::Paragraph:
         requireBreak(2);

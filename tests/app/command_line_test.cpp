@@ -150,7 +150,9 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
     for (const char* option : {"-v", "--version"}) {
         const Answer version = runWithoutDisplay({QString::fromLatin1(option)});
         EXPECT_EQ(version.exitCode, 0);
-        EXPECT_EQ(version.out, QStringLiteral("Velcaro 1.00\n"));
+        EXPECT_TRUE(version.out.startsWith(QStringLiteral("Velcaro 1.00\n")));
+        EXPECT_TRUE(version.out.contains(QStringLiteral("Motore di --capture: Chromium ")))
+            << qPrintable(version.out);
     }
 }
 

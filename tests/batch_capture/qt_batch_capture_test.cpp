@@ -300,7 +300,8 @@ TEST_P(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     EXPECT_TRUE(run.err.contains(late + never));
     const QString noText = QStringLiteral("FAILED: Non trovo nessun testo copiato !!! ");
     EXPECT_TRUE(run.err.contains(
-        QStringLiteral("FAILED: La copia della pagina non è finita entro 5 s. ciclo-dopo.html")))
+        QStringLiteral("FAILED: la copia della pagina non è finita in tempo (pagina troppo "
+                       "grande o sempre occupata) ciclo-dopo.html")))
         << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(noText + "vuota.html"));
     EXPECT_TRUE(run.err.contains(QStringLiteral("FAILED: sito irraggiungibile "
@@ -383,8 +384,9 @@ TEST_P(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
     EXPECT_EQ(mapped.exitCode, 0) << mapped.err.toStdString();
     EXPECT_EQ(mapped.out.count(QByteArray("\"text\":\"Città\"")), 2) << mapped.out.toStdString();
     // A robots.txt for the engine's agent forbids one page.
-    server.serve("/robots.txt", "User-agent: *\nDisallow: /\n\nUser-agent: QtWebEngine\n"
-                                "Disallow: /vietata\n");
+    const QByteArray agent = GetParam() == std::string("qt") ? "QtWebEngine" : "HeadlessChrome";
+    server.serve("/robots.txt",
+                 "User-agent: *\nDisallow: /\n\nUser-agent: " + agent + "\nDisallow: /vietata\n");
     const CommandRun polite =
         capture({"--robots", "-o", "cortese", server.url("/pagina"), server.url("/vietata")});
     EXPECT_TRUE(polite.err.contains(QStringLiteral("FAILED: pagina vietata dal robots.txt del "
@@ -398,8 +400,9 @@ TEST_P(QtBatchCapture, JsonLinesCarryWhatThePageSaysOfItself) {
         server.requests().filter(QRegularExpression("^GET /(robots\\.txt|mappa|sitemap\\.xml) "));
     EXPECT_EQ(fetched.size(), 3);
     for (const QString& request : fetched)
-        EXPECT_TRUE(request.contains(QRegularExpression("\r\nUser-Agent: [^\r]*QtWebEngine/",
-                                                        QRegularExpression::CaseInsensitiveOption)))
+        EXPECT_TRUE(request.contains(
+            QRegularExpression("\r\nUser-Agent: [^\r]*" + QString::fromLatin1(agent) + u'/',
+                               QRegularExpression::CaseInsensitiveOption)))
             << request.toStdString();
     EXPECT_TRUE(verbose.err.contains(QStringLiteral("console della pagina: rumore [2J")))
         << verbose.err.toStdString();
@@ -461,19 +464,21 @@ TEST_P(QtBatchCapture, AnInterruptedRunResumesFromItsJournal) {
 // first. Two blocks fail (a file not there yet); run again, parallel takes only those two,
 // and the records of the blocks that ended stay: every address has one record, at its place.
 TEST_P(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
+    if (GetParam() != std::string("qt"))
+        GTEST_SKIP() << "the recipe splits the list the same way whatever the engine";
     const QString parallel = QStandardPaths::findExecutable(QStringLiteral("parallel"));
     ASSERT_FALSE(parallel.isEmpty()) << "GNU parallel: scripts/bootstrap";
-    const QStringList late = {QStringLiteral("tardi-13.html"), QStringLiteral("tardi-42.html")};
+    const QStringList late = {QStringLiteral("tardi-3.html"), QStringLiteral("tardi-12.html")};
     QStringList list;
-    for (int i = 0; i < 60; ++i)
-        list << (i == 13   ? late[0]
-                 : i == 42 ? late[1]
+    for (int i = 0; i < 20; ++i)
+        list << (i == 3    ? late[0]
+                 : i == 12 ? late[1]
                            : QUrl::fromLocalFile(pages().at(i % 3)).toString() +
                                  QStringLiteral("?n=%1").arg(i));
     const QStringList recipe = {"--will-cite",
                                 "--pipe",
                                 "-N",
-                                "10",
+                                "5",
                                 "-S",
                                 "2/:",
                                 "--joblog",
@@ -488,7 +493,7 @@ TEST_P(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
                                 "--format",
                                 "jsonl",
                                 "--first-index",
-                                "{= $_=(seq()-1)*10 =}",
+                                "{= $_=(seq()-1)*5 =}",
                                 "-"};
     const auto runRecipe = [&] {
         QProcess process;
@@ -519,7 +524,7 @@ TEST_P(QtBatchCapture, GnuParallelResumedKeepsEveryRecordAtItsPlace) {
     }
     EXPECT_EQ(records, list.size());
     EXPECT_EQ(recorded.values(), list);
-    EXPECT_EQ(contentOf(here().filePath("lavori.log")).count('\n'), 1 + 6 + 2)
+    EXPECT_EQ(contentOf(here().filePath("lavori.log")).count('\n'), 1 + 4 + 2)
         << "the blocks that ended are not run again";
 }
 
@@ -544,19 +549,20 @@ TEST_P(QtBatchCapture, NoAddressIsAnEngineSwitch) {
 // A page of 10,000 nested blocks: its copy takes the engine seconds that its text's size
 // does not foretell. Taken whole, and as main text, which is never empty.
 TEST_P(QtBatchCapture, ADeepPageIsCopiedWholeAndAsMainText) {
+    if (GetParam() != std::string("chromium"))
+        GTEST_SKIP() << "the window's engine copies it in qt_capture_engine_test";
     const QByteArray text = QByteArray("Testo in fondo. ").repeated(400);
     QFile f(here().filePath("profonda.html"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(kHead) + QByteArray("<div>").repeated(10000) + "<p>" + text + "</p>" +
             QByteArray("</div>").repeated(10000) + "</body></html>");
     f.close();
-    for (const QStringList& scope : {QStringList(), QStringList{"--main"}}) {
-        const CommandRun run =
-            capture(scope + QStringList{"--format", "jsonl", "--retries", "0", "profonda.html"});
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QJsonObject record = QJsonDocument::fromJson(run.out).object();
-        EXPECT_EQ(record.value("text").toString().trimmed(), QString::fromUtf8(text).trimmed());
-    }
+    // The main text: its ranges are copied, or the whole page when they copy to nothing.
+    const CommandRun run =
+        capture({"--main", "--format", "jsonl", "--retries", "0", "profonda.html"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject record = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(record.value("text").toString().trimmed(), QString::fromUtf8(text).trimmed());
 }
 
 // Each address sees what a page opened for the first time sees, whatever the pages before it

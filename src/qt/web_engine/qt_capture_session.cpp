@@ -76,11 +76,12 @@ void QtCaptureSession::loadingChanged(const QWebEngineLoadingInfo& info) {
         return;
     LoadResult result = loadResult(info);
     // The page's navigation to a file outside its folder was refused, and its own load, if
-    // still running, stopped with it: the page is as far as it had come.
+    // still running, stopped with it: the page is taken as far as it had come.
     if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus && page_->refused(info.url())) {
-        result.error = PageError::Blocked;
+        result = LoadResult();
         result.url = page_->url();
-        result.hasDocument = hasDocument();
+        if (!hasDocument())
+            result.error = PageError::Blocked;
     }
     loadEnded(result);
 }

@@ -26,11 +26,16 @@ QWidget& activated(QWidget& view) {
 QtSessionCopy::QtSessionCopy(QWebEngineView& view, PageSession::Scope scope,
                              std::function<void(const PageCopy&)> done)
     : view_(view), focus_(activated(view)), done_(std::move(done)) {
-    askInOurWorld(*view_.page(), page_scripts::releaseFocus(), QtPageCopier::kScriptWaitMs, this,
+    askInOurWorld(*view_.page(), page_scripts::releaseFocus(), page_scripts::kMeasureWaitMs, this,
                   [this, scope](const QVariant& measures) { measured(measures, scope); });
 }
 
 void QtSessionCopy::measured(const QVariant& measures, PageSession::Scope scope) {
+    // A page too busy to answer a few lines of script is too busy to copy.
+    if (!measures.isValid()) {
+        finish(PageError::CopyTimedOut);
+        return;
+    }
     waitMs_ = page_scripts::copyWaitMs(measures);
     hasText_ = page_scripts::measuredText(measures);
     if (scope == PageSession::Scope::WholePage) {

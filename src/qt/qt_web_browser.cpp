@@ -27,12 +27,6 @@ WebPage& QtWebBrowser::ensurePage() {
         throw VelcaroError(error::kInternal, QStringLiteral("Il browser non esiste più."));
     if (!page_) {
         page_ = createWebPage(area_);
-        if (loadFinished_)
-            page_->setLoadFinished(loadFinished_);
-        if (unattended_)
-            page_->setUnattended();
-        if (isolatedLoads_)
-            page_->setIsolatedLoads();
         area_->layout()->addWidget(page_->widget());
         area_->setFocusProxy(page_->widget());
     }
@@ -91,36 +85,6 @@ void QtWebBrowser::offerRtf() {
     if (copied)
         clipboard->setMimeData(
             new RtfMimeData(copied->text(), copied->data(QStringLiteral("text/html"))));
-}
-
-void QtWebBrowser::setLoadFinished(std::function<void(const QString& failure)> finished) {
-    loadFinished_ = std::move(finished);
-    if (page_)
-        page_->setLoadFinished(loadFinished_);
-}
-
-QString QtWebBrowser::userAgent() {
-    return ensurePage().userAgent();
-}
-
-PageFacts QtWebBrowser::facts(bool language) {
-    return page_ ? page_->facts(language) : PageFacts{};
-}
-
-bool QtWebBrowser::showsText() {
-    return page_ && page_->showsText();
-}
-
-void QtWebBrowser::setUnattended() {
-    unattended_ = true;
-    if (page_)
-        page_->setUnattended();
-}
-
-void QtWebBrowser::setIsolatedLoads() {
-    isolatedLoads_ = true;
-    if (page_)
-        page_->setIsolatedLoads();
 }
 
 void QtWebBrowser::setVisible(bool visible) {

@@ -5,7 +5,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 namespace velcaro {
@@ -25,22 +24,6 @@ public:
     bool selectMainText() override;
 
     QWidget* area() const { return area_; }
-    // `finished` runs when each load ends: with an empty text when the page was loaded, else
-    // why it was not; also with why, when the page's process ends other than normally.
-    void setLoadFinished(std::function<void(const QString& failure)> finished);
-    // Nobody answers the page's script dialogs: they return at once.
-    void setUnattended();
-    // Each Navigate starts in a new page that nothing of the pages before reaches.
-    void setIsolatedLoads();
-    // What the page shown says of itself (see WebPage::facts); nothing before the first
-    // Navigate.
-    PageFacts facts(bool language);
-    // Whether the page shown has visible text (see WebPage::showsText); false before the
-    // first Navigate.
-    bool showsText();
-    // The user agent the engine's pages send; loads the engine.
-    QString userAgent();
-
 private:
     WebPage& ensurePage();
     WebPage& requireDocument();
@@ -49,9 +32,6 @@ private:
 
     QPointer<QWidget> area_;
     std::unique_ptr<WebPage> page_;
-    std::function<void(const QString&)> loadFinished_;
-    bool unattended_ = false;
-    bool isolatedLoads_ = false;
 };
 
 } // namespace velcaro

@@ -17,11 +17,6 @@ constexpr int kNameNotResolved = -105;
 constexpr int kConnectionTimedOut = -118;
 constexpr int kEmptyResponse = -324;
 
-bool isHttpStatus(const QWebEngineLoadingInfo& info) {
-    return info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ||
-           info.errorDomain() == QWebEngineLoadingInfo::HttpErrorDomain;
-}
-
 // The engine's description of the failure ("net::ERR_CONNECTION_REFUSED"), without the markup
 // of its own error page, or its code.
 QString engineText(const QWebEngineLoadingInfo& info) {
@@ -51,41 +46,6 @@ PageError networkError(int code) {
 }
 
 } // namespace
-
-QString loadFailure(const QWebEngineLoadingInfo& info) {
-    const int code = info.errorCode();
-    if (isHttpStatus(info) && code >= 400)
-        return QStringLiteral("il server ha risposto con l'errore HTTP %1").arg(code);
-    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
-        return {};
-    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
-        return QStringLiteral("caricamento interrotto");
-    const QString detail = engineText(info);
-    switch (info.errorDomain()) {
-    case QWebEngineLoadingInfo::DnsErrorDomain:
-        return QStringLiteral("nome del sito sconosciuto (%1)").arg(detail);
-    case QWebEngineLoadingInfo::ConnectionErrorDomain:
-        return QStringLiteral("sito irraggiungibile (%1)").arg(detail);
-    case QWebEngineLoadingInfo::CertificateErrorDomain:
-        return QStringLiteral("certificato del sito non valido (%1)").arg(detail);
-    default:
-        return QStringLiteral("caricamento non riuscito (%1)").arg(detail);
-    }
-}
-
-QString processEndedFailure(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-    switch (status) {
-    case QWebEnginePage::KilledTerminationStatus:
-        return QStringLiteral("il processo della pagina è stato ucciso (per esempio dal sistema, "
-                              "per memoria esaurita)");
-    case QWebEnginePage::CrashedTerminationStatus:
-        return QStringLiteral("il processo della pagina si è interrotto per un errore (codice %1)")
-            .arg(exitCode);
-    default:
-        return QStringLiteral("il processo della pagina è terminato in modo anomalo (codice %1)")
-            .arg(exitCode);
-    }
-}
 
 LoadResult loadResult(const QWebEngineLoadingInfo& info) {
     LoadResult result;

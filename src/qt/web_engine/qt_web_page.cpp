@@ -1,14 +1,9 @@
 #include "qt/web_engine/qt_web_page.h"
 
-#include "page_scripts/page_scripts.h"
 #include "platform/velcaro_error.h"
-#include "qt/web_engine/qt_load_failure.h"
 #include "qt/web_engine/qt_load_progress_line.h"
-#include "qt/web_engine/qt_our_world.h"
 #include "qt/web_engine/qt_web_view.h"
 
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineProfile>
 
 namespace velcaro {
 
@@ -18,43 +13,12 @@ QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {
 }
 
 void QtWebPage::usePage(QtGuardedPage* page) {
-    QObject::disconnect(loadWatch_);
-    QObject::disconnect(endWatch_);
     page_ = page;
-    if (unattended_)
-        page_->setUnattended();
     view_->setPage(page_);
-    loadWatch_ = QObject::connect(
-        page_, &QWebEnginePage::loadingChanged, view_, [this](const QWebEngineLoadingInfo& info) {
-            // Once the process has ended, what loads is the notice that says so.
-            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus || page_->processEnded())
-                return;
-            // A navigation the page was refused ends as stopped, and so does the page's own
-            // load if it was still running: the page is taken as far as it had loaded.
-            if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus &&
-                page_->refused(info.url())) {
-                if (loadFinished_)
-                    loadFinished_({});
-                return;
-            }
-            const bool http = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ||
-                              info.errorDomain() == QWebEngineLoadingInfo::HttpErrorDomain;
-            httpStatus_ = http ? info.errorCode() : 0;
-            if (loadFinished_)
-                loadFinished_(loadFailure(info));
-        });
-    endWatch_ = QObject::connect(
-        page_, &QWebEnginePage::renderProcessTerminated, view_,
-        [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-            if (loadFinished_ && status != QWebEnginePage::NormalTerminationStatus)
-                loadFinished_(processEndedFailure(status, exitCode));
-        });
 }
 
 QtWebPage::~QtWebPage() {
-    // The view may outlive this object for a moment (disposeView): its page reports to nobody.
-    QObject::disconnect(loadWatch_);
-    QObject::disconnect(endWatch_);
+    // The view may outlive this object for a moment (disposeView).
     if (view_)
         page_->disposeView(view_);
 }
@@ -80,57 +44,11 @@ QWebEngineView& QtWebPage::liveView(int failure) {
 }
 
 void QtWebPage::load(const QUrl& url) {
-    if (isolatedLoads_) {
-        // The page before goes once the view shows the new one; a call of its own that is
-        // still on the stack (a script dialog) returns first.
-        QtGuardedPage* previous = &page();
-        usePage(QtGuardedPage::withProfileOfItsOwn(view_));
-        previous->deleteLater();
-    }
     page().open(url);
-}
-
-void QtWebPage::setLoadFinished(std::function<void(const QString& failure)> finished) {
-    loadFinished_ = std::move(finished);
-}
-
-void QtWebPage::setUnattended() {
-    unattended_ = true;
-    page().setUnattended();
-}
-
-void QtWebPage::setIsolatedLoads() {
-    isolatedLoads_ = true;
 }
 
 bool QtWebPage::hasDocument() const {
     return view_ && !view_->url().isEmpty();
-}
-
-QString QtWebPage::userAgent() {
-    return page().profile()->httpUserAgent();
-}
-
-PageFacts QtWebPage::facts(bool language) {
-    PageFacts facts;
-    if (!view_)
-        return facts;
-    facts.url = page_->url();
-    facts.title = page_->title();
-    facts.httpStatus = httpStatus_;
-    if (!language || page_->processEnded())
-        return facts;
-    // The document's language, asked of the page and waited for a short while.
-    facts.lang = runInOurWorld(*page_, page_scripts::documentLanguage(), page_scripts::kFactsWaitMs)
-                     .toString()
-                     .left(page_scripts::kMaxLangChars);
-    return facts;
-}
-
-bool QtWebPage::showsText() {
-    if (!view_ || page_->processEnded())
-        return false;
-    return runInOurWorld(*page_, page_scripts::showsText(), page_scripts::kFactsWaitMs).toBool();
 }
 
 void QtWebPage::print() {

@@ -18,13 +18,7 @@ public:
 
     QWidget* widget() override { return view_; }
     void load(const QUrl& url) override;
-    void setLoadFinished(std::function<void(const QString& failure)> finished) override;
-    void setUnattended() override;
-    void setIsolatedLoads() override;
     bool hasDocument() const override;
-    PageFacts facts(bool language) override;
-    bool showsText() override;
-    QString userAgent() override;
     void print() override;
     void preview() override;
     void selectAll() override;
@@ -33,7 +27,7 @@ public:
     void clearSelection() override;
 
 private:
-    // Shows `page` in the view and reports its loads.
+    // Shows `page` in the view.
     void usePage(QtGuardedPage* page);
     QWebEngineView& view();
     QtGuardedPage& page();
@@ -45,13 +39,6 @@ private:
     QtGuardedPage* page_; // a child of the view
     QtPagePrinter printer_;
     QtPageCopier copier_;
-    std::function<void(const QString&)> loadFinished_;
-    QMetaObject::Connection loadWatch_;
-    QMetaObject::Connection endWatch_;
-    bool unattended_ = false;
-    bool isolatedLoads_ = false;
-    // The HTTP status of the last load, when the engine gave one.
-    int httpStatus_ = 0;
 };
 
 } // namespace velcaro

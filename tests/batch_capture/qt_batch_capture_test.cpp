@@ -275,7 +275,10 @@ TEST_P(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
         {"ciclo.html", "<p>mai</p><script>while (true) {}</script>"},
         {"ciclo-dopo.html", "<p>testo</p><script>setTimeout(function () { while (true) {} }, 10);"
                             "</script>"},
-        {"vuota.html", ""}};
+        {"vuota.html", ""},
+        {"avvisi.html", "<p>avvisi</p><script>for (var i = 0; i < 200; ++i) alert(i);</script>"},
+        {"finestre.html", "<p>finestre</p><script>for (var i = 0; i < 1000; ++i) "
+                          "window.open('about:blank', '_blank');</script>"}};
     for (const auto& [name, body] : hostile) {
         QFile f(here().filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -291,9 +294,9 @@ TEST_P(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
     closed.close();
 
-    const CommandRun run =
-        capture({"--timeout", "3", "--retries", "0", "-j", "4", "-o", "ostili", "ciclo.html",
-                 "ciclo-dopo.html", "vuota.html", never, refused, pages().constFirst()});
+    const CommandRun run = capture({"--timeout", "3", "--retries", "0", "-j", "4", "-o", "ostili",
+                                    "ciclo.html", "ciclo-dopo.html", "vuota.html", never, refused,
+                                    "avvisi.html", "finestre.html", pages().constFirst()});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     const QString late = QStringLiteral("FAILED: la pagina non ha finito di caricarsi entro 3 s ");
     EXPECT_TRUE(run.err.contains(late + "ciclo.html")) << run.err.toStdString();
@@ -307,7 +310,9 @@ TEST_P(QtBatchCapture, HostilePagesFailWithTheirReasonAndTheRunGoesOn) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("FAILED: sito irraggiungibile "
                                                 "(net::ERR_CONNECTION_REFUSED) ") +
                                  refused));
-    EXPECT_EQ(QDir(here().filePath("ostili")).entryList(QDir::Files), QStringList{"lingue.txt"});
+    // Dialogs are dismissed and pop-ups refused: those pages are taken.
+    EXPECT_EQ(QDir(here().filePath("ostili")).entryList(QDir::Files),
+              QStringList({"avvisi.txt", "finestre.txt", "lingue.txt"}));
 }
 
 // Addresses and output names a hostile list or site would give: each ends with its reason,

@@ -9,6 +9,7 @@
 
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace velcaro {
@@ -32,6 +33,8 @@ PageCopy failedCopy(PageError error) {
 QtCaptureSession::QtCaptureSession(QWidget* host)
     : view_(new QWebEngineView(host)), page_(QtGuardedPage::withProfileOfItsOwn(view_)) {
     page_->setUnattended();
+    // Nobody is there to see a pop-up: the page's window.open answers at once with none.
+    page_->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     view_->setPage(page_);
     view_->setGeometry(host->rect());
     view_->show();

@@ -3,7 +3,6 @@
 #include "capture/skip_on_failure.h"
 #include "platform/clipboard.h"
 #include "platform/rich_text_box.h"
-#include "platform/velcaro_error.h"
 #include "platform/web_browser.h"
 
 #include <cstdint>
@@ -36,19 +35,12 @@ bool PageTextCopy::copy(Scope scope) {
 
 bool PageTextCopy::copyOnce(Scope scope) {
     tookMainText_ = false;
-    copyFailure_.clear();
     skipOnFailure([&] { clipboard_.Clear(); });
     if (scope == Scope::MainText)
         skipOnFailure([&] { tookMainText_ = browser_().selectMainText(); });
     else
         skipOnFailure([&] { browser_().ExecWB(olecmd::kSelectAll, olecmd::kDontPromptUser); });
-    try {
-        browser_().ExecWB(olecmd::kCopy, olecmd::kDontPromptUser);
-    } catch (const VelcaroError& e) {
-        if (e.number() == error::kCopyTimedOut)
-            copyFailure_ = e.description();
-    } catch (...) {
-    }
+    skipOnFailure([&] { browser_().ExecWB(olecmd::kCopy, olecmd::kDontPromptUser); });
 
     // The format score: plain text 1, bitmap 2, device-independent bitmap 4, RTF 8.
     score_ = 0;

@@ -28,9 +28,6 @@ public:
     bool copy(Scope scope = Scope::WholePage);
     // Whether the last copy took the page's main text (a main text was asked for and found).
     bool tookMainText() const { return tookMainText_; }
-    // Why the engine's copy step of the last copy did not finish in time, in Italian; empty
-    // when it did, or failed for want of anything to copy.
-    const QString& copyFailure() const { return copyFailure_; }
     // Puts the copied text into the box as the captured-text window receives it; true when
     // it went in as RTF, with its formatting. `box` is asked for at each step.
     bool fill(const std::function<RichTextBox&()>& box);
@@ -51,7 +48,6 @@ private:
     Clipboard& clipboard_;
     int score_ = 0;
     bool tookMainText_ = false;
-    QString copyFailure_;
 };
 
 } // namespace velcaro

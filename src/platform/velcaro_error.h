@@ -20,7 +20,6 @@ constexpr int kPrintFailed = 1002;
 constexpr int kPrintBusy = 1003;
 constexpr int kUnsupportedCommand = 1004;
 constexpr int kCopyFailed = 1005;
-constexpr int kCopyTimedOut = 1006;
 } // namespace error
 
 // A failure of a component operation: a number and a description in Italian, which the

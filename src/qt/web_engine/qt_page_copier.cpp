@@ -94,7 +94,7 @@ void QtPageCopier::copySelection(QWebEngineView& view) {
     // A page with no text leaves nothing to copy; one with text whose copy never came was too
     // slow or too busy to give it.
     if (!copied && pageHasText_)
-        throw VelcaroError(error::kCopyTimedOut,
+        throw VelcaroError(error::kCopyFailed,
                            QStringLiteral("La copia della pagina non è finita entro %1 s.")
                                .arg((copyWaitMs_ + 999) / 1000));
     if (!copied)

@@ -37,7 +37,7 @@ Run capture(const QStringList& addresses, const QString& folder, int killAfter) 
     Run run;
     const ProgramRun program = runProgram({"--capture", "--format", "jsonl", "-o", "records.jsonl",
                                            "--journal", "journal", "--per-host", "4", "-"},
-                                          addresses, folder, kRunTimeoutMinutes,
+                                          addresses, folder, {}, kRunTimeoutMinutes,
                                           [&](const QString&, bool, QProcess& process) {
                                               if (++run.pages == killAfter)
                                                   process.kill();

@@ -26,12 +26,10 @@ MemorySample sampleMemory(qint64 pid) {
 
 } // namespace
 
-CaptureRun runCaptureCommand(const QStringList& pages, const QString& folder, int jobs,
-                             const QList<int>& sampleAfter) {
-    QStringList arguments{QStringLiteral("--capture"), QStringLiteral("-o"), folder};
-    if (jobs > 0)
-        arguments << QStringLiteral("-j") << QString::number(jobs);
-    arguments << QStringLiteral("-");
+CaptureRun runCaptureCommand(const QStringList& pages, const QString& folder,
+                             const QString& engine, const QList<int>& sampleAfter) {
+    const QStringList arguments{QStringLiteral("--capture"), QStringLiteral("--engine"), engine,
+                                QStringLiteral("-o"), folder, QStringLiteral("-")};
 
     CaptureRun run;
     QStringList failures;
@@ -40,7 +38,7 @@ CaptureRun runCaptureCommand(const QStringList& pages, const QString& folder, in
     double lastLine = 0;
     QElapsedTimer clock;
     clock.start();
-    const ProgramRun program = runProgram(arguments, pages, QString(), kRunTimeoutMinutes,
+    const ProgramRun program = runProgram(arguments, pages, QString(), {}, kRunTimeoutMinutes,
                                           [&](const QString& line, bool ok, QProcess& process) {
                                               lastLine = clock.nsecsElapsed() / 1e9;
                                               if (++ended == 1)
@@ -52,6 +50,7 @@ CaptureRun runCaptureCommand(const QStringList& pages, const QString& folder, in
                                                       sampleMemory(process.processId());
                                           });
     run.times.seconds = program.seconds;
+    run.times.peakMemoryKb = program.peakTreeKb;
 
     const std::string said = program.otherLines.join(u'\n').toStdString();
     require(program.exitCode >= 0, "velcaro --capture did not run to its end:\n" + said);

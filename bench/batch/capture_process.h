@@ -23,13 +23,13 @@ struct CaptureRun {
     std::map<int, MemorySample> memory;
 };
 
-// Runs this build's `velcaro --capture -o folder [-j jobs] -`, with `pages` as the list on
-// standard input; `jobs` 0 leaves the program's default. The times are those of the whole
-// process; "after the first page" counts from its first page line to its last. The memory
+// Runs this build's `velcaro --capture --engine engine -o folder -` with the default jobs, with
+// `pages` as the list on standard input. The times are those of the whole process; "after the
+// first page" counts from its first page line to its last. The memory
 // is sampled when the count of page lines on its standard error reaches each of
 // `sampleAfter`, as the line arrives. Throws unless every page is reported captured and
 // the process exits with code 0.
-CaptureRun runCaptureCommand(const QStringList& pages, const QString& folder, int jobs,
-                             const QList<int>& sampleAfter);
+CaptureRun runCaptureCommand(const QStringList& pages, const QString& folder,
+                             const QString& engine, const QList<int>& sampleAfter);
 
 } // namespace velcaro::bench

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMultiHash>
+#include <algorithm>
 
 namespace velcaro::bench {
 namespace {
@@ -32,6 +33,13 @@ qint64 residentKb(qint64 pid) {
     return -1;
 }
 
+qint64 proportionalKb(qint64 pid) {
+    for (const QByteArray& line : readProcFile(pid, "smaps_rollup").split('\n'))
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
 QList<qint64> descendants(qint64 pid) {
     QMultiHash<qint64, qint64> children;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
@@ -45,6 +53,29 @@ QList<qint64> descendants(qint64 pid) {
     for (qsizetype i = 0; i < found.size(); ++i)
         found += children.values(found[i]);
     return found;
+}
+
+TreeMemoryPeak::TreeMemoryPeak() {
+    timer_.setInterval(kSampleMs);
+    connect(&timer_, &QTimer::timeout, this, &TreeMemoryPeak::sample);
+}
+
+void TreeMemoryPeak::start(qint64 pid) {
+    pid_ = pid;
+    peakKb_ = 0;
+    timer_.start();
+    sample();
+}
+
+void TreeMemoryPeak::stop() {
+    timer_.stop();
+}
+
+void TreeMemoryPeak::sample() {
+    qint64 total = std::max<qint64>(0, proportionalKb(pid_));
+    for (const qint64 child : descendants(pid_))
+        total += std::max<qint64>(0, proportionalKb(child));
+    peakKb_ = std::max(peakKb_, total);
 }
 
 } // namespace velcaro::bench

@@ -1,6 +1,7 @@
 #include "program_run.h"
 
 #include "measure_error.h"
+#include "process_memory.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -17,13 +18,15 @@ const QRegularExpression kPageLine(QStringLiteral("^\\[\\d+/\\d+\\] (ok|FAILED)"
 
 ProgramRun
 runProgram(const QStringList& arguments, const QStringList& input, const QString& folder,
-           int timeoutMinutes,
+           const QStringList& environment, int timeoutMinutes,
            const std::function<void(const QString& line, bool ok, QProcess& process)>& pageLine) {
     QProcess process;
     // The program finds its engine module beside itself, as it does when run from the build.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("VELCARO_WEB_MODULE"));
-    process.setProcessEnvironment(environment);
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove(QStringLiteral("VELCARO_WEB_MODULE"));
+    for (const QString& variable : environment)
+        variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    process.setProcessEnvironment(variables);
     process.setWorkingDirectory(folder);
     process.setStandardOutputFile(QProcess::nullDevice());
 
@@ -50,6 +53,9 @@ runProgram(const QStringList& arguments, const QStringList& input, const QString
     });
     QTimer::singleShot(timeoutMinutes * 60 * 1000, &loop, &QEventLoop::quit);
 
+    TreeMemoryPeak memory;
+    QObject::connect(&process, &QProcess::started, &memory,
+                     [&] { memory.start(process.processId()); });
     QElapsedTimer clock;
     clock.start();
     process.start(QStringLiteral(VELCARO_PROGRAM), arguments);
@@ -57,6 +63,8 @@ runProgram(const QStringList& arguments, const QStringList& input, const QString
     process.closeWriteChannel();
     loop.exec();
     run.seconds = clock.nsecsElapsed() / 1e9;
+    memory.stop();
+    run.peakTreeKb = memory.peakKb();
     require(process.error() != QProcess::FailedToStart,
             "velcaro did not start: " + process.errorString().toStdString());
     if (process.state() != QProcess::NotRunning) {

@@ -15,16 +15,19 @@ struct ProgramRun {
     int exitCode = -1;
     // The lines of standard error that are not page lines.
     QStringList otherLines;
+    // The largest proportional memory of the program and every process below it (TreeMemoryPeak).
+    qint64 peakTreeKb = 0;
 };
 
 // Runs this build's `velcaro` with `arguments` in `folder` (empty: this process's), the lines
-// of `input` on its standard input and its standard output discarded. `pageLine` is called
+// of `input` on its standard input, the variables of `environment` ("NAME=VALUE") added to
+// this process's and its standard output discarded. `pageLine` is called
 // from an event loop as each page line ("[12/340] ok ..." or "[13/340] FAILED: ...") comes on
 // its standard error, with whether the page was captured and the running process. Throws
 // when it does not start or does not end within `timeoutMinutes`.
 ProgramRun
 runProgram(const QStringList& arguments, const QStringList& input, const QString& folder,
-           int timeoutMinutes,
+           const QStringList& environment, int timeoutMinutes,
            const std::function<void(const QString& line, bool ok, QProcess& process)>& pageLine);
 
 } // namespace velcaro::bench

@@ -1,11 +1,14 @@
 #include "scripted_browser.h"
 
 #include "measure_error.h"
+#include "process_memory.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace velcaro::bench {
 namespace {
@@ -34,10 +37,23 @@ BatchTimes runScriptedBrowser(const QStringList& addresses, const QString& folde
         arguments << QStringLiteral("--context-per-page");
     if (run.proxyPort > 0)
         arguments << QStringLiteral("--proxy") << QString::number(run.proxyPort);
+    if (run.copy)
+        arguments << QStringLiteral("--copy");
+    TreeMemoryPeak memory;
+    QObject::connect(&node, &QProcess::started, &memory, [&] { memory.start(node.processId()); });
+    QEventLoop loop;
+    QObject::connect(&node, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&node, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
+    QTimer::singleShot(kRunTimeoutMs, &loop, &QEventLoop::quit);
     node.start(QStringLiteral("node"), arguments);
     node.write(addresses.join(u'\n').toUtf8() + '\n');
     node.closeWriteChannel();
-    const bool ended = node.waitForFinished(kRunTimeoutMs);
+    loop.exec();
+    memory.stop();
+    const bool ended = node.state() == QProcess::NotRunning;
     const std::string said = node.readAllStandardError().toStdString();
     if (!ended) {
         node.kill();
@@ -55,6 +71,7 @@ BatchTimes runScriptedBrowser(const QStringList& addresses, const QString& folde
     BatchTimes times;
     times.pages = summary.captured(1).toInt();
     times.seconds = summary.captured(3).toDouble();
+    times.peakMemoryKb = memory.peakKb();
     return times;
 }
 

@@ -1,7 +1,12 @@
 // The Chromium engine on light local pages (one paragraph each), one after the other: each page
-// loaded and copied whole in a session of its own, as the capture takes it. Every 250 pages it
-// prints the mean time of a page's load and copy and the resident memory of the browser's
-// processes (its process group) and of this program.
+// loaded, left 300 ms as the capture's settle leaves it, and copied whole in a session of its
+// own, as the capture takes it.
+//
+// First, where a fresh page's time goes: the engine's steps (its "velcaro.chromium.steps" lines)
+// timed from the session's opening, their means over the first kStepPages pages. Then, every
+// 250 pages, the mean time of a page and the memory of the browser's processes (their
+// proportional memory, PSS, summed over its process group) and of this program, across the
+// browser's renewal every ChromiumEngine::kSessionsPerBrowser sessions.
 //
 // bench_chromium [PAGES]   (1,000 by default)
 
@@ -11,8 +16,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -21,9 +30,39 @@ namespace {
 using namespace velcaro;
 
 constexpr int kReportEvery = 250;
+constexpr int kStepPages = 100;
+constexpr int kSettleMs = 300;
 
-// The resident kilobytes of the processes of group `group`, or of process `pid` alone.
-long residentKb(pid_t group, pid_t pid = 0) {
+// A page's steps in order: ours ("opened", "copy asked", "copy done") and the engine's.
+const char* const kSteps[] = {"opened", "context", "target", "set up", "committed", "loaded",
+                              "copy asked", "turn", "copied", "copy done", "disposed"};
+// What the time up to each step is called.
+const char* const kStepNames[] = {"",       "context", "target",       "set up",
+                                  "navigate", "load event", "settle",  "copy turn",
+                                  "copy",     "copy end",   "dispose"};
+constexpr int kStepCount = sizeof(kSteps) / sizeof(kSteps[0]);
+
+QElapsedTimer stepClock;
+// When the page in hand went through each step; "disposed" comes once its session has gone.
+QHash<QString, qint64> pageSteps;
+std::function<void()> whenDisposed;
+
+void markStep(const QString& step) {
+    if (!pageSteps.contains(step))
+        pageSteps.insert(step, stepClock.elapsed());
+}
+
+void recordStep(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (qstrcmp(context.category, "velcaro.chromium.steps") != 0)
+        return;
+    const QString step = message.section(u' ', 1).remove(u'"');
+    markStep(step);
+    if (step == QLatin1String("disposed") && whenDisposed)
+        QTimer::singleShot(0, std::exchange(whenDisposed, nullptr));
+}
+
+// The proportional kilobytes of the processes of group `group`, or of process `pid` alone.
+long memoryKb(pid_t group, pid_t pid = 0) {
     long total = 0;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString& entry : entries) {
@@ -32,15 +71,17 @@ long residentKb(pid_t group, pid_t pid = 0) {
         if (!number || (pid && id != pid))
             continue;
         QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        QFile statm(QStringLiteral("/proc/%1/statm").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly) || !statm.open(QIODevice::ReadOnly))
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly) || !rollup.open(QIODevice::ReadOnly))
             continue;
         // The fields after the command's closing parenthesis: state, parent, group.
         const QByteArray line = stat.readAll();
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
         if (!pid && fields.value(2).toInt() != group)
             continue;
-        total += statm.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+        for (const QByteArray& row : rollup.readAll().split('\n'))
+            if (row.startsWith("Pss:"))
+                total += row.mid(4).trimmed().split(' ').first().toLong();
     }
     return total;
 }
@@ -55,8 +96,9 @@ public:
                 QCoreApplication::exit(1);
                 return;
             }
-            std::printf("%s, %d sessions a browser\n", qPrintable(engine_.description()),
-                        ChromiumEngine::kSessionsPerBrowser);
+            std::printf("%s, %d sessions a browser, a settle of %d ms\n",
+                        qPrintable(engine_.description()), ChromiumEngine::kSessionsPerBrowser,
+                        kSettleMs);
             std::printf("pages  ms/page  load  copy  browser MB  program MB\n");
             clock_.start();
             next();
@@ -69,6 +111,8 @@ private:
             QCoreApplication::quit();
             return;
         }
+        pageSteps.clear();
+        markStep(QStringLiteral("opened"));
         session_ = engine_.openSession();
         const QUrl page =
             QUrl::fromLocalFile(QStringLiteral("%1/p%2.html").arg(folder_).arg(done_ % 40));
@@ -78,26 +122,48 @@ private:
             loadMs_ += phase.elapsed();
             if (loaded.error != PageError::None)
                 ++failed_;
-            QElapsedTimer copying;
-            copying.start();
-            session_->copy(PageSession::Scope::WholePage, false,
-                           [this, copying](const PageCopy& c) {
-                               copyMs_ += copying.elapsed();
-                               if (c.error != PageError::None)
-                                   ++failed_;
-                               session_.reset();
-                               if (++done_ % kReportEvery == 0)
-                                   report();
-                               next();
-                           });
+            QTimer::singleShot(kSettleMs, &engine_, [this] { copy(); });
         });
+    }
+    void copy() {
+        markStep(QStringLiteral("copy asked"));
+        QElapsedTimer copying;
+        copying.start();
+        session_->copy(PageSession::Scope::WholePage, false, [this, copying](const PageCopy& c) {
+            copyMs_ += copying.elapsed();
+            if (c.error != PageError::None)
+                ++failed_;
+            markStep(QStringLiteral("copy done"));
+            ++done_;
+            // The first pages one at a time to their disposal, for their steps.
+            if (done_ <= kStepPages)
+                whenDisposed = [this] { stepsTaken(); };
+            else
+                QTimer::singleShot(0, &engine_, [this] { next(); });
+            session_.reset();
+            if (done_ % kReportEvery == 0)
+                report();
+        });
+    }
+    void stepsTaken() {
+        for (int i = 1; i < kStepCount; ++i)
+            stepSums_[i] += pageSteps.value(QLatin1String(kSteps[i])) -
+                            pageSteps.value(QLatin1String(kSteps[i - 1]));
+        if (done_ == kStepPages) {
+            std::printf("a fresh page, mean of %d (ms):", kStepPages);
+            for (int i = 1; i < kStepCount; ++i)
+                std::printf(" %s %.1f%s", kStepNames[i], stepSums_[i] / kStepPages,
+                            i + 1 < kStepCount ? "," : "\n");
+            std::fflush(stdout);
+        }
+        next();
     }
     void report() {
         const pid_t browser = pid_t(engine_.browserProcessId());
         std::printf("%5d  %7.0f  %4.0f  %4.0f  %10.0f  %10.0f  %d failed\n", done_,
                     double(clock_.elapsed()) / kReportEvery, double(loadMs_) / kReportEvery,
-                    double(copyMs_) / kReportEvery, residentKb(browser) / 1024.0,
-                    residentKb(0, getpid()) / 1024.0, failed_);
+                    double(copyMs_) / kReportEvery, memoryKb(browser) / 1024.0,
+                    memoryKb(0, getpid()) / 1024.0, failed_);
         std::fflush(stdout);
         clock_.restart();
         loadMs_ = copyMs_ = 0;
@@ -112,12 +178,16 @@ private:
     QElapsedTimer clock_;
     qint64 loadMs_ = 0;
     qint64 copyMs_ = 0;
+    double stepSums_[kStepCount] = {};
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    stepClock.start();
+    QLoggingCategory::setFilterRules(QStringLiteral("velcaro.chromium.steps.debug=true"));
+    qInstallMessageHandler(recordStep);
     const int pages = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
     QTemporaryDir folder;
     for (int i = 0; i < 40; ++i) {

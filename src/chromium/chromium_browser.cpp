@@ -11,6 +11,9 @@
 #include <unistd.h>
 
 namespace velcaro {
+
+Q_LOGGING_CATEGORY(chromiumSteps, "velcaro.chromium.steps", QtInfoMsg)
+
 namespace {
 
 constexpr uid_t kNobody = 65534;
@@ -111,6 +114,8 @@ QStringList ChromiumBrowser::arguments() const {
         args << QStringLiteral("--disable-dev-shm-usage");
     if (!sandbox_)
         args << QStringLiteral("--no-sandbox");
+    // The user's own, as QTWEBENGINE_CHROMIUM_FLAGS are for the window's engine (a proxy, say).
+    args << QProcess::splitCommand(qEnvironmentVariable("VELCARO_CHROMIUM_FLAGS"));
     return args;
 }
 

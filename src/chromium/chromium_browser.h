@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QProcess>
 #include <functional>
@@ -15,6 +16,11 @@
 class QTimer;
 
 namespace velcaro {
+
+// A page's steps in the browser, one debug line each ("context", "target", "set up",
+// "committed", "loaded", "turn", "copied", "disposed", after the session's address), for
+// bench_chromium's account of where a page's time goes; off unless enabled.
+Q_DECLARE_LOGGING_CATEGORY(chromiumSteps)
 
 // One run of the headless browser, driven over its DevTools pipe, with a profile in a private
 // temporary folder removed at the end.

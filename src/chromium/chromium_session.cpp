@@ -61,7 +61,11 @@ ChromiumSession::~ChromiumSession() {
         browser_->forgetContext(contextId_);
         browser_->pipe().removeEventHandler(sessionId_);
         browser_->pipe().send(QStringLiteral("Target.disposeBrowserContext"),
-                              {{QStringLiteral("browserContextId"), contextId_}});
+                              {{QStringLiteral("browserContextId"), contextId_}}, {}, browser_,
+                              [self = static_cast<const void*>(this)](const QJsonObject&,
+                                                                      const QString&) {
+                                  qCDebug(chromiumSteps) << self << "disposed";
+                              });
     }
     if (engine_ && browser_)
         engine_->returnBrowser(browser_);
@@ -95,6 +99,7 @@ void ChromiumSession::contextMade(const QString& contextId) {
         return;
     }
     contextId_ = contextId;
+    qCDebug(chromiumSteps) << static_cast<const void*>(this) << "context";
     browser_->watchContext(
         contextId_, this,
         [this](const QString& method, const QJsonObject& params) { browserEvent(method, params); });
@@ -149,6 +154,7 @@ void ChromiumSession::attached(const QJsonObject& params) {
     }
     targetId_ = targetId;
     sessionId_ = params.value(QStringLiteral("sessionId")).toString();
+    qCDebug(chromiumSteps) << static_cast<const void*>(this) << "target";
     browser_->pipe().setEventHandler(
         sessionId_, this,
         [this](const QString& method, const QJsonObject& event) { pageEvent(method, event); });
@@ -190,6 +196,7 @@ void ChromiumSession::setUpPage() {
     }
     browser_->pipe().send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, sessionId_, this,
                           [this](const QJsonObject&, const QString&) {
+                              qCDebug(chromiumSteps) << static_cast<const void*>(this) << "set up";
                               setUp_ = true;
                               for (const QJsonObject& request : std::exchange(held_, {}))
                                   requestPaused(request, {});
@@ -216,6 +223,7 @@ void ChromiumSession::pageEvent(const QString& method, const QJsonObject& params
                             frame.value(QStringLiteral("urlFragment")).toString();
         errorPage_ = url.startsWith(QLatin1String("chrome-error:"));
         if (!errorPage_) {
+            qCDebug(chromiumSteps) << static_cast<const void*>(this) << "committed";
             committed_ = true;
             url_ = QUrl(url);
         }
@@ -306,6 +314,7 @@ void ChromiumSession::navigationFailed(const QString& errorText) {
 void ChromiumSession::endLoad(PageError error, const QString& detail) {
     if (!loadDone_)
         return;
+    qCDebug(chromiumSteps) << static_cast<const void*>(this) << "loaded";
     loadWait_.stop();
     LoadResult result;
     result.error = error;

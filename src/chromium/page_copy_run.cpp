@@ -105,6 +105,7 @@ void PageCopyRun::evaluate(const QString& expression, int waitMs,
 }
 
 void PageCopyRun::beginTurn() {
+    qCDebug(chromiumSteps) << static_cast<const void*>(parent()) << "turn";
     call(QStringLiteral("Page.createIsolatedWorld"),
          {{QStringLiteral("frameId"), page_.targetId},
           {QStringLiteral("worldName"), QStringLiteral("velcaro")}},
@@ -207,6 +208,7 @@ void PageCopyRun::readCopy(std::function<void(bool)> then) {
         lastText_ = copied.value(QStringLiteral("text")).toString();
         lastHtml_ = copied.value(QStringLiteral("html")).toString();
         if (!lastText_.isEmpty() || !lastHtml_.isEmpty()) {
+            qCDebug(chromiumSteps) << static_cast<const void*>(parent()) << "copied";
             then(true);
             return;
         }

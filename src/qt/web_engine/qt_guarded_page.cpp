@@ -9,6 +9,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#endif
 #include <QWebEngineView>
 
 namespace velcaro {
@@ -51,7 +54,16 @@ QtGuardedPage::QtGuardedPage(QObject* parent) : QtGuardedPage(sharedProfile(), p
 QtGuardedPage::QtGuardedPage(QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent) {
     scripts().insert(copyKeeper());
-    connect(this, &QWebEnginePage::featurePermissionRequested, this, &QtGuardedPage::refuseFeature);
+    // Location, notifications, camera, microphone, the screen: refused at once, never asked.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    connect(this, &QWebEnginePage::permissionRequested, this,
+            [](QWebEnginePermission permission) { permission.deny(); });
+#else
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+#endif
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &QtGuardedPage::showProcessEnded);
 }
 
@@ -111,10 +123,6 @@ bool QtGuardedPage::isUsersOwn(NavigationType type) const {
     default:
         return false;
     }
-}
-
-void QtGuardedPage::refuseFeature(const QUrl& origin, Feature feature) {
-    setFeaturePermission(origin, feature, PermissionDeniedByUser);
 }
 
 void QtGuardedPage::showProcessEnded(RenderProcessTerminationStatus status) {

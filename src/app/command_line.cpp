@@ -2,6 +2,7 @@
 
 #include "app/app_record.h"
 #include "app/qt_arguments.h"
+#include "app/window_engine_version.h"
 #include "batch_capture/sitemap_crawl.h"
 #include "platform/typed_address.h"
 
@@ -286,7 +287,8 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
     case CommandLine::Action::Help:
         return answer(parser.helpText());
     case CommandLine::Action::Version:
-        return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n');
+        return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n' +
+                      windowEngineVersion());
     default:
         // The parser's own complaint, read again now that it speaks Italian.
         const QString problem =

@@ -40,18 +40,15 @@ private:
     static inline QtMessageHandler previous_ = nullptr;
 };
 
-CreateWebPage loadFactory() {
-    static CreateWebPage factory = nullptr;
-    if (factory)
-        return factory;
+// `symbol` of the module, which is loaded (once: it stays loaded) to find it.
+QFunctionPointer resolveInModule(const char* symbol) {
     QString problems;
     for (const QString& path : moduleCandidates()) {
         if (!QFileInfo::exists(path))
             continue;
         QLibrary library(path);
-        factory = reinterpret_cast<CreateWebPage>(library.resolve(kCreateWebPageSymbol));
-        if (factory)
-            return factory;
+        if (const QFunctionPointer found = library.resolve(symbol))
+            return found;
         problems += QStringLiteral("\n") + library.errorString();
     }
     throw VelcaroError(error::kInternal,
@@ -59,11 +56,25 @@ CreateWebPage loadFactory() {
                            problems);
 }
 
+CreateWebPage loadFactory() {
+    static CreateWebPage factory = nullptr;
+    if (!factory)
+        factory = reinterpret_cast<CreateWebPage>(resolveInModule(kCreateWebPageSymbol));
+    return factory;
+}
+
 } // namespace
 
 std::unique_ptr<WebPage> createWebPage(QWidget* parent) {
     const LateLoadWarningFilter quiet;
     return std::unique_ptr<WebPage>(loadFactory()(parent));
+}
+
+WebEngineFacts webEngineFacts() {
+    const LateLoadWarningFilter quiet;
+    WebEngineFacts facts;
+    reinterpret_cast<ReadWebEngineFacts>(resolveInModule(kReadWebEngineFactsSymbol))(&facts);
+    return facts;
 }
 
 } // namespace velcaro

@@ -2,6 +2,7 @@
 
 #include "page_scripts/page_scripts.h"
 #include "platform/local_page_rule.h"
+#include "qt/web_engine/qt_engine_hardening.h"
 #include "qt/web_engine/qt_local_page_guard.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
 #include <QWebEnginePermission>
 #endif
@@ -65,6 +67,10 @@ QtGuardedPage::QtGuardedPage(QWebEngineProfile* profile, QObject* parent)
             });
 #endif
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &QtGuardedPage::showProcessEnded);
+    // WebGL reaches the graphics driver through the engine's GPU process: one more thing to
+    // attack in an engine without recent fixes.
+    if (engineHardened())
+        settings()->setAttribute(QWebEngineSettings::WebGLEnabled, false);
 }
 
 QtGuardedPage* QtGuardedPage::withProfileOfItsOwn(QObject* parent) {

@@ -1,6 +1,7 @@
 #include "qt/web_engine/qt_web_page.h"
 
 #include "platform/velcaro_error.h"
+#include "qt/web_engine/qt_engine_hardening.h"
 #include "qt/web_engine/qt_load_failure.h"
 #include "qt/web_engine/qt_load_progress_line.h"
 #include "qt/web_engine/qt_our_world.h"
@@ -178,12 +179,18 @@ namespace QtWebEngineCore {
 Q_DECL_IMPORT void initialize();
 }
 
-// The module's entry point, found by name when the module is loaded.
+// The module's entry point, found by name when the module is loaded. The engine starts with
+// the first page, its flags set just before.
 extern "C" Q_DECL_EXPORT velcaro::WebPage* velcaro_create_web_page(QWidget* parent) {
     static const bool initialized = [] {
+        velcaro::hardenOldEngine();
         QtWebEngineCore::initialize();
         return true;
     }();
     Q_UNUSED(initialized);
     return new velcaro::QtWebPage(parent);
+}
+
+extern "C" Q_DECL_EXPORT void velcaro_read_web_engine_facts(velcaro::WebEngineFacts* facts) {
+    *facts = velcaro::runningEngineFacts();
 }

@@ -13,7 +13,7 @@
 // addresses a second as the scripted browser.
 #include "../support/goal.h"
 #include "app/command_line.h"
-#include "batch_capture/output_names.h"
+#include "article_pages.h"
 #include "scripted_browser.h"
 #include "shingle_score.h"
 
@@ -21,12 +21,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -42,85 +39,15 @@ constexpr double kScriptedBrowserGoal = 1.0;
 constexpr int kRounds = 2;
 constexpr int kRunTimeoutMs = 30 * 60 * 1000;
 
-struct Page {
-    QString id;
-    QString path;
-    QString truth;
-    QString address;
-    QString output; // the file name the capture gives the address
-};
-
 struct Totals {
     double precision = 0, recall = 0, f1 = 0, meanF1 = 0;
     int exact = 0;
     std::vector<std::pair<double, QString>> worst;
 };
 
-QString dataFolder() {
-    const QString named = qEnvironmentVariable("VELCARO_ARTICLE_BENCHMARK");
-    return QDir::cleanPath(named.isEmpty() ? QStringLiteral(VELCARO_ARTICLE_BENCHMARK) : named);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The pages, unpacked into `folder`, with their article text.
-std::vector<Page> unpack(const QString& data, const QString& folder) {
-    const QJsonObject truth =
-        QJsonDocument::fromJson(readAll(data + "/ground-truth.json")).object();
-    std::vector<Page> pages;
-    QDir().mkpath(folder);
-    for (auto it = truth.begin(); it != truth.end(); ++it) {
-        const QJsonObject entry = it.value().toObject();
-        Page page{it.key(),
-                  QDir(folder).filePath(it.key() + ".html"),
-                  entry.value(QStringLiteral("articleBody")).toString(),
-                  QUrl(entry.value(QStringLiteral("url")).toString())
-                      .adjusted(QUrl::RemoveFragment)
-                      .toString(),
-                  {}};
-        QProcess gzip;
-        gzip.setStandardOutputFile(page.path);
-        gzip.start(QStringLiteral("gzip"), {"-dc", data + "/html/" + it.key() + ".html.gz"});
-        if (gzip.waitForFinished() && gzip.exitCode() == 0)
-            pages.push_back(page);
-    }
-    velcaro::OutputNames names(QStringLiteral(".txt"));
-    for (Page& page : pages)
-        page.output = names.take(QUrl(page.address));
-    return pages;
-}
-
-// The local proxy answering each page's address with its saved page; its port, 0 when it
-// could not start.
-int startPageServer(const std::vector<Page>& pages, const QString& folder, QProcess& server) {
-    const QString cert = folder + "/cert.pem";
-    const QString key = folder + "/key.pem";
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                   "/CN=velcaro-bench", "-keyout", key, "-out", cert});
-    if (!openssl.waitForFinished() || openssl.exitCode() != 0)
-        return 0;
-    QJsonObject map;
-    for (const Page& page : pages)
-        map.insert(page.address, page.path);
-    QFile file(folder + "/pages.json");
-    if (!file.open(QIODevice::WriteOnly))
-        return 0;
-    file.write(QJsonDocument(map).toJson());
-    file.close();
-    server.start(QStringLiteral("python3"),
-                 {QStringLiteral(VELCARO_PAGE_SERVER), file.fileName(), cert, key});
-    if (!server.waitForReadyRead(10000))
-        return 0;
-    return server.readLine().trimmed().toInt();
-}
-
 // Seconds `velcaro --capture` takes for the pages, into `output`.
-double capture(const std::vector<Page>& pages, int port, const QString& output, bool mainText) {
+double capture(const std::vector<ArticlePage>& pages, int port, const QString& output,
+               bool mainText) {
     QStringList arguments{"--capture", "--force", "-o", output};
     if (mainText)
         arguments << "--main";
@@ -136,16 +63,21 @@ double capture(const std::vector<Page>& pages, int port, const QString& output, 
     QElapsedTimer clock;
     clock.start();
     process.start(QStringLiteral(VELCARO_PROGRAM), arguments);
-    for (const Page& page : pages)
+    for (const ArticlePage& page : pages)
         process.write(page.address.toUtf8() + '\n');
     process.closeWriteChannel();
     process.waitForFinished(kRunTimeoutMs);
     return clock.nsecsElapsed() / 1e9;
 }
 
-Totals score(const std::vector<Page>& pages, const QString& output) {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+Totals score(const std::vector<ArticlePage>& pages, const QString& output) {
     Totals totals;
-    for (const Page& page : pages) {
+    for (const ArticlePage& page : pages) {
         const QString text = QString::fromUtf8(readAll(output + "/" + page.output));
         const ShingleScore s = scoreText(text, page.truth);
         totals.precision += s.precision;
@@ -180,14 +112,15 @@ void printTotals(const char* name, const Totals& t, double seconds, int pages, i
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString data = dataFolder();
+    const QString data = articleBenchmarkFolder();
     if (!QFile::exists(data + "/ground-truth.json")) {
         std::printf("bench_maintext: skipped, the benchmark's data is not at %s\n",
                     qPrintable(data));
         return 0;
     }
     QTemporaryDir work;
-    const std::vector<Page> pages = unpack(data, work.filePath(QStringLiteral("pagine")));
+    const std::vector<ArticlePage> pages =
+        unpackArticlePages(data, work.filePath(QStringLiteral("pagine")));
     const int n = static_cast<int>(pages.size());
     if (n == 0) {
         std::printf("bench_maintext: no page of %s could be unpacked\n", qPrintable(data));
@@ -209,7 +142,7 @@ int main(int argc, char** argv) {
         mainSeconds += capture(pages, port, work.filePath(QStringLiteral("principale")), true);
     }
     QStringList addresses;
-    for (const Page& page : pages)
+    for (const ArticlePage& page : pages)
         addresses << page.address;
     const int jobs = velcaro::defaultCaptureJobs();
     int browserFailed = 0;
@@ -229,8 +162,8 @@ int main(int argc, char** argv) {
                 wholePace / (n / browser.seconds));
     // Pages the whole-page capture could not take (offline) weigh on both: the figures without
     // them, for the finder alone.
-    std::vector<Page> reached;
-    for (const Page& page : pages)
+    std::vector<ArticlePage> reached;
+    for (const ArticlePage& page : pages)
         if (QFile::exists(wholeOutput + "/" + page.output))
             reached.push_back(page);
     const Totals mainReached = score(reached, mainOutput);

@@ -76,7 +76,7 @@ bool QtEngineNotice::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
             place();
         else if (event->type() == QEvent::Show) {
-            // The engine's view came into the area: stay above it.
+            // GO showed the area, with the engine's view in it: the notice stays above.
             raise();
             goWhenDue();
         }

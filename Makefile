@@ -2,13 +2,16 @@
 # make test: install what is missing, build, run every test.
 # make package: the same build, then the Debian package, checked by lintian.
 # make check-sanitizers: the whole suite built with ASan and UBSan, in build-asan (slow).
+# make check-debian13: make test in a fresh Debian 13 root made by debootstrap (REUSE=1 keeps
+#   the root of an earlier run, PACKAGE=1 also builds and checks the package there).
 # make check-wayland: the typical use under weston (X11 backend, nested in Xvfb), by keyboard.
 # make fuzz FUZZ_TARGET=rtf_reader|html_to_rtf|css_style FUZZ_SECONDS=600: one fuzz target.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all bootstrap build run test check-sanitizers check-wayland bench package fuzz format clean
+.PHONY: all bootstrap build run test check-sanitizers check-wayland check-debian13 bench package \
+	fuzz format clean
 
 all: build
 
@@ -53,9 +56,15 @@ check-sanitizers: bootstrap
 check-wayland: build
 	@scripts/check-wayland $(BUILD)
 
+# Needs root rights and Debian's mirror; the root (a few GB, deb13-root beside the repository
+# unless DEBIAN13_ROOT names another folder) is never inside the repository.
+check-debian13:
+	@scripts/check-debian13 $(if $(REUSE),--reuse) $(if $(PACKAGE),--package) $(DEBIAN13_ROOT)
+
 FUZZ_TARGET ?= rtf_reader
 FUZZ_SECONDS ?= 600
-fuzz: bootstrap
+fuzz:
+	@scripts/bootstrap --fuzz
 	@scripts/fuzz-rtf $(FUZZ_TARGET) $(FUZZ_SECONDS)
 
 format:

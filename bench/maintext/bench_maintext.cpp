@@ -16,7 +16,7 @@
 // own copy on at least 95 % of the pages both took.
 #include "../support/goal.h"
 #include "app/command_line.h"
-#include "batch_capture/output_names.h"
+#include "article_pages.h"
 #include "batch_capture/page_formats.h"
 #include "program_run.h"
 #include "scripted_browser.h"
@@ -25,12 +25,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -49,82 +46,11 @@ constexpr int kRunTimeoutMinutes = 30;
 // Pages whose copy differs from the browser's, shown with their first differing line.
 constexpr int kShownDifferences = 5;
 
-struct Page {
-    QString id;
-    QString path;
-    QString truth;
-    QString address;
-    QString output; // the file name the capture gives the address
-};
-
 struct Totals {
     double precision = 0, recall = 0, f1 = 0, meanF1 = 0;
     int exact = 0;
     std::vector<std::pair<double, QString>> worst;
 };
-
-QString dataFolder() {
-    const QString named = qEnvironmentVariable("VELCARO_ARTICLE_BENCHMARK");
-    return QDir::cleanPath(named.isEmpty() ? QStringLiteral(VELCARO_ARTICLE_BENCHMARK) : named);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The pages, unpacked into `folder`, with their article text.
-std::vector<Page> unpack(const QString& data, const QString& folder) {
-    const QJsonObject truth =
-        QJsonDocument::fromJson(readAll(data + "/ground-truth.json")).object();
-    std::vector<Page> pages;
-    QDir().mkpath(folder);
-    for (auto it = truth.begin(); it != truth.end(); ++it) {
-        const QJsonObject entry = it.value().toObject();
-        Page page{it.key(),
-                  QDir(folder).filePath(it.key() + ".html"),
-                  entry.value(QStringLiteral("articleBody")).toString(),
-                  QUrl(entry.value(QStringLiteral("url")).toString())
-                      .adjusted(QUrl::RemoveFragment)
-                      .toString(),
-                  {}};
-        QProcess gzip;
-        gzip.setStandardOutputFile(page.path);
-        gzip.start(QStringLiteral("gzip"), {"-dc", data + "/html/" + it.key() + ".html.gz"});
-        if (gzip.waitForFinished() && gzip.exitCode() == 0)
-            pages.push_back(page);
-    }
-    velcaro::OutputNames names(QStringLiteral(".txt"));
-    for (Page& page : pages)
-        page.output = names.take(QUrl(page.address));
-    return pages;
-}
-
-// The local proxy answering each page's address with its saved page; its port, 0 when it
-// could not start.
-int startPageServer(const std::vector<Page>& pages, const QString& folder, QProcess& server) {
-    const QString cert = folder + "/cert.pem";
-    const QString key = folder + "/key.pem";
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                   "/CN=velcaro-bench", "-keyout", key, "-out", cert});
-    if (!openssl.waitForFinished() || openssl.exitCode() != 0)
-        return 0;
-    QJsonObject map;
-    for (const Page& page : pages)
-        map.insert(page.address, page.path);
-    QFile file(folder + "/pages.json");
-    if (!file.open(QIODevice::WriteOnly))
-        return 0;
-    file.write(QJsonDocument(map).toJson());
-    file.close();
-    server.start(QStringLiteral("python3"),
-                 {QStringLiteral(VELCARO_PAGE_SERVER), file.fileName(), cert, key});
-    if (!server.waitForReadyRead(10000))
-        return 0;
-    return server.readLine().trimmed().toInt();
-}
 
 struct Capture {
     double seconds = 0;
@@ -133,14 +59,14 @@ struct Capture {
 };
 
 // `velcaro --capture --engine engine` of the pages into `output`, both engines sent to the proxy.
-Capture capture(const std::vector<Page>& pages, int port, const QString& output,
+Capture capture(const std::vector<ArticlePage>& pages, int port, const QString& output,
                 const QString& engine, bool mainText) {
     QStringList arguments{"--capture", "--engine", engine, "--force", "-o", output};
     if (mainText)
         arguments << "--main";
     arguments << "-";
     QStringList addresses;
-    for (const Page& page : pages)
+    for (const ArticlePage& page : pages)
         addresses << page.address;
     const QString flags =
         QStringLiteral("--proxy-server=http://127.0.0.1:%1 --ignore-certificate-errors").arg(port);
@@ -154,9 +80,14 @@ Capture capture(const std::vector<Page>& pages, int port, const QString& output,
     return run;
 }
 
-Totals score(const std::vector<Page>& pages, const QString& output) {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+Totals score(const std::vector<ArticlePage>& pages, const QString& output) {
     Totals totals;
-    for (const Page& page : pages) {
+    for (const ArticlePage& page : pages) {
         const QString text = QString::fromUtf8(readAll(output + "/" + page.output));
         const ShingleScore s = scoreText(text, page.truth);
         totals.precision += s.precision;
@@ -185,11 +116,11 @@ void printTotals(const char* name, const Totals& t, const Capture& run, int page
 
 // The pages both took whose captured text is, byte for byte, the browser's own copy as the TXT
 // writes it; the first differing line of the first few that differ is printed.
-double sameCopyShare(const std::vector<Page>& pages, const QString& captured,
+double sameCopyShare(const std::vector<ArticlePage>& pages, const QString& captured,
                      const QString& copied) {
     int both = 0;
     int same = 0;
-    for (const Page& page : pages) {
+    for (const ArticlePage& page : pages) {
         QFile capturedFile(captured + "/" + page.output);
         QFile copiedFile(copied + "/" + page.output);
         if (!capturedFile.open(QIODevice::ReadOnly) || !copiedFile.open(QIODevice::ReadOnly))
@@ -227,14 +158,15 @@ double sameCopyShare(const std::vector<Page>& pages, const QString& captured,
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString data = dataFolder();
+    const QString data = articleBenchmarkFolder();
     if (!QFile::exists(data + "/ground-truth.json")) {
         std::printf("bench_maintext: skipped, the benchmark's data is not at %s\n",
                     qPrintable(data));
         return 0;
     }
     QTemporaryDir work;
-    const std::vector<Page> pages = unpack(data, work.filePath(QStringLiteral("pagine")));
+    const std::vector<ArticlePage> pages =
+        unpackArticlePages(data, work.filePath(QStringLiteral("pagine")));
     const int n = static_cast<int>(pages.size());
     if (n == 0) {
         std::printf("bench_maintext: no page of %s could be unpacked\n", qPrintable(data));
@@ -259,7 +191,7 @@ int main(int argc, char** argv) {
     const Capture qtMain = capture(pages, port, qtMainOutput, QStringLiteral("qt"), true);
     QStringList addresses;
     QStringList named;
-    for (const Page& page : pages) {
+    for (const ArticlePage& page : pages) {
         addresses << page.address;
         named << page.address + u'\t' + page.output;
     }
@@ -286,8 +218,8 @@ int main(int argc, char** argv) {
                 wholePace / browserPace, n / qtWhole.seconds / browserPace);
     // Pages the whole-page capture could not take (offline) weigh on both: the figures without
     // them, for the finder alone.
-    std::vector<Page> reached;
-    for (const Page& page : pages)
+    std::vector<ArticlePage> reached;
+    for (const ArticlePage& page : pages)
         if (QFile::exists(wholeOutput + "/" + page.output))
             reached.push_back(page);
     const Totals mainReached = score(reached, mainOutput);
@@ -306,12 +238,12 @@ int main(int argc, char** argv) {
     std::printf("(qt: maintext_f1 %.3f)\n", qtMainScore.f1);
     Goal{"maintext_precision", mainScore.precision, ">=", kPrecisionGoal, "", 3}.print();
     Goal{"maintext_time_ratio", main.seconds / whole.seconds, "<=", kTimeGoal, "", 3}.print();
-    Goal{"capture_pace_real_pages_vs_scripted_browser", wholePace / browserPace, ">=",
-         kScriptedBrowserGoal, "x"}
+    Goal{"capture_pace_real_pages_vs_scripted_browser", wholePace / browserPace,
+         ">=", kScriptedBrowserGoal, "x"}
         .print();
     Goal{"capture_memory_real_pages_vs_scripted_browser",
-         static_cast<double>(whole.peakKb) / static_cast<double>(browser.peakMemoryKb), "<=",
-         kMemoryGoal, "x"}
+         static_cast<double>(whole.peakKb) / static_cast<double>(browser.peakMemoryKb),
+         "<=", kMemoryGoal, "x"}
         .print();
     Goal{"copy_same_as_browser_copy", sameShare, ">=", kSameCopyGoal, "", 3}.print();
     server.kill();

@@ -3,6 +3,7 @@
 #include "app/app_record.h"
 #include "app/capture_engines.h"
 #include "app/qt_arguments.h"
+#include "app/window_engine_version.h"
 #include "batch_capture/sitemap_crawl.h"
 #include "platform/typed_address.h"
 
@@ -302,7 +303,7 @@ int answerCommandLine(const CommandLine& commandLine, char* program) {
         return answer(parser.helpText());
     case CommandLine::Action::Version:
         return answer(AppRecord::windowTitle() + u' ' + AppRecord::version() + u'\n' +
-                      captureEnginesVersion());
+                      windowEngineVersion() + captureEnginesVersion());
     default:
         // The parser's own complaint, read again now that it speaks Italian.
         const QString problem =

@@ -21,11 +21,15 @@ public:
     TextRecovery& textRecovery() override { return recovery_; }
     QString applicationFolder() const override;
     void quit() override;
+    // The next browser window built tells, over its browser area, when the web engine's
+    // security fixes are more than a year old (QtEngineNotice): once a start.
+    void tellOfOldEngine() { tellOfOldEngine_ = true; }
 
 private:
     QtMessageBox messageBox_{AppRecord::title()};
     QtClipboard clipboard_;
     RecoveryFolder recovery_;
+    bool tellOfOldEngine_ = false;
 };
 
 } // namespace velcaro

@@ -74,6 +74,7 @@ int runVelcaro(int argc, char** argv, const std::function<void()>& afterShown) {
     installTranslations(qapp);
 
     QtPlatform platform;
+    platform.tellOfOldEngine();
     Application app(platform);
     // Ended from outside, the program writes the captured text it holds for the next start.
     const TerminationWatch watch(

@@ -26,6 +26,8 @@ public:
     TextBox& Text1() override { return text1_; }
     WebBrowser& WebBrowser1() override { return browser_; }
     FileDialog& CommonDialog1() override { return dialog_; }
+    // The browser area's widget, shown or not.
+    QWidget* browserArea() const { return browser_.area(); }
 
 private:
     void buildAddressRow();

@@ -24,6 +24,7 @@ public:
     bool selectMainText() override;
 
     QWidget* area() const { return area_; }
+
 private:
     WebPage& ensurePage();
     WebPage& requireDocument();

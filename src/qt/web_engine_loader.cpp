@@ -83,4 +83,11 @@ CaptureModule& captureModule() {
     return *module;
 }
 
+WebEngineFacts webEngineFacts() {
+    const LateLoadWarningFilter quiet;
+    WebEngineFacts facts;
+    reinterpret_cast<ReadWebEngineFacts>(resolveInModule(kReadWebEngineFactsSymbol))(&facts);
+    return facts;
+}
+
 } // namespace velcaro

@@ -33,4 +33,15 @@ public:
 using CreateWebPage = WebPage* (*)(QWidget* parent);
 constexpr char kCreateWebPageSymbol[] = "velcaro_create_web_page";
 
+// What the module's engine says of itself, read without starting it.
+struct WebEngineFacts {
+    QString qtVersion;            // Qt WebEngine's own, "6.4.2"
+    QString chromiumVersion;      // the Chromium it is built from
+    QString securityPatchVersion; // the Chromium release whose security fixes it carries
+};
+
+// The module's second entry point: fills `facts`.
+using ReadWebEngineFacts = void (*)(WebEngineFacts* facts);
+constexpr char kReadWebEngineFactsSymbol[] = "velcaro_read_web_engine_facts";
+
 } // namespace velcaro

@@ -150,9 +150,16 @@ TEST(CommandLineProgram, AnswersHelpAndVersionWithoutADisplay) {
     for (const char* option : {"-v", "--version"}) {
         const Answer version = runWithoutDisplay({QString::fromLatin1(option)});
         EXPECT_EQ(version.exitCode, 0);
-        EXPECT_TRUE(version.out.startsWith(QStringLiteral("Velcaro 1.00\n")));
+        // The window's engine and the age of its security fixes, read from its module.
+        EXPECT_TRUE(version.out.startsWith(
+            QStringLiteral("Velcaro 1.00\nMotore web della finestra: Qt WebEngine 6.")))
+            << qPrintable(version.out);
+        EXPECT_TRUE(
+            version.out.contains(QStringLiteral("correzioni di sicurezza fino a Chromium ")))
+            << qPrintable(version.out);
         EXPECT_TRUE(version.out.contains(QStringLiteral("Motore di --capture: Chromium ")))
             << qPrintable(version.out);
+        EXPECT_TRUE(version.err.isEmpty()) << qPrintable(version.err);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "qt/web_engine/qt_engine_start.h"
 
+#include "qt/web_engine/qt_engine_hardening.h"
+
 #include <QtGlobal>
 
 // Exported by Qt WebEngine Core, which declares it in no public header.
@@ -11,6 +13,7 @@ namespace velcaro {
 
 void startWebEngine() {
     static const bool started = [] {
+        hardenOldEngine();
         QtWebEngineCore::initialize();
         return true;
     }();

@@ -2,6 +2,7 @@
 
 #include "page_scripts/page_scripts.h"
 #include "platform/local_page_rule.h"
+#include "qt/web_engine/qt_engine_hardening.h"
 #include "qt/web_engine/qt_local_page_guard.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,10 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#endif
 #include <QWebEngineView>
 
 namespace velcaro {
@@ -51,8 +56,21 @@ QtGuardedPage::QtGuardedPage(QObject* parent) : QtGuardedPage(sharedProfile(), p
 QtGuardedPage::QtGuardedPage(QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent) {
     scripts().insert(copyKeeper());
-    connect(this, &QWebEnginePage::featurePermissionRequested, this, &QtGuardedPage::refuseFeature);
+    // Location, notifications, camera, microphone, the screen: refused at once, never asked.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    connect(this, &QWebEnginePage::permissionRequested, this,
+            [](QWebEnginePermission permission) { permission.deny(); });
+#else
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+#endif
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &QtGuardedPage::showProcessEnded);
+    // WebGL reaches the graphics driver through the engine's GPU process: one more thing to
+    // attack in an engine without recent fixes.
+    if (engineHardened())
+        settings()->setAttribute(QWebEngineSettings::WebGLEnabled, false);
 }
 
 QtGuardedPage* QtGuardedPage::withProfileOfItsOwn(QObject* parent) {
@@ -111,10 +129,6 @@ bool QtGuardedPage::isUsersOwn(NavigationType type) const {
     default:
         return false;
     }
-}
-
-void QtGuardedPage::refuseFeature(const QUrl& origin, Feature feature) {
-    setFeaturePermission(origin, feature, PermissionDeniedByUser);
 }
 
 void QtGuardedPage::showProcessEnded(RenderProcessTerminationStatus status) {

@@ -62,7 +62,6 @@ private:
     QtGuardedPage(QWebEngineProfile* profile, QObject* parent);
     bool runDialog(QtScriptDialog::Kind kind, const QUrl& origin, const QString& message,
                    const QString& defaultValue, QString* value);
-    void refuseFeature(const QUrl& origin, Feature feature);
     // Whether a navigation of the main frame is the user's own: an address typed or given,
     // back, forward and reload, and a link the user clicked.
     bool isUsersOwn(NavigationType type) const;

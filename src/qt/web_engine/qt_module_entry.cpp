@@ -1,6 +1,7 @@
 // The module's entry points, found by name when the program loads the module.
 
 #include "qt/web_engine/qt_capture_module.h"
+#include "qt/web_engine/qt_engine_hardening.h"
 #include "qt/web_engine/qt_engine_start.h"
 #include "qt/web_engine/qt_web_page.h"
 
@@ -14,4 +15,8 @@ extern "C" Q_DECL_EXPORT velcaro::WebPage* velcaro_create_web_page(QWidget* pare
 extern "C" Q_DECL_EXPORT velcaro::CaptureModule* velcaro_capture_module() {
     static velcaro::QtCaptureModule module;
     return &module;
+}
+
+extern "C" Q_DECL_EXPORT void velcaro_read_web_engine_facts(velcaro::WebEngineFacts* facts) {
+    *facts = velcaro::runningEngineFacts();
 }

@@ -3,14 +3,13 @@
 #include <QAction>
 #include <QMenu>
 #include <QWebEnginePage>
-#include <iterator>
 
 namespace velcaro {
 namespace {
 
 using Page = QWebEnginePage;
 
-// A caption of nullptr drops the action from the menu.
+// A caption of nullptr drops the action from the menu, as does an action missing here.
 struct ActionCaption {
     Page::WebAction action;
     const char* caption;
@@ -63,18 +62,27 @@ constexpr ActionCaption kCaptions[] = {
     {Page::InsertOrderedList, "Elenco numerato"},
     {Page::InsertUnorderedList, "Elenco puntato"},
 };
-static_assert(std::size(kCaptions) == Page::WebActionCount,
-              "every action of the engine has a caption or is dropped");
+
+// The Italian caption of a page action the menu holds; nullptr when it is dropped or not one
+// this table knows.
+const char* captionOf(const QAction* action, QWebEnginePage& page) {
+    for (const ActionCaption& entry : kCaptions)
+        if (page.action(entry.action) == action)
+            return entry.caption;
+    return nullptr;
+}
 
 } // namespace
 
+// Newer engines add actions and submenus of their own (text direction in Qt 6.8): whatever
+// the table does not know is dropped, so the menu never shows an English caption.
 void adaptPageContextMenu(QMenu& menu, QWebEnginePage& page) {
-    for (const ActionCaption& entry : kCaptions) {
-        QAction* action = page.action(entry.action);
-        if (!menu.actions().contains(action))
+    const QList<QAction*> actions = menu.actions();
+    for (QAction* action : actions) {
+        if (action->isSeparator())
             continue;
-        if (entry.caption)
-            action->setText(QString::fromUtf8(entry.caption));
+        if (const char* caption = captionOf(action, page))
+            action->setText(QString::fromUtf8(caption));
         else
             menu.removeAction(action);
     }

@@ -4,7 +4,6 @@
 #include "qt/web_engine/qt_load_progress_line.h"
 #include "qt/web_engine/qt_web_view.h"
 
-
 namespace velcaro {
 
 QtWebPage::QtWebPage(QWidget* parent) : view_(new QtWebView(parent)) {

@@ -6,10 +6,14 @@
 // timed from the session's opening, their means over the first kStepPages pages. Then, every
 // 250 pages, the mean time of a page and the memory of the browser's processes (their
 // proportional memory, PSS, summed over its process group) and of this program, across the
-// browser's renewal every ChromiumEngine::kSessionsPerBrowser sessions.
+// browser's renewal every ChromiumEngine::kSessionsPerBrowser sessions. The baseline is the
+// second 250 pages (the first include the pages taken one at a time for their steps); goals:
+// over the pages after it, the browser's memory, the program's and the time of a page grow
+// by at most a bounded factor.
 //
 // bench_chromium [PAGES]   (1,000 by default)
 
+#include "../support/goal.h"
 #include "chromium/chromium_engine.h"
 
 #include <QCoreApplication>
@@ -20,10 +24,12 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -32,13 +38,24 @@ using namespace velcaro;
 constexpr int kReportEvery = 250;
 constexpr int kStepPages = 100;
 constexpr int kSettleMs = 300;
+constexpr int kBaselineReport = 2;
+constexpr double kBrowserGrowthGoal = 1.3;
+constexpr double kProgramGrowthGoal = 1.2;
+constexpr double kPaceDriftGoal = 1.2;
+
+// One line of the report: a window of kReportEvery pages.
+struct Window {
+    double msPerPage = 0;
+    double browserMb = 0;
+    double programMb = 0;
+};
 
 // A page's steps in order: ours ("opened", "copy asked", "copy done") and the engine's.
-const char* const kSteps[] = {"opened", "context", "target", "set up", "committed", "loaded",
-                              "copy asked", "turn", "copied", "copy done", "disposed"};
+const char* const kSteps[] = {"opened",     "context", "target", "set up",    "committed", "loaded",
+                              "copy asked", "turn",    "copied", "copy done", "disposed"};
 // What the time up to each step is called.
-const char* const kStepNames[] = {"",       "context", "target",       "set up",
-                                  "navigate", "load event", "settle",  "copy turn",
+const char* const kStepNames[] = {"",         "context",    "target", "set up",
+                                  "navigate", "load event", "settle", "copy turn",
                                   "copy",     "copy end",   "dispose"};
 constexpr int kStepCount = sizeof(kSteps) / sizeof(kSteps[0]);
 
@@ -108,6 +125,7 @@ public:
 private:
     void next() {
         if (done_ == pages_) {
+            printGoals();
             QCoreApplication::quit();
             return;
         }
@@ -137,7 +155,9 @@ private:
             ++done_;
             // The first pages one at a time to their disposal, for their steps.
             if (done_ <= kStepPages)
-                whenDisposed = [this] { stepsTaken(); };
+                whenDisposed = [this] {
+                    stepsTaken();
+                };
             else
                 QTimer::singleShot(0, &engine_, [this] { next(); });
             session_.reset();
@@ -160,13 +180,40 @@ private:
     }
     void report() {
         const pid_t browser = pid_t(engine_.browserProcessId());
-        std::printf("%5d  %7.0f  %4.0f  %4.0f  %10.0f  %10.0f  %d failed\n", done_,
-                    double(clock_.elapsed()) / kReportEvery, double(loadMs_) / kReportEvery,
-                    double(copyMs_) / kReportEvery, memoryKb(browser) / 1024.0,
-                    memoryKb(0, getpid()) / 1024.0, failed_);
+        const Window window{double(clock_.elapsed()) / kReportEvery, memoryKb(browser) / 1024.0,
+                            memoryKb(0, getpid()) / 1024.0};
+        windows_.push_back(window);
+        std::printf("%5d  %7.0f  %4.0f  %4.0f  %10.0f  %10.0f  %d failed%s\n", done_,
+                    window.msPerPage, double(loadMs_) / kReportEvery,
+                    double(copyMs_) / kReportEvery, window.browserMb, window.programMb, failed_,
+                    int(windows_.size()) == kBaselineReport ? "  (baseline)" : "");
         std::fflush(stdout);
         clock_.restart();
         loadMs_ = copyMs_ = 0;
+    }
+    void printGoals() const {
+        if (int(windows_.size()) <= kBaselineReport) {
+            std::printf("too few pages for the goals: %d after the baseline's\n",
+                        kReportEvery * kBaselineReport);
+            return;
+        }
+        const Window& base = windows_[kBaselineReport - 1];
+        Window worst;
+        for (auto w = windows_.begin() + kBaselineReport; w != windows_.end(); ++w) {
+            worst.msPerPage = std::max(worst.msPerPage, w->msPerPage);
+            worst.browserMb = std::max(worst.browserMb, w->browserMb);
+            worst.programMb = std::max(worst.programMb, w->programMb);
+        }
+        using velcaro::bench::Goal;
+        Goal{"chromium_browser_memory_growth", worst.browserMb / base.browserMb,
+             "<=", kBrowserGrowthGoal, "x"}
+            .print();
+        Goal{"chromium_program_memory_growth", worst.programMb / base.programMb,
+             "<=", kProgramGrowthGoal, "x"}
+            .print();
+        Goal{"chromium_page_time_drift", worst.msPerPage / base.msPerPage, "<=", kPaceDriftGoal,
+             "x"}
+            .print();
     }
 
     ChromiumEngine engine_{QSize(792, 520)};
@@ -179,6 +226,7 @@ private:
     qint64 loadMs_ = 0;
     qint64 copyMs_ = 0;
     double stepSums_[kStepCount] = {};
+    std::vector<Window> windows_;
 };
 
 } // namespace

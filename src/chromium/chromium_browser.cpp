@@ -189,8 +189,18 @@ void ChromiumBrowser::start() {
                            {{QStringLiteral("autoAttach"), true},
                             {QStringLiteral("waitForDebuggerOnStart"), true},
                             {QStringLiteral("flatten"), true}},
-                           {}, this,
-                           [this](const QJsonObject&, const QString&) { emit started(); });
+                           {}, this, [this](const QJsonObject&, const QString&) {
+                               clipboardReader_.open([this](bool loaded) {
+                                   if (loaded) {
+                                       emit started();
+                                       return;
+                                   }
+                                   killGroup();
+                                   fail(QStringLiteral("Chromium non ha aperto la sua pagina "
+                                                       "per leggere gli appunti."),
+                                        false);
+                               });
+                           });
             });
     });
     process_.start(program_, arguments());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chromium/clipboard_reader.h"
 #include "chromium/copy_turns.h"
 #include "chromium/devtools_pipe.h"
 #include "chromium/private_folder.h"
@@ -51,6 +52,8 @@ public:
 
     DevToolsPipe& pipe() { return pipe_; }
     CopyTurns& copyTurns() { return copyTurns_; }
+    // Where the pages' copies are read, once started.
+    ClipboardReader& clipboardReader() { return clipboardReader_; }
 
     // The browser's own events about the context `contextId` go to `handler` while `receiver`
     // lives: a page target attached in it (Target.attachedToTarget), and the documents its
@@ -89,6 +92,7 @@ private:
     DevToolsPipe pipe_;
     QProcess process_;
     CopyTurns copyTurns_;
+    ClipboardReader clipboardReader_{*this};
     QTimer* startWait_ = nullptr;
     // The browser's process group, while it has one.
     pid_t groupId_ = 0;

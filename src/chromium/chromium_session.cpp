@@ -60,12 +60,12 @@ ChromiumSession::~ChromiumSession() {
     if (browser_ && !contextId_.isEmpty()) {
         browser_->forgetContext(contextId_);
         browser_->pipe().removeEventHandler(sessionId_);
-        browser_->pipe().send(QStringLiteral("Target.disposeBrowserContext"),
-                              {{QStringLiteral("browserContextId"), contextId_}}, {}, browser_,
-                              [self = static_cast<const void*>(this)](const QJsonObject&,
-                                                                      const QString&) {
-                                  qCDebug(chromiumSteps) << self << "disposed";
-                              });
+        browser_->pipe().send(
+            QStringLiteral("Target.disposeBrowserContext"),
+            {{QStringLiteral("browserContextId"), contextId_}}, {}, browser_,
+            [self = static_cast<const void*>(this)](const QJsonObject&, const QString&) {
+                qCDebug(chromiumSteps) << self << "disposed";
+            });
     }
     if (engine_ && browser_)
         engine_->returnBrowser(browser_);

@@ -57,7 +57,8 @@ void PageCopyRun::start() {
     ticket_ = browser_->copyTurns().request(this, [this] { beginTurn(); });
 }
 
-void PageCopyRun::call(const QString& method, const QJsonObject& params, int waitMs, Then then) {
+void PageCopyRun::call(const QString& method, const QJsonObject& params, int waitMs, Then then,
+                       const QString& sessionId) {
     // With the browser gone the session answers for the copy.
     if (!browser_)
         return;
@@ -72,7 +73,7 @@ void PageCopyRun::call(const QString& method, const QJsonObject& params, int wai
         then({}, false);
     });
     wait->start(waitMs);
-    browser_->pipe().send(method, params, page_.sessionId, this,
+    browser_->pipe().send(method, params, sessionId.isEmpty() ? page_.sessionId : sessionId, this,
                           [wait, over, then](const QJsonObject& result, const QString& error) {
                               if (*over)
                                   return;
@@ -87,21 +88,35 @@ void PageCopyRun::call(const QString& method, const QJsonObject& params, int wai
 
 void PageCopyRun::evaluate(const QString& expression, int waitMs,
                            std::function<void(const QVariant&, bool)> then) {
-    call(QStringLiteral("Runtime.evaluate"),
-         {{QStringLiteral("expression"), expression},
-          {QStringLiteral("contextId"), worldId_},
-          {QStringLiteral("returnByValue"), true},
-          {QStringLiteral("awaitPromise"), true},
-          {QStringLiteral("userGesture"), true}},
-         waitMs, [then](const QJsonObject& result, bool answered) {
-             const bool threw = result.contains(QStringLiteral("exceptionDetails"));
-             then(answered && !threw ? result.value(QStringLiteral("result"))
-                                           .toObject()
-                                           .value(QStringLiteral("value"))
-                                           .toVariant()
-                                     : QVariant(),
-                  answered);
-         });
+    evaluateIn({}, expression, waitMs, std::move(then));
+}
+
+void PageCopyRun::readerEvaluate(const QString& expression, int waitMs,
+                                 std::function<void(const QVariant&, bool)> then) {
+    evaluateIn(browser_->clipboardReader().sessionId(), expression, waitMs, std::move(then));
+}
+
+void PageCopyRun::evaluateIn(const QString& readerSession, const QString& expression, int waitMs,
+                             std::function<void(const QVariant&, bool)> then) {
+    QJsonObject params{{QStringLiteral("expression"), expression},
+                       {QStringLiteral("returnByValue"), true},
+                       {QStringLiteral("awaitPromise"), true},
+                       {QStringLiteral("userGesture"), true}};
+    // In the page, our world; in the reader, its only one.
+    if (readerSession.isEmpty())
+        params.insert(QStringLiteral("contextId"), worldId_);
+    call(
+        QStringLiteral("Runtime.evaluate"), params, waitMs,
+        [then](const QJsonObject& result, bool answered) {
+            const bool threw = result.contains(QStringLiteral("exceptionDetails"));
+            then(answered && !threw ? result.value(QStringLiteral("result"))
+                                          .toObject()
+                                          .value(QStringLiteral("value"))
+                                          .toVariant()
+                                    : QVariant(),
+                 answered);
+        },
+        readerSession);
 }
 
 void PageCopyRun::beginTurn() {
@@ -115,19 +130,9 @@ void PageCopyRun::beginTurn() {
                  return;
              }
              worldId_ = world.value(QStringLiteral("executionContextId")).toInt();
-             // Only the page whose turn it is may read the clipboard.
-             browser_->pipe().send(QStringLiteral("Browser.grantPermissions"),
-                                   {{QStringLiteral("permissions"),
-                                     QJsonArray{QStringLiteral("clipboardReadWrite"),
-                                                QStringLiteral("clipboardSanitizedWrite")}},
-                                    {QStringLiteral("browserContextId"), page_.contextId}},
-                                   {}, this, [this](const QJsonObject&, const QString&) {
-                                       evaluate(page_scripts::releaseFocus(),
-                                                page_scripts::kMeasureWaitMs,
-                                                [this](const QVariant& measures, bool answered) {
-                                                    measured(measures, answered);
-                                                });
-                                   });
+             evaluate(
+                 page_scripts::releaseFocus(), page_scripts::kMeasureWaitMs,
+                 [this](const QVariant& measures, bool answered) { measured(measures, answered); });
          });
 }
 
@@ -193,37 +198,38 @@ void PageCopyRun::copyRange(int range) {
 
 void PageCopyRun::copySelection(std::function<void(bool)> then) {
     copyStarted_.start();
-    evaluate(QString::fromLatin1(kClearClipboard), kScriptWaitMs,
-             [this, then](const QVariant&, bool) {
-                 call(QStringLiteral("Input.dispatchKeyEvent"), keyCommand(QStringLiteral("copy")),
-                      copyWaitMs_, [this, then](const QJsonObject&, bool) { readCopy(then); });
-             });
+    readerEvaluate(
+        QString::fromLatin1(kClearClipboard), kScriptWaitMs, [this, then](const QVariant&, bool) {
+            call(QStringLiteral("Input.dispatchKeyEvent"), keyCommand(QStringLiteral("copy")),
+                 copyWaitMs_, [this, then](const QJsonObject&, bool) { readCopy(then); });
+        });
 }
 
 void PageCopyRun::readCopy(std::function<void(bool)> then) {
     const int waitMs = pageHasText_ ? copyWaitMs_ : qMin(copyWaitMs_, kEmptyPageWaitMs);
     const int left = qMax<int>(1, waitMs - int(copyStarted_.elapsed()));
-    evaluate(readClipboard(withHtml_), left, [this, then, waitMs](const QVariant& value, bool) {
-        const QVariantMap copied = value.toMap();
-        lastText_ = copied.value(QStringLiteral("text")).toString();
-        lastHtml_ = copied.value(QStringLiteral("html")).toString();
-        if (!lastText_.isEmpty() || !lastHtml_.isEmpty()) {
-            qCDebug(chromiumSteps) << static_cast<const void*>(parent()) << "copied";
-            then(true);
-            return;
-        }
-        if (copyStarted_.elapsed() < waitMs) {
-            QTimer::singleShot(kClipboardPollMs, this, [this, then] { readCopy(then); });
-            return;
-        }
-        // A page with no text leaves nothing to copy; one with text whose copy never came was
-        // too slow or too busy to give it.
-        if (pageHasText_)
-            timedOut();
-        else
-            takeFacts(PageError::NoText);
-        then(false);
-    });
+    readerEvaluate(
+        readClipboard(withHtml_), left, [this, then, waitMs](const QVariant& value, bool) {
+            const QVariantMap copied = value.toMap();
+            lastText_ = copied.value(QStringLiteral("text")).toString();
+            lastHtml_ = copied.value(QStringLiteral("html")).toString();
+            if (!lastText_.isEmpty() || !lastHtml_.isEmpty()) {
+                qCDebug(chromiumSteps) << static_cast<const void*>(parent()) << "copied";
+                then(true);
+                return;
+            }
+            if (copyStarted_.elapsed() < waitMs) {
+                QTimer::singleShot(kClipboardPollMs, this, [this, then] { readCopy(then); });
+                return;
+            }
+            // A page with no text leaves nothing to copy; one with text whose copy never came was
+            // too slow or too busy to give it.
+            if (pageHasText_)
+                timedOut();
+            else
+                takeFacts(PageError::NoText);
+            then(false);
+        });
 }
 
 void PageCopyRun::takeFacts(PageError error) {
@@ -263,19 +269,12 @@ void PageCopyRun::finish(PageError error) {
         // Last: the session, and this with it, may go.
         done(copy);
     };
-    const auto takeBackPermission = [this, deliver] {
-        if (!browser_)
-            return;
-        browser_->pipe().send(QStringLiteral("Browser.resetPermissions"),
-                              {{QStringLiteral("browserContextId"), page_.contextId}}, {}, this,
-                              [deliver](const QJsonObject&, const QString&) { deliver(); });
-    };
     if (error == PageError::CopyTimedOut) {
-        takeBackPermission();
+        deliver();
         return;
     }
-    evaluate(QString::fromLatin1(kClearClipboard), kScriptWaitMs,
-             [takeBackPermission](const QVariant&, bool) { takeBackPermission(); });
+    readerEvaluate(QString::fromLatin1(kClearClipboard), kScriptWaitMs,
+                   [deliver](const QVariant&, bool) { deliver(); });
 }
 
 } // namespace velcaro

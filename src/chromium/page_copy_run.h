@@ -14,11 +14,11 @@ namespace velcaro {
 class ChromiumBrowser;
 
 // One copy of a page: select all (or each range of the main text), the browser's own copy, and
-// the copy read back from the browser's clipboard, never the user's.
+// the copy read back from the browser's clipboard, never the user's, by the browser's
+// ClipboardReader: the page itself is never allowed to read the clipboard.
 //
-// The clipboard is one for the whole browser, so the run waits for its turn, and the page may
-// read the clipboard only during it: it is emptied before each copy (what is read is this
-// copy, not an earlier one) and at the end, when the permission to read it is taken back.
+// The clipboard is one for the whole browser, so the run waits for its turn; it is emptied
+// before each copy (what is read is this copy, not an earlier one) and at the end.
 // Every step is bounded: a page too busy to answer gives CopyTimedOut, and is closed before the
 // turn passes on, so that a copy it still owes cannot reach another page's turn.
 class PageCopyRun : public QObject {
@@ -49,11 +49,18 @@ public:
 
 private:
     using Then = std::function<void(const QJsonObject& result, bool answered)>;
-    // A command to the page, answered within `waitMs` or taken as unanswered.
-    void call(const QString& method, const QJsonObject& params, int waitMs, Then then);
-    // A script in our world; `value` is what it gave (its promise's value).
+    // A command to the page (or to the session `sessionId`), answered within `waitMs` or taken
+    // as unanswered.
+    void call(const QString& method, const QJsonObject& params, int waitMs, Then then,
+              const QString& sessionId = {});
+    // A script in our world of the page; `value` is what it gave (its promise's value).
     void evaluate(const QString& expression, int waitMs,
                   std::function<void(const QVariant& value, bool answered)> then);
+    // A script in the clipboard reader's page.
+    void readerEvaluate(const QString& expression, int waitMs,
+                        std::function<void(const QVariant& value, bool answered)> then);
+    void evaluateIn(const QString& readerSession, const QString& expression, int waitMs,
+                    std::function<void(const QVariant& value, bool answered)> then);
 
     void beginTurn();
     void measured(const QVariant& measures, bool answered);

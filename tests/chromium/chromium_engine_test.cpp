@@ -28,6 +28,9 @@ std::string str(const QString& text) {
 class ChromiumEngineTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // A name of the local server at a plain http address is no secure context, as the
+        // web's http sites are not (127.0.0.1 is one).
+        qputenv("VELCARO_CHROMIUM_FLAGS", "\"--host-resolver-rules=MAP sito.test 127.0.0.1\"");
         engine = new ChromiumEngine(QSize(792, 520));
         QString failure = QStringLiteral("<no answer>");
         engine->start([&](const QString& why) { failure = why; });
@@ -171,6 +174,19 @@ TEST_F(ChromiumEngineTest, LoadFailuresByKind) {
         loaded(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort())), 1500);
     EXPECT_EQ(slow.error, PageError::TimedOut);
     EXPECT_FALSE(slow.hasDocument);
+}
+
+TEST_F(ChromiumEngineTest, APlainHttpSiteIsCopiedThoughItHasNoClipboardOfItsOwn) {
+    LocalHttpServer server;
+    server.serve(QStringLiteral("/"), "<!DOCTYPE html><p id='p'></p><script>"
+                                      "document.getElementById('p').textContent ="
+                                      "  'sicura ' + isSecureContext;</script>");
+    QUrl site(server.url(QStringLiteral("/")));
+    site.setHost(QStringLiteral("sito.test"));
+    const PageCopy copied = capture(site, PageSession::Scope::WholePage, true);
+    EXPECT_EQ(copied.error, PageError::None);
+    EXPECT_EQ(copied.text, QStringLiteral("sicura false"));
+    EXPECT_TRUE(copied.html.contains(QStringLiteral("sicura false")));
 }
 
 TEST_F(ChromiumEngineTest, NothingOfAnAddressReachesTheNext) {

@@ -9,7 +9,7 @@ request comes with its whole address, an https one as a tunnel (CONNECT), which 
 in TLS with CERT and KEY. The address asked for gets its page. A page that sends the browser
 on to another address at once (a script's redirect, a form) gets 204 No Content, on which the
 browser stays on the page, as it stays on the saved page here: the page it was sent to was not
-saved. Anything else (the page's images, scripts, styles, frames) gets an empty 404, so nothing
+saved. An https tunnel to a host whose pages were saved over http is refused. Anything else (the page's images, scripts, styles, frames) gets an empty 404, so nothing
 leaves this machine. The port is printed on the first line of standard output.
 """
 import http.server
@@ -25,10 +25,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
     tunnel_host = None
 
     def do_CONNECT(self):
+        host = self.path.rsplit(":", 1)[0]
+        # A site saved only over http refuses https, as such a site does: a browser that tries
+        # https first then goes back to the address it was given.
+        if host not in self.server.https_hosts:
+            self.send_response(502)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            self.close_connection = True
+            return
         self.send_response(200)
         self.end_headers()
         self.wfile.flush()
-        host = self.path.rsplit(":", 1)[0]
         self.connection = self.server.tls.wrap_socket(self.connection, server_side=True)
         self.rfile = self.connection.makefile("rb")
         self.wfile = self.connection.makefile("wb", buffering=0)
@@ -79,6 +87,8 @@ def main():
     server = Server(("127.0.0.1", 0), Handler)
     with open(pages_file, encoding="utf-8") as f:
         server.pages = json.load(f)
+    server.https_hosts = {urllib.parse.urlsplit(a).hostname for a in server.pages
+                          if a.startswith("https:")}
     server.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     server.tls.load_cert_chain(cert, key)
     print(server.server_address[1], flush=True)

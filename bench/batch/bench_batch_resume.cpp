@@ -30,6 +30,8 @@ struct Run {
     int pages = 0;
     double seconds = 0;
     int exitCode = -1;
+    // The status lines of the pages that failed.
+    QStringList failed;
 };
 
 // Runs the capture of `addresses`; when `killAfter` page lines have come, kills it.
@@ -38,7 +40,9 @@ Run capture(const QStringList& addresses, const QString& folder, int killAfter) 
     const ProgramRun program = runProgram({"--capture", "--format", "jsonl", "-o", "records.jsonl",
                                            "--journal", "journal", "--per-host", "4", "-"},
                                           addresses, folder, {}, kRunTimeoutMinutes,
-                                          [&](const QString&, bool, QProcess& process) {
+                                          [&](const QString& line, bool ok, QProcess& process) {
+                                              if (!ok)
+                                                  run.failed << line;
                                               if (++run.pages == killAfter)
                                                   process.kill();
                                           });
@@ -92,8 +96,11 @@ int runBench() {
     const Run resumed = capture(addresses, dir.path(), 0);
     server.kill();
     server.waitForFinished();
-    require(resumed.exitCode == 0,
+    // Code 1 says pages failed, which the goals count as lost; anything else is no run.
+    require(resumed.exitCode == 0 || resumed.exitCode == 1,
             "the resumed run ended with code " + std::to_string(resumed.exitCode));
+    for (const QString& line : resumed.failed)
+        std::printf("failed after the resume: %s\n", qPrintable(line));
     const Records all = readRecords(dir.filePath(QStringLiteral("records.jsonl")));
 
     int redone = 0;

@@ -233,8 +233,7 @@ void ChromiumSession::pageEvent(const QString& method, const QJsonObject& params
                (method == QLatin1String("Page.frameStoppedLoading") && mainFrame && committed_)) {
         // A page whose own navigation was dropped (a local page's script leaving its folder)
         // stops loading without its load event.
-        // A failed navigation was told when it failed; the browser's own error page for an
-        // HTTP error without a body fails no navigation.
+        // A failed navigation was told when it failed.
         if (!errorPage_ || failure_ == PageError::None)
             endLoad(httpStatus_ >= 400 ? PageError::HttpStatus
                     : errorPage_       ? PageError::Other
@@ -303,7 +302,12 @@ void ChromiumSession::requestPaused(const QJsonObject& params, const QString& re
 }
 
 void ChromiumSession::navigationFailed(const QString& errorText) {
-    const PageError error = loadFailureOf(errorText, committed_);
+    // An HTTP error without a body fails the navigation (to the browser's error page): its
+    // status says what it was, and whether to try again.
+    const PageError error =
+        errorText == QLatin1String("net::ERR_HTTP_RESPONSE_CODE_FAILURE") && httpStatus_ >= 400
+            ? PageError::HttpStatus
+            : loadFailureOf(errorText, committed_);
     if (error == PageError::None)
         return;
     failure_ = error;

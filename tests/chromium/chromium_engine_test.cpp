@@ -162,6 +162,11 @@ TEST_F(ChromiumEngineTest, LoadFailuresByKind) {
     const LoadResult missing = loaded(QUrl(server.url(QStringLiteral("/manca"))));
     EXPECT_EQ(missing.error, PageError::HttpStatus);
     EXPECT_EQ(missing.httpStatus, 404);
+    // Without a body the browser fails the navigation; the status still tells it.
+    server.answer(QStringLiteral("/occupato"), "503 Service Unavailable", "Retry-After: 1\r\n");
+    const LoadResult busy = loaded(QUrl(server.url(QStringLiteral("/occupato"))));
+    EXPECT_EQ(busy.error, PageError::HttpStatus);
+    EXPECT_EQ(busy.httpStatus, 503);
     const LoadResult unknown = loaded(QUrl(QStringLiteral("http://nome-inesistente.invalid/")));
     EXPECT_EQ(unknown.error, PageError::NameNotResolved);
     EXPECT_EQ(unknown.detail, QStringLiteral("net::ERR_NAME_NOT_RESOLVED"));

@@ -47,6 +47,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("VELCARO_WEB_MODULE"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Not the user's own: a text left in his recovery folder would be offered first.
+        env.insert(QStringLiteral("XDG_DATA_HOME"), prefix.filePath(QStringLiteral("data")));
         return env;
     }
 

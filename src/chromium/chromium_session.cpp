@@ -368,7 +368,7 @@ void ChromiumSession::copy(Scope scope, bool withHtml, std::function<void(const 
         return;
     }
     copyRun_ = new PageCopyRun(
-        browser_, {contextId_, targetId_, sessionId_}, scope, withHtml,
+        browser_, {targetId_, sessionId_}, scope, withHtml,
         [this](const PageCopy& copy) { answerCopy(copy); }, this);
     copyRun_->start();
 }

@@ -25,7 +25,6 @@ class PageCopyRun : public QObject {
     Q_OBJECT
 public:
     struct Page {
-        QString contextId;
         QString targetId;
         QString sessionId;
     };

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QMimeDatabase>
+#include <QMimeType>
 #include <QSet>
 
 namespace velcaro {
@@ -31,13 +32,18 @@ std::pair<QString, QJsonObject> localFileAnswer(const QString& requestId, const 
                  {QStringLiteral("errorReason"), file.exists() ? QStringLiteral("AccessDenied")
                                                                : QStringLiteral("FileNotFound")}}};
     const QByteArray bytes = file.readAll();
-    const QString type = QMimeDatabase().mimeTypeForFileNameAndData(path, bytes).name();
+    // A file's name says what it is, as it does to the browser: an .html file written as
+    // XHTML is still read as HTML. Its bytes decide only when its name says nothing.
+    const QMimeDatabase types;
+    QMimeType type = types.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    if (type.isDefault())
+        type = types.mimeTypeForData(bytes);
     return {QStringLiteral("Fetch.fulfillRequest"),
             {{QStringLiteral("requestId"), requestId},
              {QStringLiteral("responseCode"), 200},
              {QStringLiteral("responseHeaders"),
               QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("Content-Type")},
-                                     {QStringLiteral("value"), type}}}},
+                                     {QStringLiteral("value"), type.name()}}}},
              {QStringLiteral("body"), QString::fromLatin1(bytes.toBase64())}}};
 }
 

@@ -36,8 +36,29 @@ var velcaroMainText = (function (root) {
   var LINK_LIST_MAX_PLAIN = 200;       // ...and less unlinked text than this is a link list
 
   // Class and id hints, compared word part by word part ("post-comments" -> "post", "comments").
-  var NEGATIVE_PREFIXES = /^(comment|disqus|respond|footer|sidebar|related|recommend|readmore|share|sharing|social|newsletter|subscri|signup|promo|sponsor|advert|banner|cookie|consent|gdpr|popup|modal|breadcrumb|taglist|byline|widget|outbrain|taboola|trending|popular|mostread|pagination|pager|toolbar|masthead|caption|teaser|carousel|paywall|disclaimer|navbar|navigation|dropdown|overlay|lightbox|copyright)/;
-  var NEGATIVE_WORDS = toSet('nav menu ad ads adv aside tags tag print rating header skip login meta share foot author bio credit credits secondary');
+  var NEGATIVE_PREFIXES = /^(comment|disqus|respond|footer|sidebar|related|recommend|readmore|share|sharing|social|newsletter|subscri|signup|promo|sponsor|advert|banner|cookie|consent|gdpr|popup|modal|breadcrumb|taglist|byline|widget|outbrain|taboola|trending|popular|mostread|pagination|pager|toolbar|masthead|caption|teaser|carousel|paywall|disclaimer|navbar|navigation|dropdown|overlay|lightbox|copyright|kommentar|commentaire|comentari|comentári|verwandt|aehnlich|correlat|relacionad|similaire|empfehl|werbung|publicit|pubblicit|publicidad|abonn|iscrizion|suscripci|assinatur|teilen|partage|condivi|compartir|compartilh|impressum|datenschutz|fusszeile|rodape|piedipagina|piepagina|navegaci|navigazion)/;
+  var NEGATIVE_WORDS = toSet('nav menu ad ads adv aside tags tag print rating header skip login meta share foot author bio credit credits secondary ' +
+    'pub autor auteur autore anzeige schlagworte etiquetas');
+  // Headings of the blocks that follow an article, in the languages of most pages: a heading
+  // saying only this opens no part of the main text ("Kommentare", "À lire aussi").
+  var BOILER_HEADING = new RegExp('^[\\s\\W\\d]*(' + [
+    'comments?', 'leave a (comment|reply)', 'related( articles| stories| posts| content| links)?', 'read (more|next|also)',
+    'more (from|on|stories|articles|news)', 'you (may|might) also like', 'recommended( for you)?', 'most (read|popular|viewed)',
+    'share( this)?( article| story| post)?', 'newsletter', 'sign up.*', 'subscribe.*', 'about the author', 'tags',
+    'kommentare?', 'leserkommentare', 'mehr zum thema', 'weitere artikel', 'das könnte sie (auch )?interessieren',
+    'ähnliche artikel', 'verwandte artikel', '(artikel )?teilen', 'meistgelesen', 'über den autor', 'schlagworte',
+    'commentaires?', 'réagissez', '(à )?lire aussi', 'sur le même (sujet|thème)', 'articles? similaires',
+    'partager( cet article)?', 'les plus lus', 'à propos de l.auteur',
+    'commenti', 'commenta', 'leggi anche', 'articoli correlati', '(ti )?potrebbe (anche )?interessarti', 'condividi', '(i )?più letti',
+    'comentarios?', 'deja un comentario', 'noticias relacionadas', 'artículos relacionados', 'te puede interesar',
+    'lee también', 'compartir', 'lo más leído',
+    'comentários', 'notícias relacionadas', 'leia também', 'veja também', 'compartilhe?', 'mais lidas'
+  ].join('|') + ')[\\s\\W\\d]*$', 'i');
+  var BOILER_HEADING_MAX_CHARS = 60;
+  // Names that only say where a box sits: the layout overrules them (see isInsetProse).
+  var POSITION_WORDS = toSet('sidebar aside secondary');
+  // A comment's "post-text" is a comment all the same.
+  var THREAD_NAME = /(^|[^a-z])(comments?|disqus|kommentare?|commentaires?|commenti|comentarios?|comentários)([^a-z]|$)/i;
   var POSITIVE_WORDS = toSet('article articlebody articlecontent articletext story storybody storycontent storytext post postbody postcontent posttext entry entrycontent content body text main maincontent blog');
   var STRONG_POSITIVE = /(^|[^a-z])(article|entry|post|story|news|blog)[-_]*(body|content|text)($|[^a-z])|articlebody|articletext|storybody|postbody/i;
   var HINT_NEGATIVE_FACTOR = -0.5;     // text under a negative hint counts against its container
@@ -45,13 +66,18 @@ var velcaroMainText = (function (root) {
   var HINT_STRONG_FACTOR = 1.6;        // text marked as the article body counts more still
   var NEG_HINT_POSITIVE_SHARE = 0.3;   // a "boilerplate" wrapper holding this share of content-hinted text is not boilerplate
   var NEG_HINT_PAGE_SHARE = 0.6;       // nor is one holding this share of the whole page
+  var INSET_MAX_LINK_SHARE = 0.2;      // a box inside the text with more links than this is not prose
 
   // Lists of teasers (related stories, headlines with summaries).
   var TEASER_MIN_ITEMS = 3;            // this many look-alike siblings make a list
   var TEASER_ITEM_MAX_CHARS = 700;     // a teaser is short
   var TEASER_QUORUM = 0.7;             // share of the siblings that must look like teasers
   var TEASER_FACTOR = -0.3;            // a teaser's text counts against its container
-  var TEASER_HEADLINE_LINK_SHARE = 0.6;// the block opening a teaser is mostly its headline link
+  var DATA_ROW_CELLS = 3;              // a table row of this many cells is data, never a teaser
+  var TEASER_HEADLINE_LINK_SHARE = 0.6;
+  var LIST_ITEM_MAX_CHARS = 800;       // a main text this short may be one item of a list...
+  var LIST_ITEM_LEVELS = 3;
+  var LIST_MIN_ARTICLES = 4;           // this many article elements of its size make the page a list            // ...when it, or a wrapper this close above, has look-alike siblings// the block opening a teaser is mostly its headline link
 
   // Structured data.
   var STRUCTURED_MIN_CHARS = 200;      // a marked article body shorter than this is not trusted
@@ -107,6 +133,8 @@ var velcaroMainText = (function (root) {
     return v == null ? '' : String(v);
   }
 
+  var CJK_RE = /[\u3040-\u30ff\u3400-\u4dbf\u4e00-\u9fff\uac00-\ud7af\uf900-\ufaff]/g;
+  var CJK_CHAR_WEIGHT = 2;             // text length of one such character, in characters of alphabetic text
   var PUNCT_RE = /[.!?;:,\u3002\uff0c\uff01\uff1f\u060c\u061f\u0964]/g;
   var SPACE_RE = /\s+/g;
 
@@ -140,6 +168,7 @@ var velcaroMainText = (function (root) {
     this.firstInLink = null;// whether the first text of its subtree sits in a link
     this.firstText = null;  // the record holding the first text of its subtree
     this.cls = '';          // class and id, read once
+    this.namedAside = false;// its boilerplate hint only names where it sits ("sidebar")
     this.hint = 0;          // -1 boilerplate, 1 content, 2 article body (own attributes)
     this.hidden = false;
     this.narrow = false;
@@ -197,7 +226,7 @@ var velcaroMainText = (function (root) {
         rec.kids.push(c);
         continue;
       }
-      var link = f.inLink || tag === 'a';
+      var link = f.inLink || (tag === 'a' && node.hasAttribute('href'));
       var host = tag.indexOf('-') > 0 && node.shadowRoot;
       if (INLINE_TAGS[tag] && !host) {
         frames.push(openFrame(node, rec, link));
@@ -263,6 +292,9 @@ var velcaroMainText = (function (root) {
     if (!data || !/\S/.test(data)) return;
     var t = data.replace(SPACE_RE, ' ');
     var n = t.replace(SPACE_RE, '').length;
+    // A Chinese, Japanese or Korean character says about as much as a short word.
+    var dense = t.match(CJK_RE);
+    if (dense) n += dense.length * (CJK_CHAR_WEIGHT - 1);
     rec.ownChars += n;
     if (inLink) rec.ownLink += n;
     rec.ownPunct += countPunct(t);
@@ -286,17 +318,28 @@ var velcaroMainText = (function (root) {
       if (role === 'main' || role === 'article') return 1;
     }
     if (BOILER_TAGS[tag]) return -1;
+    if (THREAD_NAME.test(cls)) return -1;
     if (STRONG_POSITIVE.test(cls)) return 2;
     if (tag === 'article' || tag === 'main') return 1;
-    var parts = cls.toLowerCase().split(/[^a-z0-9]+/);
+    var parts = withoutTitleSlug(cls.toLowerCase(), r).split(/[^a-z0-9]+/);
     var pos = false;
     for (var i = 0; i < parts.length; i++) {
       var p = parts[i];
       if (!p) continue;
-      if (NEGATIVE_WORDS[p] || NEGATIVE_PREFIXES.test(p)) return -1;
+      if (NEGATIVE_WORDS[p] || NEGATIVE_PREFIXES.test(p)) { r.namedAside = POSITION_WORDS[p] === true; return -1; }
       if (POSITIVE_WORDS[p]) pos = true;
     }
     return pos ? 1 : 0;
+  }
+
+  // Documentation generators name a section after its title ("sharing-with-a-single-developer"):
+  // such a name is the section's own words, which say nothing of its role.
+  function withoutTitleSlug(cls, r) {
+    var first = r.firstText;
+    if (!first || !first.text || cls.indexOf('-') < 0 && cls.indexOf('_') < 0) return cls;
+    var slug = first.text.toLowerCase().replace(/[^a-z0-9]+/g, ' ').trim().split(' ').slice(0, 3).join('[-_]');
+    if (slug.indexOf('[-_]') < 0) return cls;
+    return cls.replace(new RegExp('\\S*' + slug + '\\S*', 'g'), ' ');
   }
 
   // ---------------------------------------------------------------------------
@@ -357,6 +400,7 @@ var velcaroMainText = (function (root) {
       for (var j = 0; j < r.kids.length; j++) {
         var k = r.kids[j];
         if (k.chars === 0 || k.tag === 'p') continue;   // paragraphs are prose, not list items
+        if (isDataCell(k)) continue;   // a data table's rows
         var sig = k.tag + '|' + (k.cls || '').replace(/\d+/g, '');
         (groups[sig] = groups[sig] || []).push(k);
       }
@@ -431,7 +475,7 @@ var velcaroMainText = (function (root) {
     var total = recs[0].chars || 1;
     for (i = 0; i < recs.length; i++) {
       r = recs[i];
-      if (r.hint < 0 && (r.posChars >= r.chars * NEG_HINT_POSITIVE_SHARE || r.chars >= total * NEG_HINT_PAGE_SHARE)) r.hint = 0;
+      if (r.hint < 0 && (r.posChars >= r.chars * NEG_HINT_POSITIVE_SHARE || r.chars >= total * NEG_HINT_PAGE_SHARE || isInsetProse(r))) r.hint = 0;
       var inherited = r.parent ? r.parent.factor : 1;
       if (r.teaser) r.factor = TEASER_FACTOR;
       else if (r.hint < 0) r.factor = HINT_NEGATIVE_FACTOR;
@@ -445,6 +489,37 @@ var velcaroMainText = (function (root) {
       r.sum += r.value;
       if (r.parent) r.parent.sum += r.sum;
     }
+  }
+
+  // A box named as boilerplate by its class that the page sets inside the text, between two
+  // paragraphs, and that reads as prose itself: a note, a tip, a definition set apart.
+  function isInsetProse(r) {
+    if (!r.namedAside || !r.parent || r.narrow) return false;
+    var plain = r.chars - r.link;
+    if (plain < EDGE_KEEP_CHARS || r.link > r.chars * INSET_MAX_LINK_SHARE || r.firstInLink) return false;
+    var sib = r.parent.kids, at = sib.indexOf(r);
+    if (!isProseBlock(neighbour(sib, at, -1))) return false;
+    // Last in its section: the text goes on in the next one.
+    for (var a = r; a.parent; a = a.parent) {
+      var next = neighbour(a.parent.kids, a.parent.kids.indexOf(a), 1);
+      if (next) return isProseBlock(next) || isProseBlock(firstWithText(next));
+    }
+    return false;
+  }
+
+  function firstWithText(r) {
+    while (r && r.kids.length) r = neighbour(r.kids, -1, 1);
+    return r;
+  }
+
+  function neighbour(sib, at, step) {
+    for (var i = at + step; i >= 0 && i < sib.length; i += step) if (sib[i].chars > 0) return sib[i];
+    return null;
+  }
+
+  function isProseBlock(r) {
+    return !!r && r.hint >= 0 && !r.teaser && r.chars - r.link >= SHORT_TEXT_CHARS &&
+      r.link < r.chars * INSET_MAX_LINK_SHARE && (r.proseChars > 0 || PROSE_TAGS[r.tag] || r.ownPunct > 0);
   }
 
   // ---------------------------------------------------------------------------
@@ -467,7 +542,23 @@ var velcaroMainText = (function (root) {
     if (!v || typeof v !== 'object' || depth > 6) return;
     if (Array.isArray(v)) { for (var i = 0; i < v.length; i++) collectArticleBodies(v[i], out, depth + 1); return; }
     if (typeof v.articleBody === 'string' && v.articleBody.length > 100) out.push(v.articleBody);
+    // A recipe's steps: a text, or a list of steps (and sections of steps) with their texts.
+    if (v.recipeInstructions) {
+      var steps = [];
+      collectStepTexts(v.recipeInstructions, steps, 0);
+      var joined = steps.join(' ');
+      if (joined.length > 100) out.push(joined);
+    }
     for (var k in v) if (Object.prototype.hasOwnProperty.call(v, k) && v[k] && typeof v[k] === 'object') collectArticleBodies(v[k], out, depth + 1);
+  }
+
+  function collectStepTexts(v, out, depth) {
+    if (depth > 4 || out.length > 200) return;
+    if (typeof v === 'string') { out.push(v); return; }
+    if (Array.isArray(v)) { for (var i = 0; i < v.length; i++) collectStepTexts(v[i], out, depth + 1); return; }
+    if (!v || typeof v !== 'object') return;
+    if (typeof v.text === 'string') out.push(v.text);
+    if (v.itemListElement) collectStepTexts(v.itemListElement, out, depth + 1);
   }
 
   // The smallest record holding most of the blocks whose text appears in the JSON-LD body.
@@ -650,13 +741,45 @@ var velcaroMainText = (function (root) {
     return locateJsonLd(recs, doc) || locateItemprop(recs, best) || best;
   }
 
-  function standsOut(c) {
+  function standsOut(c, heading, recs) {
     if (!c) return 'nothing';
     var plain = c.chars - c.link;
     if (plain < MIN_MAIN_TEXT_CHARS) return 'too little text';
     if (c.chars && c.link / c.chars > MAX_MAIN_LINK_DENSITY) return 'mostly links';
     if (c.sum <= 0) return 'no content value';
+    if (plain < LIST_ITEM_MAX_CHARS && !(heading && isInside(heading, c)) && isListItem(c, recs)) return 'one item of a list';
     return '';
+  }
+
+  // A short block that is one of several look-alike items (a story on a home page, a result of
+  // a search): the page is the list, and has no main text of its own.
+  function isListItem(c, recs) {
+    for (var a = c, k = 0; a.parent && k < LIST_ITEM_LEVELS; a = a.parent, k++) {
+      if (a !== c && a.chars > c.chars * 1.5) return false;
+      var like = 0, sib = a.parent.kids, kind = itemKind(a);
+      for (var i = 0; i < sib.length; i++)
+        if (sib[i] !== a && sib[i].chars >= a.chars * 0.3 && itemKind(sib[i]) === kind) like++;
+      if (like >= TEASER_MIN_ITEMS - 1) return true;
+      // Stories marked up as articles, anywhere on the page.
+      if (a.tag === 'article' && countLike(recs, a) >= LIST_MIN_ARTICLES - 1) return true;
+    }
+    return false;
+  }
+
+  // Items of a list look alike: list items and articles by their element, other blocks by
+  // their element and class too (numbers aside: generated class names differ by them).
+  function itemKind(r) {
+    if (r.tag === 'li' || r.tag === 'article') return r.tag;
+    return r.tag + '|' + (attr(r.el, 'class') || '').replace(/\d+/g, '');
+  }
+
+  function countLike(recs, a) {
+    var n = 0;
+    for (var i = 0; i < recs.length; i++) {
+      var r = recs[i];
+      if (r !== a && r.tag === a.tag && !r.hidden && r.chars >= a.chars * 0.3 && !isInside(r, a) && !isInside(a, r)) n++;
+    }
+    return n;
   }
 
   // ---------------------------------------------------------------------------
@@ -675,6 +798,7 @@ var velcaroMainText = (function (root) {
     if (r.teaser) return 'teaser';
     if (r.hint < 0 && r.sum < container.sum * 0.5) return 'boilerplate';
     var plain = r.chars - r.link;
+    if (isDataCell(r)) return '';
     if (r.chars > 0 && r.link / r.chars > LINK_LIST_DENSITY && plain < LINK_LIST_MAX_PLAIN && r.sum <= 0 && !isLinkedSentence(r)) return 'links';
     return '';
   }
@@ -683,6 +807,9 @@ var velcaroMainText = (function (root) {
   function isMediaWithCaption(r, container) {
     if (!r.mediaIn || r.chars === 0 || PROSE_TAGS[r.tag] || HEADING_TAGS[r.tag]) return false;
     if (r === container.core || isInside(container.core, r)) return false;
+    // A panel with a heading of its own over a sentence is content beside its picture.
+    var first = firstWithText(r);
+    if (first && HEADING_TAGS[first.tag] && hasSentence(r)) return false;
     return r.chars - r.link <= CAPTION_MAX_CHARS && r.maxPara < CAPTION_MAX_CHARS;
   }
 
@@ -719,6 +846,13 @@ var velcaroMainText = (function (root) {
     return words.length <= DATE_LINE_MAX_WORDS;
   }
 
+  // A row of a data table, or one of its cells: a table's rows are data, however many links
+  // they hold (the names in a table of packages or commands).
+  function isDataCell(r) {
+    var row = r.tag === 'tr' ? r : (r.tag === 'td' || r.tag === 'th') ? r.parent : null;
+    return !!row && row.tag === 'tr' && row.kids.length >= DATA_ROW_CELLS;
+  }
+
   // A quote, or a list item that reads as a sentence even though most of its words are
   // links (a linked lead-in followed by its story).
   function isLinkedSentence(r) {
@@ -747,6 +881,7 @@ var velcaroMainText = (function (root) {
     (function visit(r) {
       var drop = [];
       for (var i = 0; i < r.kids.length; i++) drop.push(pre.has(r.kids[i]) ? 'edge' : dropReason(r.kids[i], container));
+      dropBoilerSections(r, drop, core);
       dropOrphanHeadings(r, drop, r === container);
       for (var j = 0; j < r.kids.length; j++) {
         if (drop[j]) r.kids[j].dropWhy = drop[j];
@@ -807,11 +942,29 @@ var velcaroMainText = (function (root) {
       var sib = a.parent.kids;
       var at = sib.indexOf(a);
       var lead = [], tail = [], i;
-      for (i = 0; i < at && !(isBodyText(sib[i]) && !HEADING_TAGS[sib[i].tag]); i++) lead.push(sib[i]);
-      for (i = sib.length - 1; i > at && !isBodyText(sib[i]); i--) tail.push(sib[i]);
+      for (i = at - 1; i >= 0 && isSectionLike(sib[i], a); i--) {}
+      for (var j = 0; j <= i && !(isBodyText(sib[j]) && !HEADING_TAGS[sib[j].tag]); j++) lead.push(sib[j]);
+      for (i = at + 1; i < sib.length && isSectionLike(sib[i], a); i++) {}
+      for (j = sib.length - 1; j >= i && !isBodyText(sib[j]); j--) tail.push(sib[j]);
       take(lead);
       take(tail);
     }
+  }
+
+  // A sibling of the core's branch that reads like one more part of it: the same element,
+  // opening with a heading of its own over sentences in the body's type (the next section of
+  // a document, the next panel of a product page).
+  function isSectionLike(s, a) {
+    if (s.tag !== a.tag || s.hint < 0 || s.teaser || s.chars === 0 || s.link >= s.chars * LINK_LIST_DENSITY) return false;
+    var first = firstWithText(s);
+    if (!first || !HEADING_TAGS[first.tag] || isBoilerHeading(first)) return false;
+    return hasSentence(s) && s.oddChars < (s.chars - s.link) * 0.5;
+  }
+
+  function hasSentence(r) {
+    if (r.ownPunct > 0 && r.ownChars - r.ownLink >= SHORT_TEXT_CHARS) return true;
+    for (var i = 0; i < r.kids.length; i++) if (!HEADING_TAGS[r.kids[i].tag] && hasSentence(r.kids[i])) return true;
+    return false;
   }
 
   // A run of short blocks is furniture unless it reads as prose: mostly paragraph or
@@ -846,6 +999,24 @@ var velcaroMainText = (function (root) {
   }
 
   var SECTION_DROPS = toSet('teaser boilerplate edge');
+
+  // A block that opens with a boilerplate heading ("Comments", "Leggi anche") goes as a whole;
+  // a heading of that kind among its siblings takes them with it up to the next heading.
+  function dropBoilerSections(r, drop, core) {
+    var open = false;
+    for (var i = 0; i < r.kids.length; i++) {
+      var k = r.kids[i];
+      if (k.chars === 0) continue;
+      var holdsCore = core && (k === core || isInside(core, k));
+      if (isHeadingLike(k)) open = isBoilerHeading(k);
+      else if (!holdsCore && isBoilerHeading(firstWithText(k))) { if (!drop[i]) drop[i] = 'boilerplate'; continue; }
+      if (open && !holdsCore && !drop[i]) drop[i] = 'boilerplate';
+    }
+  }
+
+  function isBoilerHeading(r) {
+    return !!r && isHeadingLike(r) && r.chars <= BOILER_HEADING_MAX_CHARS && BOILER_HEADING.test(r.el.textContent || '');
+  }
 
   function isHeadingLike(r) {
     if (HEADING_TAGS[r.tag]) return true;
@@ -931,7 +1102,7 @@ var velcaroMainText = (function (root) {
     var heading = findMainHeading(recs, doc);
     var container = chooseContainer(recs, doc);
     if (container) container = pickArticleUnit(container, heading);
-    if (standsOut(container)) return [];
+    if (standsOut(container, heading, recs)) return [];
     container.h1Count = countTag(container, 'h1');
     return buildRanges(container, collectDropped(container, container.h1Count < 2 ? heading : null));
   }

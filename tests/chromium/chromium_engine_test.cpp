@@ -275,6 +275,11 @@ TEST_F(ChromiumEngineTest, ALocalPageStaysInItsFolderAndOffline) {
     QTest::qWait(300);
     EXPECT_EQ(connections, 0);
 
+    // An .html file written as XHTML, with what XML refuses, is read as the HTML it is named.
+    const QUrl xhtml = write(QStringLiteral("xhtml.html"),
+                             "<html xmlns='http://www.w3.org/1999/xhtml'><p>pane & vino</p></html>");
+    EXPECT_EQ(capture(xhtml).text, QStringLiteral("pane & vino"));
+
     // Its script takes the main frame to the secret, before the load ends and after: the page
     // stays as it is.
     const QUrl early = write(QStringLiteral("fuga.html"),

@@ -75,6 +75,7 @@ var velcaroMainText = (function (root) {
   var TEASER_FACTOR = -0.3;            // a teaser's text counts against its container
   var DATA_ROW_CELLS = 3;              // a table row of this many cells is data, never a teaser
   var TEASER_HEADLINE_LINK_SHARE = 0.6;
+  var DOCUMENT_MIN_HEADINGS = 6;       // a main text with this many section headings is a document
   var LIST_ITEM_MAX_CHARS = 800;       // a main text this short may be one item of a list...
   var LIST_ITEM_LEVELS = 3;
   var LIST_MIN_ARTICLES = 4;           // this many article elements of its size make the page a list            // ...when it, or a wrapper this close above, has look-alike siblings// the block opening a teaser is mostly its headline link
@@ -672,6 +673,18 @@ var velcaroMainText = (function (root) {
     return bestScore >= threshold ? best : null;
   }
 
+  function countHeadings(container) {
+    var n = 0;
+    (function visit(r) {
+      for (var i = 0; i < r.kids.length && n < DOCUMENT_MIN_HEADINGS; i++) {
+        var k = r.kids[i];
+        if (HEADING_TAGS[k.tag] && k.tag !== 'h1' && !k.hidden) n++;
+        else visit(k);
+      }
+    })(container);
+    return n;
+  }
+
   function countTag(container, tag) {
     var n = 0;
     (function visit(r) { for (var i = 0; i < r.kids.length; i++) { if (r.kids[i].tag === tag) n++; visit(r.kids[i]); } })(container);
@@ -937,7 +950,15 @@ var velcaroMainText = (function (root) {
   // (kickers, deks, bylines, dates, share bars; sign-offs, newsletter boxes, tags) are
   // left out, at every level from the core up to the container.
   function markEdges(container, core, pre) {
-    function take(run) { if (isFurniture(run)) run.forEach(function (r) { if (r.chars > 0) pre.add(r); }); }
+    // A document of many sections has no kicker, dek or byline: around its sections only what
+    // holds no sentence (titles, tables of contents, navigation) is furniture.
+    var document = countHeadings(container) >= DOCUMENT_MIN_HEADINGS;
+    function take(run) {
+      if (!isFurniture(run)) return;
+      run.forEach(function (r) {
+        if (r.chars > 0 && !(document && hasSentence(r) && r.link < r.chars * LINK_LIST_DENSITY)) pre.add(r);
+      });
+    }
     for (var a = core; a !== container && a.parent; a = a.parent) {
       var sib = a.parent.kids;
       var at = sib.indexOf(a);

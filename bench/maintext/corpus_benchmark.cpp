@@ -41,27 +41,28 @@ struct Sums {
     double meanF1() const { return pages > 0 ? f1 / pages : 0; }
 };
 
-// One capture of the pages: each page's text (empty when it was not captured) and score.
+// One capture of the pages: each page's text (empty when it was not captured), why it was
+// not captured (empty when it was) and score.
 struct CorpusCapture {
     CaptureRun run;
     std::vector<QString> texts;
+    std::vector<QString> errors;
     std::vector<PassageScore> scores;
     Sums all;
     QMap<QString, Sums> byLanguage, byKind;
 };
 
-// The texts of a JSON Lines capture, by the address each record was given for.
-QHash<QString, QString> readRecords(const QString& path) {
-    QHash<QString, QString> texts;
+// The records of a JSON Lines capture, by the address each was given for.
+QHash<QString, QJsonObject> readRecords(const QString& path) {
+    QHash<QString, QJsonObject> records;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return texts;
+        return records;
     while (!file.atEnd()) {
         const QJsonObject record = QJsonDocument::fromJson(file.readLine()).object();
-        texts.insert(record.value(QStringLiteral("address")).toString(),
-                     record.value(QStringLiteral("text")).toString());
+        records.insert(record.value(QStringLiteral("address")).toString(), record);
     }
-    return texts;
+    return records;
 }
 
 CorpusCapture capture(const std::vector<CorpusPage>& pages, int port, const QString& engine,
@@ -72,9 +73,13 @@ CorpusCapture capture(const std::vector<CorpusPage>& pages, int port, const QStr
     CorpusCapture result;
     result.run =
         captureAddresses(addresses, port, {"--format", "jsonl", "-o", records}, engine, mainText);
-    const QHash<QString, QString> texts = readRecords(records);
+    const QHash<QString, QJsonObject> byAddress = readRecords(records);
     for (const CorpusPage& page : pages) {
-        result.texts.push_back(texts.value(page.address));
+        const QJsonObject record = byAddress.value(page.address);
+        result.texts.push_back(record.value(QStringLiteral("text")).toString());
+        result.errors.push_back(record.isEmpty()
+                                    ? QStringLiteral("no record")
+                                    : record.value(QStringLiteral("error")).toString());
         const PassageScore s =
             scorePassages(PassageText(result.texts.back()), page.must, page.mustNot);
         result.scores.push_back(s);
@@ -96,6 +101,13 @@ void printSummary(const QString& name, const CorpusCapture& c) {
                 a.mustNotFound, c.run.failed, c.run.seconds);
 }
 
+void printNotCaptured(const std::vector<CorpusPage>& pages, const CorpusCapture& c) {
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        if (!c.errors[i].isEmpty())
+            std::printf("  not captured: %s (%s)\n", qPrintable(pages[i].id),
+                        qPrintable(c.errors[i]));
+}
+
 void printGroups(const char* title, const QMap<QString, Sums>& groups) {
     std::printf("main text by %s:\n", title);
     for (auto it = groups.cbegin(); it != groups.cend(); ++it)
@@ -103,11 +115,13 @@ void printGroups(const char* title, const QMap<QString, Sums>& groups) {
                     it->meanF1(), it->precision / it->pages, it->recall / it->pages);
 }
 
-// The annotation's passages the whole page does not hold: each is a defect of the annotation
-// (or a page the capture could not take), listed by page.
+// The annotation's passages the whole page does not hold: each is a defect of the annotation,
+// listed by page (a page the whole-page capture could not take is not checked).
 void printAbsentPassages(const std::vector<CorpusPage>& pages, const CorpusCapture& whole) {
     int absent = 0;
     for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (!whole.errors[i].isEmpty())
+            continue;
         const PassageText text(whole.texts[i]);
         const QStringList missing = text.absent(pages[i].must + pages[i].mustNot);
         for (const QString& passage : missing)
@@ -155,12 +169,14 @@ bool runCorpusBenchmark(const MaintextOptions& options) {
     if (options.whole) {
         whole = capture(pages, port, engine, false, work.filePath("intera.jsonl"));
         printSummary(engine + ", whole page (baseline)", whole);
+        printNotCaptured(pages, whole);
     }
     const CorpusCapture main =
         capture(pages, port, engine, true, work.filePath("principale.jsonl"));
     server.kill();
     server.waitForFinished();
     printSummary(engine + ", main text", main);
+    printNotCaptured(pages, main);
     printGroups("language", main.byLanguage);
     printGroups("kind", main.byKind);
     std::vector<std::pair<double, QString>> lowest;

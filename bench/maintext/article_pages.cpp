@@ -45,27 +45,10 @@ std::vector<ArticlePage> unpackArticlePages(const QString& data, const QString& 
 
 int startPageServer(const std::vector<ArticlePage>& pages, const QString& folder,
                     QProcess& server) {
-    const QString cert = folder + "/cert.pem";
-    const QString key = folder + "/key.pem";
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                   "/CN=velcaro-bench", "-keyout", key, "-out", cert});
-    if (!openssl.waitForFinished() || openssl.exitCode() != 0)
-        return 0;
-    QJsonObject map;
+    QMap<QString, QString> files;
     for (const ArticlePage& page : pages)
-        map.insert(page.address, page.path);
-    QFile file(folder + "/pages.json");
-    if (!file.open(QIODevice::WriteOnly))
-        return 0;
-    file.write(QJsonDocument(map).toJson());
-    file.close();
-    server.start(QStringLiteral("python3"),
-                 {QStringLiteral(VELCARO_PAGE_SERVER), file.fileName(), cert, key});
-    if (!server.waitForReadyRead(10000))
-        return 0;
-    return server.readLine().trimmed().toInt();
+        files.insert(page.address, page.path);
+    return startPageServer(files, folder, server);
 }
 
 } // namespace velcaro::bench

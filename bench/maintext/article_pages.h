@@ -1,5 +1,7 @@
 #pragma once
 
+#include "page_server.h"
+
 #include <QProcess>
 #include <QString>
 #include <vector>
@@ -22,8 +24,7 @@ QString articleBenchmarkFolder();
 // The pages of the benchmark in `data`, unpacked into `folder`, with their article text.
 std::vector<ArticlePage> unpackArticlePages(const QString& data, const QString& folder);
 
-// The local proxy answering each page's address with its saved page (serve_pages.py, with a
-// certificate made for the run in `folder`): its port, 0 when it could not start.
+// The local proxy answering each page's address with its saved page (page_server.h).
 int startPageServer(const std::vector<ArticlePage>& pages, const QString& folder, QProcess& server);
 
 } // namespace velcaro::bench

@@ -6,11 +6,14 @@
 PAGES.json maps each page's address ("https://host/path?query") to the saved file. The
 browser is told to use 127.0.0.1:PORT as its proxy (and to accept any certificate): an http
 request comes with its whole address, an https one as a tunnel (CONNECT), which is answered
-in TLS with CERT and KEY. The address asked for gets its page. A page that sends the browser
-on to another address at once (a script's redirect, a form) gets 204 No Content, on which the
-browser stays on the page, as it stays on the saved page here: the page it was sent to was not
-saved. An https tunnel to a host whose pages were saved over http is refused. Anything else (the page's images, scripts, styles, frames) gets an empty 404, so nothing
-leaves this machine. The port is printed on the first line of standard output.
+in TLS with CERT and KEY. The address asked for gets its page; addresses are compared with
+their host in ASCII (IDNA) and their path and query percent-decoded, so that a page saved at
+an address with non-ASCII letters or %-escapes is found however the browser writes it. A page
+that sends the browser on to another address at once (a script's redirect, a form) gets 204
+No Content, on which the browser stays on the page, as it stays on the saved page here: the
+page it was sent to was not saved. An https tunnel to a host whose pages were saved over http
+is refused. Anything else (the page's images, scripts, styles, frames) gets an empty 404, so
+nothing leaves this machine. The port is printed on the first line of standard output.
 """
 import http.server
 import json
@@ -20,12 +23,31 @@ import sys
 import urllib.parse
 
 
+def ascii_host(host):
+    try:
+        return host.encode("idna").decode("ascii").lower()
+    except UnicodeError:
+        return host.lower()
+
+
+def address_key(address):
+    """The address as pages are looked up: default port dropped, host in ASCII, path and query
+    percent-decoded."""
+    parts = urllib.parse.urlsplit(address)
+    netloc = ascii_host(parts.hostname or "")
+    if parts.port not in (None, 80, 443):
+        netloc += ":%d" % parts.port
+    path = urllib.parse.unquote(parts.path) or "/"
+    return urllib.parse.urlunsplit((parts.scheme, netloc, path,
+                                    urllib.parse.unquote(parts.query), ""))
+
+
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     tunnel_host = None
 
     def do_CONNECT(self):
-        host = self.path.rsplit(":", 1)[0]
+        host = ascii_host(self.path.rsplit(":", 1)[0])
         # A site saved only over http refuses https, as such a site does: a browser that tries
         # https first then goes back to the address it was given.
         if host not in self.server.https_hosts:
@@ -48,10 +70,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             address = "https://%s%s" % (self.headers.get("Host", self.tunnel_host), self.path)
         else:
             address = self.path
-        parts = urllib.parse.urlsplit(address)
-        if parts.port in (80, 443):
-            address = urllib.parse.urlunsplit(parts._replace(netloc=parts.hostname))
-        path = self.server.pages.get(address)
+        path = self.server.pages.get(address_key(address))
         length = int(self.headers.get("Content-Length") or 0)
         if length:
             self.rfile.read(length)
@@ -86,7 +105,7 @@ def main():
     pages_file, cert, key = sys.argv[1:4]
     server = Server(("127.0.0.1", 0), Handler)
     with open(pages_file, encoding="utf-8") as f:
-        server.pages = json.load(f)
+        server.pages = {address_key(a): p for a, p in json.load(f).items()}
     server.https_hosts = {urllib.parse.urlsplit(a).hostname for a in server.pages
                           if a.startswith("https:")}
     server.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)

@@ -76,6 +76,8 @@ var velcaroMainText = (function (root) {
   var DATA_ROW_CELLS = 3;              // a table row of this many cells is data, never a teaser
   var TEASER_HEADLINE_LINK_SHARE = 0.6;
   var DOCUMENT_MIN_HEADINGS = 6;       // a main text with this many section headings is a document
+  var CAPTION_SELECTOR = 'figcaption, [class*="caption" i], [class*="credit" i]';
+  var SERIES_MIN_ITEMS = 3;            // this many look-alike pictures with a sentence each are steps
   var LIST_ITEM_MAX_CHARS = 800;       // a main text this short may be one item of a list...
   var LIST_ITEM_LEVELS = 3;
   var LIST_MIN_ARTICLES = 4;           // this many article elements of its size make the page a list            // ...when it, or a wrapper this close above, has look-alike siblings// the block opening a teaser is mostly its headline link
@@ -96,7 +98,8 @@ var velcaroMainText = (function (root) {
   var MINOR_MAX_CHARS = 80;            // a smaller-type line up to this long is a label or a credit
   var DATE_LINE_MAX_CHARS = 80;        // a date line is short...
   var DATE_LINE_MAX_WORDS = 7;         // ...and has few words beside its numbers
-  var LINKED_SENTENCE_MIN_CHARS = 80;  // a linked paragraph this long with a sentence mark is prose, not a link list
+  var LINKED_SENTENCE_MIN_CHARS = 80;
+  var SENTENCE_PLAIN_WORDS = 3;        // a linked list item with this many words of its own around the links says something  // a linked paragraph this long with a sentence mark is prose, not a link list
   var CLIMB_GAIN = 1.02;               // a wrapper is taken when it adds at least this much content value
 
   // Layout signals.
@@ -139,6 +142,13 @@ var velcaroMainText = (function (root) {
   var PUNCT_RE = /[.!?;:,\u3002\uff0c\uff01\uff1f\u060c\u061f\u0964]/g;
   var SPACE_RE = /\s+/g;
 
+  // Words of two letters or more (a run of CJK characters counts a word every three).
+  var WORD_RE = /[A-Za-z\u00c0-\u024f\u0370-\u03ff\u0400-\u04ff\u0590-\u06ff]{2,}/g;
+  function countWords(s) {
+    var w = s.match(WORD_RE), c = s.match(CJK_RE);
+    return (w ? w.length : 0) + (c ? Math.floor(c.length / 3) : 0);
+  }
+
   function countPunct(s) { var m = s.match(PUNCT_RE); return m ? m.length : 0; }
 
   // Lowercase letters and digits only, for comparing texts across markup.
@@ -165,6 +175,7 @@ var velcaroMainText = (function (root) {
     this.ownChars = 0;      // characters of text directly inside (through inline tags)
     this.ownLink = 0;       // of which inside links
     this.ownPunct = 0;
+    this.plainWords = 0;    // words of the subtree outside links (own words until scored)
     this.text = '';         // its own text
     this.firstInLink = null;// whether the first text of its subtree sits in a link
     this.firstText = null;  // the record holding the first text of its subtree
@@ -299,6 +310,7 @@ var velcaroMainText = (function (root) {
     rec.ownChars += n;
     if (inLink) rec.ownLink += n;
     rec.ownPunct += countPunct(t);
+    if (!inLink) rec.plainWords += countWords(t);
     rec.text += t;
     for (var r = rec; r && r.firstInLink === null; r = r.parent) { r.firstInLink = !!inLink; r.firstText = rec; }
   }
@@ -456,6 +468,7 @@ var velcaroMainText = (function (root) {
         p.link += r.link;
         if (r.maxPara > p.maxPara) p.maxPara = r.maxPara;
         p.proseChars += PROSE_TAGS[r.tag] ? r.chars - r.link : r.proseChars;
+        if (!r.hidden && !r.control) p.plainWords += r.plainWords;
         if (r.mediaIn) p.mediaIn = true;
       }
     }
@@ -535,20 +548,20 @@ var velcaroMainText = (function (root) {
       try { data = JSON.parse(scripts[i].textContent); } catch (e) { continue; }
       collectArticleBodies(data, out, 0);
     }
-    out.sort(function (a, b) { return b.length - a.length; });
+    out.sort(function (a, b) { return b.text.length - a.text.length; });
     return out;
   }
 
   function collectArticleBodies(v, out, depth) {
     if (!v || typeof v !== 'object' || depth > 6) return;
     if (Array.isArray(v)) { for (var i = 0; i < v.length; i++) collectArticleBodies(v[i], out, depth + 1); return; }
-    if (typeof v.articleBody === 'string' && v.articleBody.length > 100) out.push(v.articleBody);
+    if (typeof v.articleBody === 'string' && v.articleBody.length > 100) out.push({ text: v.articleBody });
     // A recipe's steps: a text, or a list of steps (and sections of steps) with their texts.
     if (v.recipeInstructions) {
       var steps = [];
       collectStepTexts(v.recipeInstructions, steps, 0);
       var joined = steps.join(' ');
-      if (joined.length > 100) out.push(joined);
+      if (joined.length > 100) out.push({ text: joined, part: true });
     }
     for (var k in v) if (Object.prototype.hasOwnProperty.call(v, k) && v[k] && typeof v[k] === 'object') collectArticleBodies(v[k], out, depth + 1);
   }
@@ -563,10 +576,10 @@ var velcaroMainText = (function (root) {
   }
 
   // The smallest record holding most of the blocks whose text appears in the JSON-LD body.
-  function locateJsonLd(recs, doc) {
+  function locateJsonLd(recs, doc, best) {
     var bodies = jsonLdBodies(doc);
     if (!bodies.length) return null;
-    var hay = normalizeText(bodies[0].replace(/<[^>]+>/g, ' '));
+    var hay = normalizeText(bodies[0].text.replace(/<[^>]+>/g, ' '));
     var matched = [];
     var total = 0;
     for (var i = 0; i < recs.length; i++) {
@@ -578,7 +591,11 @@ var velcaroMainText = (function (root) {
       if (hay.indexOf(probe) >= 0) { matched.push(r); total += r.ownChars; }
     }
     if (total < Math.min(JSONLD_MATCH_MIN_CHARS, hay.length * 0.5)) return null;
-    return climb(smallestHolding(matched, total * 0.8));
+    var located = smallestHolding(matched, total * 0.8);
+    // A recipe's steps are one part of its page's text: they confirm the richest container
+    // that holds them.
+    if (bodies[0].part && best && isInside(located, best)) return best;
+    return climb(located);
   }
 
   // From a located block, goes up while each step adds clearly more content than it
@@ -751,7 +768,7 @@ var velcaroMainText = (function (root) {
 
   function chooseContainer(recs, doc) {
     var best = bestBySum(recs);
-    return locateJsonLd(recs, doc) || locateItemprop(recs, best) || best;
+    return locateJsonLd(recs, doc, best) || locateItemprop(recs, best) || best;
   }
 
   function standsOut(c, heading, recs) {
@@ -823,6 +840,8 @@ var velcaroMainText = (function (root) {
     // A panel with a heading of its own over a sentence is content beside its picture.
     var first = firstWithText(r);
     if (first && HEADING_TAGS[first.tag] && hasSentence(r)) return false;
+    // One of a series of look-alike blocks, each a picture with its sentence: steps.
+    if (isInSeries(r) && hasShortSentence(r) && !isCaptioned(r)) return false;
     return r.chars - r.link <= CAPTION_MAX_CHARS && r.maxPara < CAPTION_MAX_CHARS;
   }
 
@@ -870,7 +889,16 @@ var velcaroMainText = (function (root) {
   // links (a linked lead-in followed by its story).
   function isLinkedSentence(r) {
     if (r.tag === 'blockquote') return true;
-    return r.tag === 'li' && r.chars >= LINKED_SENTENCE_MIN_CHARS && r.ownPunct > 0;
+    if (r.tag === 'li') return r.chars >= LINKED_SENTENCE_MIN_CHARS && r.ownPunct > 0 || r.plainWords >= SENTENCE_PLAIN_WORDS;
+    if (r.tag !== 'ul' && r.tag !== 'ol') return false;
+    // A list of such items: a week's notes, each naming who did what.
+    var items = 0, sentences = 0;
+    for (var i = 0; i < r.kids.length; i++) {
+      if (r.kids[i].tag !== 'li' || r.kids[i].chars === 0) continue;
+      items++;
+      if (isLinkedSentence(r.kids[i])) sentences++;
+    }
+    return items > 0 && sentences >= items * 0.5;
   }
 
   // The top-most records to leave out of the container, in document order. When the
@@ -980,6 +1008,27 @@ var velcaroMainText = (function (root) {
     var first = firstWithText(s);
     if (!first || !HEADING_TAGS[first.tag] || isBoilerHeading(first)) return false;
     return hasSentence(s) && s.oddChars < (s.chars - s.link) * 0.5;
+  }
+
+  function isInSeries(r) {
+    while (r.parent && r.parent.parent && r.parent.chars === r.chars) r = r.parent;   // its wrappers
+    if (!r.parent) return false;
+    var kind = itemKind(r), like = 0, sib = r.parent.kids;
+    for (var i = 0; i < sib.length; i++) if (sib[i] !== r && sib[i].chars > 0 && itemKind(sib[i]) === kind) like++;
+    return like >= SERIES_MIN_ITEMS - 1;
+  }
+
+  // Most of its text is a caption or a credit: a photo of a series, not a step.
+  function isCaptioned(r) {
+    var captions = r.el.querySelectorAll(CAPTION_SELECTOR), n = 0;
+    for (var i = 0; i < captions.length; i++) n += (captions[i].textContent || '').replace(SPACE_RE, '').length;
+    return n >= (r.chars - r.link) * 0.5;
+  }
+
+  function hasShortSentence(r) {
+    if (r.ownPunct > 0 && r.ownChars - r.ownLink > r.ownPunct * 2 && r.ownLink < r.ownChars * 0.5) return true;
+    for (var i = 0; i < r.kids.length; i++) if (hasShortSentence(r.kids[i])) return true;
+    return false;
   }
 
   function hasSentence(r) {

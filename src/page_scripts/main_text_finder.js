@@ -25,6 +25,7 @@ var velcaroMainText = (function (root) {
   var FRAME_MIN_WIDTH_SHARE = 0.5;     // a frame narrower than this share of the viewport is an embed, not the page
   var FRAME_MIN_HEIGHT = 200;          // ...and one lower than this (CSS pixels) as well
   var TIME_BUDGET_MS = 300;            // past this, remaining layout reads are skipped
+  var MAX_RANGES = 64;                 // ranges the program copies at most (kMaxMainRanges)
 
   // Text signals.
   var SHORT_TEXT_CHARS = 40;           // shorter unlinked text is a label, not a paragraph
@@ -1101,6 +1102,7 @@ var velcaroMainText = (function (root) {
   // a dropped element ends the current range just before it, the next range starts just
   // after it. Ranges without text are left out.
   function buildRanges(container, dropped) {
+    dropped = fewestCuts(dropped);
     var el = container.el.shadowRoot || container.el;   // a shadow host: its shadow tree is what shows
     var doc = container.el.ownerDocument;
     var home = el.getRootNode();
@@ -1121,6 +1123,15 @@ var velcaroMainText = (function (root) {
     last.setEnd(el, el.childNodes.length);
     if (!last.collapsed && /\S/.test(last.toString())) out.push(last);
     return out;
+  }
+
+  // The program copies at most MAX_RANGES ranges: when more blocks are left out than that, the
+  // smallest of them stay in, so that the whole main text comes in that many pieces.
+  function fewestCuts(dropped) {
+    if (dropped.length < MAX_RANGES) return dropped;
+    var bySize = dropped.slice().sort(function (a, b) { return b.chars - a.chars || a.index - b.index; });
+    var kept = new Set(bySize.slice(0, MAX_RANGES - 1));
+    return dropped.filter(function (r) { return kept.has(r); });
   }
 
   function childIndex(n) {

@@ -50,7 +50,8 @@ constexpr int kCopyMaxWaitMs = 120000;
 // time is taken as too busy to copy.
 constexpr int kMeasureWaitMs = 5000;
 
-// Main text in more pieces than this is copied as its first pieces.
+// The main-text finder names at most this many ranges (MAX_RANGES in main_text_finder.js):
+// the ranges beyond it would not be copied.
 constexpr int kMaxMainRanges = 64;
 
 // The wait for the page's language or whether it shows text; a page too busy to answer in

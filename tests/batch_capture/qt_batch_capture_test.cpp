@@ -620,7 +620,9 @@ TEST_P(QtBatchCapture, PagesWithTheSameTextAreEachCaptured) {
 }
 
 // Pages made for the finder: an article among menus, beside a column of other stories, above
-// its comments, with a block of code, and a list of stories with no article.
+// its comments, with a block of code, a list of stories with no article, and a manual's chapter
+// whose sections are thick with links to commands and packages, one with a note set in its
+// text, between navigation bars and above comments in German.
 TEST_P(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
     const QDir pages(QStringLiteral(VELCARO_MAIN_TEXT_PAGES));
     expectMainText(
@@ -628,7 +630,10 @@ TEST_P(QtBatchCapture, TheMainTextLeavesMenusColumnsAndCommentsOut) {
          {pages.filePath("two-columns.html"), "story hour", {"Popular this week"}},
          {pages.filePath("comments.html"), "open crumb", {"12 comments", "Put it in the oven"}},
          {pages.filePath("code-article.html"), "print(riga.strip())", {"Contatti", "Privacy"}},
-         {pages.filePath("list-page.html"), "Choir seeks new voices", {}}},
+         {pages.filePath("list-page.html"), "Choir seeks new voices", {}},
+         {pages.filePath("manual-chapter.html"),
+          "Sezione ultima: il manuale finisce",
+          {"Capitolo precedente", "Ottimo capitolo"}}},
         here().filePath("principale"));
 }
 

@@ -26,7 +26,9 @@ QString resource(const QString& name) {
 
 QString copyKeeper() {
     return QStringLiteral(
-        "window.addEventListener('copy', function (e) { e.stopImmediatePropagation(); }, true);");
+        "['copy', 'selectstart'].forEach(function (type) {"
+        "  window.addEventListener(type, function (e) { e.stopImmediatePropagation(); }, true);"
+        "});");
 }
 
 QString releaseFocus() {

@@ -9,8 +9,9 @@ namespace velcaro::page_scripts {
 // scripts can neither see nor alter; the same for every engine.
 
 // Run at the creation of every document and frame, before the page's scripts: the page's copy
-// handlers never run, so a copy gives the selected text as the engine copies it, never the
-// page's replacement (a text cut short, an address added, nothing at all).
+// and selection-start handlers never run, so a copy gives the selected text as the engine
+// copies it, never the page's replacement (a text cut short, an address added, nothing at
+// all), and a page that refuses to be selected is selected all the same.
 QString copyKeeper();
 
 // Takes the focus from the focused element (a field, a text area, an editable block, or a

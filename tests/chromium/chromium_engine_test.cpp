@@ -91,11 +91,12 @@ TEST_F(ChromiumEngineTest, CopiesWhatThePageShowsWhateverItsScriptsDoToTheCopy) 
     EXPECT_TRUE(engine->description().startsWith(QLatin1String("Chromium 1")));
     EXPECT_EQ(engine->description(), ChromiumEngine::installedVersion());
     EXPECT_TRUE(engine->userAgent().contains(QLatin1String("Chrome/")));
-    // Its copy handler and its key handlers would replace the copy, or cancel it.
+    // Its copy handler, its key handlers and its selection handlers would replace the copy, or
+    // cancel it.
     const QUrl page = write(
         QStringLiteral("pagina.html"),
         "<!DOCTYPE html><html lang='it'><head><meta charset='utf-8'><title>Città</title></head>"
-        "<body><p>Perché così: 日本語の文章 😀 שלום עולם</p>"
+        "<body onselectstart='return false'><p>Perché così: 日本語の文章 😀 שלום עולם</p>"
         "<table><tr><td>uno</td><td>due</td></tr></table>"
         "<p style='display:none'>nascosto</p><input value='campo' autofocus>"
         "<p id='w'></p><script>"
@@ -103,6 +104,7 @@ TEST_F(ChromiumEngineTest, CopiesWhatThePageShowsWhateverItsScriptsDoToTheCopy) 
         "document.addEventListener('copy', function (e) {"
         "  e.clipboardData.setData('text/plain', 'RUBATO'); e.preventDefault(); }, true);"
         "document.addEventListener('keydown', function (e) { e.preventDefault(); }, true);"
+        "document.addEventListener('selectstart', function (e) { e.preventDefault(); }, true);"
         "</script></body></html>");
     const PageCopy copied = capture(page, PageSession::Scope::WholePage, true);
     ASSERT_EQ(copied.error, PageError::None);

@@ -4,6 +4,7 @@
 #include "batch_capture/capture_runner.h"
 #include "batch_capture/capture_status.h"
 #include "batch_capture/capture_writer.h"
+#include "batch_capture/robots_rules.h"
 #include "batch_capture/sitemap_crawl.h"
 #include "batch_capture/sitemap_reader.h"
 #include "platform/capture_platform.h"
@@ -44,6 +45,19 @@ void BatchCapture::engineStarted(const QString& failure) {
     }
     if (!engine_.note().isEmpty())
         platform_.console().report(engine_.note());
+    if (options_.crawl.enabled && options_.crawl.followSitemaps) {
+        sitemaps_ = std::make_unique<SitemapCrawl>();
+        for (const QUrl& start : plan_->starts()) {
+            if (start.scheme() != QLatin1String("http") && start.scheme() != QLatin1String("https"))
+                continue;
+            const QUrl site = start.adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
+                                             QUrl::RemoveFragment | QUrl::RemoveUserInfo);
+            if (!crawlSites_.contains(site))
+                crawlSites_ << site;
+        }
+        fetchCrawlRobots(0);
+        return;
+    }
     if (!options_.sitemap) {
         run();
         return;
@@ -70,6 +84,10 @@ void BatchCapture::fetchNextSitemap() {
                         });
         return;
     }
+    if (options_.crawl.enabled) {
+        crawlSitemapsRead();
+        return;
+    }
     // A problem names a sitemap an index gave: its address may hold any character.
     for (const QString& problem : sitemaps_->problems())
         platform_.console().report(
@@ -85,6 +103,43 @@ void BatchCapture::fetchNextSitemap() {
     }
     if (plan(sitemaps_->pages()))
         run();
+}
+
+void BatchCapture::fetchCrawlRobots(int site) {
+    if (site >= crawlSites_.size()) {
+        fetchNextSitemap();
+        return;
+    }
+    const QUrl robots = crawlSites_.at(site).resolved(QUrl(QStringLiteral("/robots.txt")));
+    const FetchRequest request{robots, engine_.userAgent(), options_.timeoutSeconds * 1000,
+                               RobotsRules::kMaxBodyBytes};
+    platform_.fetch(
+        request, [this, site, robots](const QByteArray& body, int, const QString& failure) {
+            QList<QUrl> named = failure.isEmpty() ? robotsSitemaps(body, robots) : QList<QUrl>();
+            if (named.isEmpty())
+                named << crawlSites_.at(site).resolved(QUrl(QStringLiteral("/sitemap.xml")));
+            for (const QUrl& sitemap : named)
+                sitemaps_->add(sitemap);
+            fetchCrawlRobots(site + 1);
+        });
+}
+
+void BatchCapture::crawlSitemapsRead() {
+    CrawlFrontier& frontier = *plan_->frontier();
+    qsizetype seeds = 0;
+    for (const QString& page : sitemaps_->pages()) {
+        const QUrl url = CrawlScope::normalized(QUrl(page), options_.crawl.ignoreQuery);
+        const CrawlScope::Verdict verdict = plan_->scope()->judge(url);
+        if ((verdict == CrawlScope::Verdict::Page || verdict == CrawlScope::Verdict::Pdf) &&
+            frontier.seed(url))
+            ++seeds;
+    }
+    platform_.console().report(
+        seeds == 1 ? QStringLiteral("velcaro: 1 pagina nuova dalle sitemap.")
+                   : QStringLiteral("velcaro: %1 pagine nuove dalle sitemap.").arg(seeds));
+    // A site without sitemaps is crawled from its links alone: not a failure.
+    sitemaps_.reset();
+    run();
 }
 
 bool BatchCapture::plan(const QStringList& addresses) {
@@ -115,12 +170,15 @@ void BatchCapture::run() {
         return;
     }
     status_->setTotal(plan_->size());
+    if (plan_->frontier() && !noteFrontier())
+        return;
     CaptureRunner::Events events;
     events.next = [this] {
         return next();
     };
-    events.captured = [this](int index, const PageCopy& copy, const PageOutcome& outcome) {
-        return captured(index, copy, outcome);
+    events.captured = [this](int index, const PageCopy& copy, const PageLinks& links,
+                             const PageOutcome& outcome) {
+        return captured(index, copy, links, outcome);
     };
     events.failed = [this](int index, const PageCopy& known, const PageOutcome& outcome) {
         failed(index, known, outcome);
@@ -138,8 +196,19 @@ void BatchCapture::run() {
 }
 
 int BatchCapture::next() {
-    while (next_ < plan_->size() && !ended_) {
-        const int index = next_++;
+    while (!ended_) {
+        int index = -1;
+        if (CrawlFrontier* frontier = plan_->frontier()) {
+            const auto entry = frontier->next();
+            if (!entry)
+                return -1;
+            index = plan_->add(*entry);
+            status_->setTotal(plan_->size());
+        } else if (next_ < plan_->size()) {
+            index = next_++;
+        } else {
+            return -1;
+        }
         QString refusal;
         switch (plan_->check(index, &refusal)) {
         case CapturePlan::Step::Take:
@@ -159,17 +228,43 @@ int BatchCapture::next() {
     return -1;
 }
 
-bool BatchCapture::captured(int index, const PageCopy& copy, const PageOutcome& outcome) {
+bool BatchCapture::noteFrontier() {
+    QString problem;
+    if (plan_->journal() && !plan_->journal()->note(plan_->frontier()->journalLines(), &problem)) {
+        outputLost(problem);
+        return false;
+    }
+    return true;
+}
+
+bool BatchCapture::captured(int index, const PageCopy& copy, const PageLinks& links,
+                            const PageOutcome& outcome) {
     if (ended_)
         return true;
     const QByteArray content = writer_->content(index, copy);
     if (content.isEmpty() && options_.format != CaptureOptions::Format::Text &&
         options_.format != CaptureOptions::Format::Jsonl)
         return false;
+    const CaptureTarget& target = plan_->target(index);
+    CrawledPage crawled;
+    if (CrawlFrontier* frontier = plan_->frontier()) {
+        crawled.depth = target.depth;
+        crawled.pdf = target.pdf;
+        crawled.links = frontier->taken(target.address, target.depth, copy.url, links);
+        crawled.textHash = CrawlFrontier::textHash(copy.text);
+        crawled.duplicateOf = frontier->duplicateOf(target.address, copy.text);
+        if (!noteFrontier())
+            return true;
+        runner_->more();
+    }
     QString problem;
-    switch (writer_->captured(index, copy, content, outcome, &problem)) {
+    switch (writer_->captured(index, copy, content, outcome, &problem,
+                              plan_->frontier() ? &crawled : nullptr)) {
     case CaptureWriter::Result::Written:
-        status_->captured(index, plan_->target(index).address, content.size(), outcome);
+        if (crawled.duplicateOf.isEmpty())
+            status_->captured(index, target.address, content.size(), outcome);
+        else
+            status_->duplicate(index, target.address, crawled.duplicateOf, outcome);
         break;
     case CaptureWriter::Result::PageFailed: {
         PageOutcome unwritten = outcome;
@@ -189,7 +284,10 @@ void BatchCapture::failed(int index, const PageCopy& known, const PageOutcome& o
     if (ended_)
         return;
     QString problem;
-    if (!writer_->failed(index, known, outcome, &problem)) {
+    CrawledPage crawled;
+    crawled.depth = plan_->target(index).depth;
+    crawled.pdf = plan_->target(index).pdf;
+    if (!writer_->failed(index, known, outcome, &problem, plan_->frontier() ? &crawled : nullptr)) {
         outputLost(problem);
         return;
     }
@@ -234,6 +332,14 @@ void BatchCapture::finishIfDone() {
     if (!runner_->idle())
         return;
     status_->summary(clock_.elapsed());
+    if (CrawlFrontier* frontier = plan_->frontier()) {
+        status_->crawled(frontier->counts(), options_.crawl);
+        if (!frontier->problem().isEmpty())
+            platform_.console().report(
+                QStringLiteral("velcaro: la coda della scansione non si è potuta scrivere su "
+                               "disco, indirizzi persi: ") +
+                frontier->problem());
+    }
     // A sitemap that could not be read is a failure too, whatever became of the pages.
     const bool sitemapsRead = !sitemaps_ || sitemaps_->unread() == 0;
     end(!status_->anyFailed() && sitemapsRead ? kAllCaptured : kSomeFailed);

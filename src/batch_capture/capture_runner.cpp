@@ -4,6 +4,7 @@
 #include "platform/capture_platform.h"
 
 #include <QDateTime>
+#include <QFile>
 
 namespace velcaro {
 
@@ -19,6 +20,9 @@ struct CaptureRunner::Page {
     bool copying = false;
     // Main text was asked for and the whole page is being taken instead.
     bool wholePageForMain = false;
+    // A crawl's page answered with an HTTP error that walls show (401, 403, 429, 503): it is
+    // copied only to tell a wall from the error, and fails either way.
+    bool judging = false;
 };
 
 CaptureRunner::CaptureRunner(const CaptureOptions& options, CaptureEngine& engine,
@@ -49,6 +53,13 @@ void CaptureRunner::start() {
 void CaptureRunner::stop() {
     stopped_ = true;
     pacingTimer_.stop();
+}
+
+void CaptureRunner::more() {
+    if (!exhausted_)
+        return;
+    exhausted_ = false;
+    schedule();
 }
 
 bool CaptureRunner::idle() const {
@@ -132,6 +143,11 @@ void CaptureRunner::begin(int index, qint64 nowMs) {
     auto page = std::make_unique<Page>();
     page->index = index;
     page->clock.start();
+    if (plan_.target(index).pdf) {
+        running_[index] = std::move(page);
+        fetchPdf(index);
+        return;
+    }
     page->session = engine_.openSession();
     page->settle.setSingleShot(true);
     page->settle.setInterval(options_.settleMs);
@@ -163,6 +179,13 @@ void CaptureRunner::loaded(int index, const LoadResult& result) {
              options_.mainText ? PageSession::Scope::MainText : PageSession::Scope::WholePage);
         return;
     }
+    const int status = result.httpStatus;
+    if (options_.crawl.enabled && result.error == PageError::HttpStatus &&
+        (status == 401 || status == 403 || status == 429 || status == 503)) {
+        page.judging = true;
+        copy(page, PageSession::Scope::WholePage);
+        return;
+    }
     PageOutcome outcome = outcomeOf(page);
     outcome.error = result.error;
     outcome.detail = result.detail;
@@ -184,6 +207,14 @@ void CaptureRunner::copied(int index, PageSession::Scope scope, const PageCopy& 
         return;
     Page& page = *found->second;
     PageOutcome outcome = outcomeOf(page);
+    if (page.judging) {
+        outcome.error = PageError::HttpStatus;
+        if (copy.error == PageError::None)
+            readLinks(index, copy, outcome);
+        else
+            fail(page, outcome);
+        return;
+    }
     if (copy.error != PageError::None) {
         // A page taken before its load ended that gave no copy failed for its time.
         const bool ofItsTime =
@@ -200,14 +231,100 @@ void CaptureRunner::copied(int index, PageSession::Scope scope, const PageCopy& 
     }
     outcome.wholePageForMain =
         page.wholePageForMain || (scope == PageSession::Scope::MainText && !copy.mainText);
-    if (!events_.captured(index, copy, outcome)) {
+    if (options_.crawl.enabled) {
+        readLinks(index, copy, outcome);
+        return;
+    }
+    taken(index, copy, {}, outcome);
+}
+
+void CaptureRunner::readLinks(int index, const PageCopy& copy, const PageOutcome& outcome) {
+    running_.at(index)->session->links([this, index, copy, outcome](const PageLinks& links) {
+        const auto found = running_.find(index);
+        if (found == running_.end())
+            return;
+        const PageWall wall = pageWall(outcome.httpStatus, copy.title, copy.text, links);
+        if (wall == PageWall::None && outcome.error == PageError::None) {
+            taken(index, copy, links, outcome);
+            return;
+        }
+        if (wall == PageWall::None) {
+            fail(*found->second, outcome);
+            return;
+        }
+        PageOutcome walled = outcome;
+        walled.error = PageError::Walled;
+        walled.wall = wall;
+        fail(*found->second, walled, copy);
+    });
+}
+
+void CaptureRunner::taken(int index, const PageCopy& copy, const PageLinks& links,
+                          PageOutcome outcome) {
+    if (!events_.captured(index, copy, links, outcome)) {
         outcome.error = PageError::NoText;
         PageCopy known = copy;
         known.showsText = !copy.text.trimmed().isEmpty();
-        fail(page, outcome, known);
+        fail(*running_.at(index), outcome, known);
         return;
     }
     release(index);
+}
+
+// A local document is read from its file, a web one fetched as a sitemap is; both within
+// kMaxPdfBytes.
+void CaptureRunner::fetchPdf(int index) {
+    const QUrl& url = plan_.target(index).url;
+    if (url.isLocalFile()) {
+        QFile file(url.toLocalFile());
+        if (!file.open(QIODevice::ReadOnly)) {
+            QTimer::singleShot(0, &pumpTimer_, [this, index, problem = file.errorString()] {
+                pdfFetched(index, {}, 0, problem);
+            });
+            return;
+        }
+        const QByteArray body = file.read(kMaxPdfBytes + 1);
+        QTimer::singleShot(0, &pumpTimer_,
+                           [this, index, body] { pdfFetched(index, body, 0, QString()); });
+        return;
+    }
+    platform_.fetch({url, engine_.userAgent(), options_.timeoutSeconds * 1000, kMaxPdfBytes + 1},
+                    [this, index](const QByteArray& body, int status, const QString& failure) {
+                        pdfFetched(index, body, status, failure);
+                    });
+}
+
+void CaptureRunner::pdfFetched(int index, const QByteArray& body, int httpStatus,
+                               const QString& failure) {
+    const auto found = running_.find(index);
+    if (found == running_.end())
+        return;
+    Page& page = *found->second;
+    PageOutcome outcome = outcomeOf(page);
+    outcome.httpStatus = httpStatus;
+    page.load.httpStatus = httpStatus;
+    PageCopy copy;
+    copy.url = plan_.target(index).url;
+    if (httpStatus >= 400) {
+        outcome.error = PageError::HttpStatus;
+    } else if (!failure.isEmpty()) {
+        outcome.error = PageError::Other;
+        outcome.detail = failure;
+    } else if (body.size() > kMaxPdfBytes) {
+        outcome.error = PageError::Other;
+        outcome.refusal = QStringLiteral("documento PDF più grande di %1 MB, non preso")
+                              .arg(kMaxPdfBytes / (1024 * 1024));
+    } else if (!platform_.readPdf(body, &copy.text, &copy.title)) {
+        outcome.error = PageError::Other;
+        outcome.refusal = QStringLiteral("il documento non è un PDF leggibile");
+    } else if (copy.text.trimmed().isEmpty()) {
+        outcome.error = PageError::NoText;
+    }
+    if (outcome.error != PageError::None) {
+        fail(page, outcome);
+        return;
+    }
+    taken(index, copy, {}, outcome);
 }
 
 // The page's process ended while it waited for its copy: that is why it has no text. During

@@ -234,22 +234,14 @@ TEST(RetryPolicyTest, OnlyTransientFailuresAreTriedAgainAndOnlyRetriesTimes) {
         PageFailure failure;
         bool transient;
     } cases[] = {
-        {failure(Kind::TimedOut), true},
-        {failure(Kind::Reset), true},
-        {failure(Kind::Refused), true},
-        {failure(Kind::ProcessEnded), true},
-        {failure(Kind::HttpStatus, 429), true},
-        {failure(Kind::HttpStatus, 502), true},
-        {failure(Kind::HttpStatus, 503), true},
-        {failure(Kind::HttpStatus, 504), true},
-        {failure(Kind::NoText, 0, true), true},
-        {failure(Kind::NoText, 0, false), false},
-        {failure(Kind::HttpStatus, 404), false},
-        {failure(Kind::HttpStatus, 500), false},
-        {failure(Kind::HttpStatus, 403), false},
-        {failure(Kind::Other), false},
-        {failure(Kind::OutOfMemory), false},
-        {failure(Kind::NameNotResolved), false},
+        {failure(Kind::TimedOut), true},         {failure(Kind::Reset), true},
+        {failure(Kind::Refused), true},          {failure(Kind::ProcessEnded), true},
+        {failure(Kind::HttpStatus, 429), true},  {failure(Kind::HttpStatus, 502), true},
+        {failure(Kind::HttpStatus, 503), true},  {failure(Kind::HttpStatus, 504), true},
+        {failure(Kind::NoText, 0, true), true},  {failure(Kind::NoText, 0, false), false},
+        {failure(Kind::HttpStatus, 404), false}, {failure(Kind::HttpStatus, 500), false},
+        {failure(Kind::HttpStatus, 403), false}, {failure(Kind::Other), false},
+        {failure(Kind::OutOfMemory), false},     {failure(Kind::NameNotResolved), false},
         {failure(Kind::CopyTimedOut), false},
     };
     const RetryPolicy policy(2);

@@ -159,9 +159,11 @@ TEST_P(QtCrawl, TakesEachPageInScopeOnceAndResumesAfterSigkillWithoutRetakingAny
     // The site was asked for each page once, the one in flight when the run was killed twice;
     // never for what was out of scope, a trap or no page.
     const QMap<QString, int> asked = requests();
-    for (const QString& path : expected)
-        if (path != "/docs/hold.html" && path != "/docs/doc.pdf" && path != "/docs/redirect.html")
+    for (const QString& path : expected) {
+        if (path != "/docs/hold.html" && path != "/docs/redirect.html") {
             EXPECT_EQ(asked.value(path), 1) << path.toStdString();
+        }
+    }
     EXPECT_EQ(asked.value("/docs/b.html"), 1) << "taken through its redirect only";
     EXPECT_EQ(asked.value("/docs/hold.html"), 2);
     for (const char* never : {"/outside.html", "/docs/image.png", "/docs/seg/seg/seg/x.html",

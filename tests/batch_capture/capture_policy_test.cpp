@@ -75,7 +75,7 @@ protected:
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("giornale.jsonl"));
     const QString output = dir.filePath(QStringLiteral("pagina.txt"));
-    const JournalPurpose purpose{QStringLiteral("txt"), dir.path(), false};
+    const JournalPurpose purpose{QStringLiteral("txt"), dir.path(), false, {}};
 };
 
 TEST_F(Journal, AReopenedJournalSkipsTheDoneAndRetriesTheFailed) {
@@ -160,9 +160,9 @@ TEST_F(Journal, APageIsDoneOnlyWhereItsOutputStillIs) {
         EXPECT_TRUE(problem.contains(QStringLiteral("in uso"))) << problem.toStdString();
     }
     const QByteArray written = content();
-    for (const JournalPurpose& other :
-         {JournalPurpose{"rtf", dir.path(), false}, JournalPurpose{"txt", dir.filePath("x"), false},
-          JournalPurpose{"txt", dir.path(), true}}) {
+    for (const JournalPurpose& other : {JournalPurpose{"rtf", dir.path(), false, {}},
+                                        JournalPurpose{"txt", dir.filePath("x"), false, {}},
+                                        JournalPurpose{"txt", dir.path(), true, {}}}) {
         CaptureJournal journal;
         QString problem;
         EXPECT_EQ(open(journal, other, &problem), CaptureJournal::Opening::ForAnotherRun);

@@ -4,7 +4,6 @@
 #include "batch_capture/capture_runner.h"
 #include "batch_capture/capture_status.h"
 #include "batch_capture/capture_writer.h"
-#include "batch_capture/robots_rules.h"
 #include "batch_capture/sitemap_crawl.h"
 #include "batch_capture/sitemap_reader.h"
 #include "platform/capture_platform.h"
@@ -105,43 +104,6 @@ void BatchCapture::fetchNextSitemap() {
         run();
 }
 
-void BatchCapture::fetchCrawlRobots(int site) {
-    if (site >= crawlSites_.size()) {
-        fetchNextSitemap();
-        return;
-    }
-    const QUrl robots = crawlSites_.at(site).resolved(QUrl(QStringLiteral("/robots.txt")));
-    const FetchRequest request{robots, engine_.userAgent(), options_.timeoutSeconds * 1000,
-                               RobotsRules::kMaxBodyBytes};
-    platform_.fetch(
-        request, [this, site, robots](const QByteArray& body, int, const QString& failure) {
-            QList<QUrl> named = failure.isEmpty() ? robotsSitemaps(body, robots) : QList<QUrl>();
-            if (named.isEmpty())
-                named << crawlSites_.at(site).resolved(QUrl(QStringLiteral("/sitemap.xml")));
-            for (const QUrl& sitemap : named)
-                sitemaps_->add(sitemap);
-            fetchCrawlRobots(site + 1);
-        });
-}
-
-void BatchCapture::crawlSitemapsRead() {
-    CrawlFrontier& frontier = *plan_->frontier();
-    qsizetype seeds = 0;
-    for (const QString& page : sitemaps_->pages()) {
-        const QUrl url = CrawlScope::normalized(QUrl(page), options_.crawl.ignoreQuery);
-        const CrawlScope::Verdict verdict = plan_->scope()->judge(url);
-        if ((verdict == CrawlScope::Verdict::Page || verdict == CrawlScope::Verdict::Pdf) &&
-            frontier.seed(url))
-            ++seeds;
-    }
-    platform_.console().report(
-        seeds == 1 ? QStringLiteral("velcaro: 1 pagina nuova dalle sitemap.")
-                   : QStringLiteral("velcaro: %1 pagine nuove dalle sitemap.").arg(seeds));
-    // A site without sitemaps is crawled from its links alone: not a failure.
-    sitemaps_.reset();
-    run();
-}
-
 bool BatchCapture::plan(const QStringList& addresses) {
     plan_ = std::make_unique<CapturePlan>(options_);
     int repeated = 0;
@@ -228,15 +190,6 @@ int BatchCapture::next() {
     return -1;
 }
 
-bool BatchCapture::noteFrontier() {
-    QString problem;
-    if (plan_->journal() && !plan_->journal()->note(plan_->frontier()->journalLines(), &problem)) {
-        outputLost(problem);
-        return false;
-    }
-    return true;
-}
-
 bool BatchCapture::captured(int index, const PageCopy& copy, const PageLinks& links,
                             const PageOutcome& outcome) {
     if (ended_)
@@ -248,6 +201,18 @@ bool BatchCapture::captured(int index, const PageCopy& copy, const PageLinks& li
     const CaptureTarget& target = plan_->target(index);
     CrawledPage crawled;
     if (CrawlFrontier* frontier = plan_->frontier()) {
+        // A redirect may leave the scope the links were held to: that page is not taken.
+        const QUrl landed = CrawlScope::normalized(copy.url, options_.crawl.ignoreQuery);
+        if (!copy.url.isEmpty() &&
+            plan_->scope()->judge(landed) == CrawlScope::Verdict::OutOfScope) {
+            PageOutcome outside = outcome;
+            outside.error = PageError::Other;
+            outside.refusal = QStringLiteral("la pagina porta fuori dall'ambito della "
+                                             "scansione, a %1: non presa")
+                                  .arg(printableAddress(CrawlScope::key(landed)));
+            failed(index, copy, outside);
+            return true;
+        }
         crawled.depth = target.depth;
         crawled.pdf = target.pdf;
         crawled.links = frontier->taken(target.address, target.depth, copy.url, links);

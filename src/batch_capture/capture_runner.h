@@ -79,7 +79,8 @@ private:
     void loaded(int index, const LoadResult& result);
     void copy(Page& page, PageSession::Scope scope);
     void copied(int index, PageSession::Scope scope, const PageCopy& copy);
-    // A crawl's page copied: its links are read, and a wall is told from a page.
+    // A crawl's page copied (or its HTTP error page, to judge it): its links are read, and a
+    // wall is told from a page.
     void readLinks(int index, const PageCopy& copy, const PageOutcome& outcome);
     void taken(int index, const PageCopy& copy, const PageLinks& links, PageOutcome outcome);
     // A PDF document, fetched outside any page and read as its text.

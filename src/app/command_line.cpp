@@ -2,6 +2,7 @@
 
 #include "app/app_record.h"
 #include "app/capture_engines.h"
+#include "app/crawl_arguments.h"
 #include "app/qt_arguments.h"
 #include "app/window_engine_version.h"
 #include "batch_capture/sitemap_crawl.h"
@@ -118,6 +119,7 @@ struct Options {
                                 .arg(defaultCaptureJobs())
                                 .arg(CaptureOptions::kMaxJobs),
                             QStringLiteral("n")};
+    CrawlArguments crawl;
 };
 
 void describe(QCommandLineParser& parser, const Options& options) {
@@ -132,6 +134,7 @@ void describe(QCommandLineParser& parser, const Options& options) {
                        options.settle, options.timeout, options.jobs, options.journal,
                        options.retries, options.perHost, options.delay, options.verbose,
                        options.sitemap, options.robots, options.firstIndex});
+    parser.addOptions(options.crawl.options());
     parser.addPositionalArgument(
         QStringLiteral("indirizzo"),
         QStringLiteral("Indirizzo web o file locale da aprire all'avvio (facoltativo); con "
@@ -205,6 +208,10 @@ CaptureOptions captureOptions(const QCommandLineParser& parser, const Options& o
         number(parser, options.retries, CaptureOptions::kDefaultRetries, 0, 10, problem);
     capture.firstIndex =
         number(parser, options.firstIndex, 0, 0, std::numeric_limits<int>::max(), problem);
+    capture.crawl = options.crawl.read(parser, problem);
+    if (capture.crawl.enabled && capture.sitemap)
+        *problem = QStringLiteral("--crawl e --sitemap non vanno insieme: per le sitemap di un "
+                                  "sito usare --follow-sitemaps.");
     if (capture.addresses.isEmpty())
         *problem = QStringLiteral("Indicare almeno un indirizzo da prendere.");
     else if (capture.addresses.count(QStringLiteral("-")) > 1)
@@ -220,7 +227,7 @@ bool anyCaptureOption(const QCommandLineParser& parser, const Options& options) 
           &options.firstIndex})
         if (parser.isSet(*option))
             return true;
-    return false;
+    return options.crawl.anySet(parser);
 }
 
 // Whether all of `text` was written.

@@ -24,6 +24,7 @@ public:
     void askRetryAfter(const QUrl& url, RetryAfterAnswered done) override {
         fetcher_.askRetryAfter(url, std::move(done));
     }
+    bool readPdf(const QByteArray& pdf, QString* text, QString* title) override;
     void finish(int exitCode) override;
 
 private:

@@ -44,6 +44,19 @@ void BatchCapture::engineStarted(const QString& failure) {
     }
     if (!engine_.note().isEmpty())
         platform_.console().report(engine_.note());
+    if (options_.crawl.enabled && options_.crawl.followSitemaps) {
+        sitemaps_ = std::make_unique<SitemapCrawl>();
+        for (const QUrl& start : plan_->starts()) {
+            if (start.scheme() != QLatin1String("http") && start.scheme() != QLatin1String("https"))
+                continue;
+            const QUrl site = start.adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
+                                             QUrl::RemoveFragment | QUrl::RemoveUserInfo);
+            if (!crawlSites_.contains(site))
+                crawlSites_ << site;
+        }
+        fetchCrawlRobots(0);
+        return;
+    }
     if (!options_.sitemap) {
         run();
         return;
@@ -68,6 +81,10 @@ void BatchCapture::fetchNextSitemap() {
                                 sitemaps_->failed(sitemap, failure);
                             fetchNextSitemap();
                         });
+        return;
+    }
+    if (options_.crawl.enabled) {
+        crawlSitemapsRead();
         return;
     }
     // A problem names a sitemap an index gave: its address may hold any character.
@@ -115,12 +132,15 @@ void BatchCapture::run() {
         return;
     }
     status_->setTotal(plan_->size());
+    if (plan_->frontier() && !noteFrontier())
+        return;
     CaptureRunner::Events events;
     events.next = [this] {
         return next();
     };
-    events.captured = [this](int index, const PageCopy& copy, const PageOutcome& outcome) {
-        return captured(index, copy, outcome);
+    events.captured = [this](int index, const PageCopy& copy, const PageLinks& links,
+                             const PageOutcome& outcome) {
+        return captured(index, copy, links, outcome);
     };
     events.failed = [this](int index, const PageCopy& known, const PageOutcome& outcome) {
         failed(index, known, outcome);
@@ -138,8 +158,19 @@ void BatchCapture::run() {
 }
 
 int BatchCapture::next() {
-    while (next_ < plan_->size() && !ended_) {
-        const int index = next_++;
+    while (!ended_) {
+        int index = -1;
+        if (CrawlFrontier* frontier = plan_->frontier()) {
+            const auto entry = frontier->next();
+            if (!entry)
+                return -1;
+            index = plan_->add(*entry);
+            status_->setTotal(plan_->size());
+        } else if (next_ < plan_->size()) {
+            index = next_++;
+        } else {
+            return -1;
+        }
         QString refusal;
         switch (plan_->check(index, &refusal)) {
         case CapturePlan::Step::Take:
@@ -159,17 +190,46 @@ int BatchCapture::next() {
     return -1;
 }
 
-bool BatchCapture::captured(int index, const PageCopy& copy, const PageOutcome& outcome) {
+bool BatchCapture::captured(int index, const PageCopy& copy, const PageLinks& links,
+                            const PageOutcome& outcome) {
     if (ended_)
         return true;
     const QByteArray content = writer_->content(index, copy);
     if (content.isEmpty() && options_.format != CaptureOptions::Format::Text &&
         options_.format != CaptureOptions::Format::Jsonl)
         return false;
+    const CaptureTarget& target = plan_->target(index);
+    CrawledPage crawled;
+    if (CrawlFrontier* frontier = plan_->frontier()) {
+        // A redirect may leave the scope the links were held to: that page is not taken.
+        const QUrl landed = CrawlScope::normalized(copy.url, options_.crawl.ignoreQuery);
+        if (!copy.url.isEmpty() &&
+            plan_->scope()->judge(landed) == CrawlScope::Verdict::OutOfScope) {
+            PageOutcome outside = outcome;
+            outside.error = PageError::Other;
+            outside.refusal = QStringLiteral("la pagina porta fuori dall'ambito della "
+                                             "scansione, a %1: non presa")
+                                  .arg(printableAddress(CrawlScope::key(landed)));
+            failed(index, copy, outside);
+            return true;
+        }
+        crawled.depth = target.depth;
+        crawled.pdf = target.pdf;
+        crawled.links = frontier->taken(target.address, target.depth, copy.url, links);
+        crawled.textHash = CrawlFrontier::textHash(copy.text);
+        crawled.duplicateOf = frontier->duplicateOf(target.address, copy.text);
+        if (!noteFrontier())
+            return true;
+        runner_->more();
+    }
     QString problem;
-    switch (writer_->captured(index, copy, content, outcome, &problem)) {
+    switch (writer_->captured(index, copy, content, outcome, &problem,
+                              plan_->frontier() ? &crawled : nullptr)) {
     case CaptureWriter::Result::Written:
-        status_->captured(index, plan_->target(index).address, content.size(), outcome);
+        if (crawled.duplicateOf.isEmpty())
+            status_->captured(index, target.address, content.size(), outcome);
+        else
+            status_->duplicate(index, target.address, crawled.duplicateOf, outcome);
         break;
     case CaptureWriter::Result::PageFailed: {
         PageOutcome unwritten = outcome;
@@ -189,7 +249,10 @@ void BatchCapture::failed(int index, const PageCopy& known, const PageOutcome& o
     if (ended_)
         return;
     QString problem;
-    if (!writer_->failed(index, known, outcome, &problem)) {
+    CrawledPage crawled;
+    crawled.depth = plan_->target(index).depth;
+    crawled.pdf = plan_->target(index).pdf;
+    if (!writer_->failed(index, known, outcome, &problem, plan_->frontier() ? &crawled : nullptr)) {
         outputLost(problem);
         return;
     }
@@ -234,6 +297,14 @@ void BatchCapture::finishIfDone() {
     if (!runner_->idle())
         return;
     status_->summary(clock_.elapsed());
+    if (CrawlFrontier* frontier = plan_->frontier()) {
+        status_->crawled(frontier->counts(), options_.crawl);
+        if (!frontier->problem().isEmpty())
+            platform_.console().report(
+                QStringLiteral("velcaro: la coda della scansione non si è potuta scrivere su "
+                               "disco, indirizzi persi: ") +
+                frontier->problem());
+    }
     // A sitemap that could not be read is a failure too, whatever became of the pages.
     const bool sitemapsRead = !sitemaps_ || sitemaps_->unread() == 0;
     end(!status_->anyFailed() && sitemapsRead ? kAllCaptured : kSomeFailed);

@@ -54,7 +54,15 @@ private:
     void run();
     // The next page to load; the pages before it that are skipped or refused end here.
     int next();
-    bool captured(int index, const PageCopy& copy, const PageOutcome& outcome);
+    // A crawl's sitemaps: each site's robots.txt, then the sitemaps it names (or the site's
+    // /sitemap.xml), whose pages are seeds of the crawl.
+    void fetchCrawlRobots(int site);
+    void crawlSitemapsRead();
+    // The frontier's news to the journal, before the page that brought them is called done;
+    // false when the journal cannot be written (the run has ended).
+    bool noteFrontier();
+    bool captured(int index, const PageCopy& copy, const PageLinks& links,
+                  const PageOutcome& outcome);
     void failed(int index, const PageCopy& known, const PageOutcome& outcome);
     // The records or the journal cannot be written any more (a closed pipe, a full disk): the
     // run ends, since every page after would be lost too.
@@ -73,6 +81,8 @@ private:
     QElapsedTimer clock_;
     QTimer stopTimer_;
     int next_ = 0;
+    // A crawl's sites, for their robots.txt and sitemaps.
+    QList<QUrl> crawlSites_;
     // The exit code of a stopped run, or -1.
     int stopCode_ = -1;
     bool ended_ = false;

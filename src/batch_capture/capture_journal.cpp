@@ -19,6 +19,7 @@ namespace {
 // How the lines the journal writes begin: the keys are written in alphabetical order.
 const QByteArray kRecordStart = QByteArrayLiteral("{\"address\":");
 const QByteArray kPurposeStart = QByteArrayLiteral("{\"format\":");
+const QByteArray kCrawlPurposeStart = QByteArrayLiteral("{\"crawl\":");
 
 const QString kOk = QStringLiteral("ok");
 const QString kFailed = QStringLiteral("failed");
@@ -27,7 +28,7 @@ constexpr int kJournalVersion = 1;
 
 // A line cut short while it was written is a beginning of a line.
 bool isLineStart(const QByteArray& line) {
-    for (const QByteArray& start : {kRecordStart, kPurposeStart})
+    for (const QByteArray& start : {kRecordStart, kPurposeStart, kCrawlPurposeStart})
         if (line.startsWith(start) || start.startsWith(line))
             return true;
     return false;
@@ -43,14 +44,18 @@ bool readRecord(const QJsonObject& object, JournalEntry* entry) {
     entry->outcome = outcome == kOk ? JournalEntry::Outcome::Ok : JournalEntry::Outcome::Failed;
     entry->output = object.value(QStringLiteral("output")).toString();
     entry->end = object.value(QStringLiteral("end")).toInteger();
+    entry->duplicateOf = object.value(QStringLiteral("duplicate_of")).toString();
     return true;
 }
 
 QJsonObject purposeObject(const JournalPurpose& purpose) {
-    return {{QStringLiteral("format"), purpose.format},
-            {QStringLiteral("journal"), kJournalVersion},
-            {QStringLiteral("main"), purpose.mainText},
-            {QStringLiteral("output"), purpose.output}};
+    QJsonObject object{{QStringLiteral("format"), purpose.format},
+                       {QStringLiteral("journal"), kJournalVersion},
+                       {QStringLiteral("main"), purpose.mainText},
+                       {QStringLiteral("output"), purpose.output}};
+    if (!purpose.crawl.isEmpty())
+        object.insert(QStringLiteral("crawl"), purpose.crawl);
+    return object;
 }
 
 bool readPurpose(const QJsonObject& object, JournalPurpose* purpose) {
@@ -59,12 +64,15 @@ bool readPurpose(const QJsonObject& object, JournalPurpose* purpose) {
     purpose->format = object.value(QStringLiteral("format")).toString();
     purpose->output = object.value(QStringLiteral("output")).toString();
     purpose->mainText = object.value(QStringLiteral("main")).toBool();
+    purpose->crawl = object.value(QStringLiteral("crawl")).toString();
     return true;
 }
 
 QString described(const JournalPurpose& purpose) {
-    return QStringLiteral("formato %1, %2, %3")
-        .arg(purpose.format,
+    return QStringLiteral("%1formato %2, %3, %4")
+        .arg(purpose.crawl.isEmpty() ? QStringLiteral("elenco di indirizzi, ")
+                                     : QStringLiteral("scansione %1, ").arg(purpose.crawl),
+             purpose.format,
              purpose.output.isEmpty()
                  ? QStringLiteral("sull'uscita standard")
                  : QStringLiteral("in %1").arg(QDir::toNativeSeparators(purpose.output)),
@@ -145,6 +153,10 @@ CaptureJournal::Opening CaptureJournal::open(const QString& path, const JournalP
         JournalPurpose found;
         if (readRecord(object, &entry)) {
             remember(entry);
+            if (reader_)
+                reader_(object);
+        } else if (reader_ && object.value(QStringLiteral("address")).isString()) {
+            reader_(object);
         } else if (lines == 0 && readPurpose(object, &found)) {
             written = found;
         } else if (!isLineStart(line)) {
@@ -186,6 +198,8 @@ CaptureJournal::Opening CaptureJournal::open(const QString& path, const JournalP
 
 bool CaptureJournal::done(const QString& address, const QString& output) const {
     const auto found = done_.constFind(address);
+    if (found != done_.constEnd() && found->duplicate && found->end == 0)
+        return true;
     if (found == done_.constEnd() || found->output != output)
         return false;
     if (output.isEmpty())
@@ -216,6 +230,12 @@ bool CaptureJournal::record(const JournalEntry& entry, QString* problem) {
     return append(line(entry), problem);
 }
 
+bool CaptureJournal::note(const QByteArrayList& lines, QString* problem) {
+    if (lines.isEmpty())
+        return true;
+    return append(lines.join('\n'), problem);
+}
+
 bool CaptureJournal::append(const QByteArray& line, QString* problem) {
     QByteArray bytes = line + '\n';
     if (openLine_)
@@ -242,6 +262,10 @@ QByteArray CaptureJournal::line(const JournalEntry& entry) {
                        {QStringLiteral("time"), time.toUTC().toString(Qt::ISODateWithMs)}};
     if (entry.end > 0)
         object.insert(QStringLiteral("end"), entry.end);
+    if (!entry.textHash.isEmpty())
+        object.insert(QStringLiteral("text"), entry.textHash);
+    if (!entry.duplicateOf.isEmpty())
+        object.insert(QStringLiteral("duplicate_of"), entry.duplicateOf);
     if (!ok)
         object.insert(QStringLiteral("reason"), entry.reason);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -259,7 +283,8 @@ void CaptureJournal::close() {
 
 void CaptureJournal::remember(const JournalEntry& entry) {
     if (entry.outcome == JournalEntry::Outcome::Ok)
-        done_.insert(entry.address, {*outputs_.insert(entry.output), entry.end});
+        done_.insert(entry.address,
+                     {*outputs_.insert(entry.output), entry.end, !entry.duplicateOf.isEmpty()});
     else
         done_.remove(entry.address);
 }

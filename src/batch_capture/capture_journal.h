@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QDateTime>
 #include <QHash>
+#include <QJsonObject>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 namespace velcaro {
 
@@ -14,9 +17,13 @@ struct JournalPurpose {
     // The absolute path of the output file or folder; empty for standard output.
     QString output;
     bool mainText = false;
+    // For a site crawl: where it starts and what it follows, as one compact JSON text; empty
+    // for a list of addresses.
+    QString crawl;
 
     bool operator==(const JournalPurpose& other) const {
-        return format == other.format && output == other.output && mainText == other.mainText;
+        return format == other.format && output == other.output && mainText == other.mainText &&
+               crawl == other.crawl;
     }
 };
 
@@ -37,6 +44,10 @@ struct JournalEntry {
     qint64 ms = 0;
     // When the page ended, in UTC.
     QDateTime time;
+    // A crawl's page: the hash of its text; and the page it duplicates, whose text it has
+    // (nothing of it was written then, and it is done as it is).
+    QString textHash;
+    QString duplicateOf;
 };
 
 // The journal of a capture (`--journal FILE`), from which a later run resumes: one JSON
@@ -62,6 +73,14 @@ public:
     // version, without its first line, is read as one for `purpose`.
     Opening open(const QString& path, const JournalPurpose& purpose, QString* problem);
 
+    // Given every line read by open() that names an address (a record, or a line of a
+    // crawl's own), in order; set before open().
+    void setReader(std::function<void(const QJsonObject& line)> reader) {
+        reader_ = std::move(reader);
+    }
+    // Appends `lines` (a crawl's own, each naming its "address" first) and syncs them.
+    bool note(const QByteArrayList& lines, QString* problem);
+
     // The address's last outcome was Ok, written to `output` (empty for standard output), and
     // what was written is still there: the page's file, or the records file at least as long
     // as it was after the record.
@@ -77,6 +96,7 @@ private:
     struct Done {
         QString output;
         qint64 end = 0;
+        bool duplicate = false;
     };
 
     bool append(const QByteArray& line, QString* problem);
@@ -95,6 +115,7 @@ private:
     mutable QHash<QString, qint64> recordsSizes_;
     // The file does not end with a newline: the last line was cut short.
     bool openLine_ = false;
+    std::function<void(const QJsonObject&)> reader_;
 };
 
 } // namespace velcaro

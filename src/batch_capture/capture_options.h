@@ -5,6 +5,35 @@
 
 namespace velcaro {
 
+// What a site crawl (`--crawl`) follows: the links of each page taken, from the addresses
+// given, within a scope, to a depth, up to a count.
+struct CrawlOptions {
+    // The pages a crawl may take: only the addresses given; those under the folder of one of
+    // them on its host (a local file's folder); those of their hosts; those of their domains.
+    enum class Scope { Page, Prefix, Host, Domain };
+
+    bool enabled = false;
+    Scope scope = Scope::Prefix;
+    // Regular expressions on the normalized address: a page followed matches one of the first
+    // (when there are any) and none of the second.
+    QStringList include;
+    QStringList exclude;
+    // Links from the addresses given are at depth 1; deeper ones are not followed.
+    int depth = kDefaultDepth;
+    // Pages taken at most (the addresses given among them); 0 for no bound.
+    qint64 maxPages = 0;
+    // Addresses with a query that differ only in its values' digits are one pattern: at most
+    // this many of a pattern are taken (calendars, ever-growing listings).
+    int maxPerPattern = kDefaultMaxPerPattern;
+    // The sitemaps of each site (robots.txt's Sitemap lines) add their pages as addresses given.
+    bool followSitemaps = false;
+    // An address's query is dropped: addresses that differ only in it are one page.
+    bool ignoreQuery = false;
+
+    static constexpr int kDefaultDepth = 5;
+    static constexpr int kDefaultMaxPerPattern = 1000;
+};
+
 // What `velcaro --capture` was asked to do.
 struct CaptureOptions {
     enum class Format { Text, Rtf, Markdown, Jsonl };
@@ -46,6 +75,8 @@ struct CaptureOptions {
     // block of a list split between several runs (GNU parallel): the records' "index" counts
     // from it.
     qint64 firstIndex = 0;
+    // With `crawl.enabled`, the addresses are where a site crawl starts.
+    CrawlOptions crawl;
     // The journal a run records each finished address in and resumes from; empty for none.
     QString journal;
     // The folder relative addresses and the output are read against.

@@ -1,25 +1,12 @@
 #include "batch_capture/capture_runner.h"
 
 #include "batch_capture/capture_plan.h"
+#include "batch_capture/capture_runner_page.h"
 #include "platform/capture_platform.h"
 
 #include <QDateTime>
 
 namespace velcaro {
-
-// A page being loaded, waited for or copied.
-struct CaptureRunner::Page {
-    int index = 0;
-    std::unique_ptr<PageSession> session;
-    QElapsedTimer clock;
-    QTimer settle;
-    LoadResult load;
-    // Taken as it was when its load's time was up.
-    bool late = false;
-    bool copying = false;
-    // Main text was asked for and the whole page is being taken instead.
-    bool wholePageForMain = false;
-};
 
 CaptureRunner::CaptureRunner(const CaptureOptions& options, CaptureEngine& engine,
                              CapturePlatform& platform, const CapturePlan& plan, Events events)
@@ -49,6 +36,13 @@ void CaptureRunner::start() {
 void CaptureRunner::stop() {
     stopped_ = true;
     pacingTimer_.stop();
+}
+
+void CaptureRunner::more() {
+    if (!exhausted_)
+        return;
+    exhausted_ = false;
+    schedule();
 }
 
 bool CaptureRunner::idle() const {
@@ -132,6 +126,11 @@ void CaptureRunner::begin(int index, qint64 nowMs) {
     auto page = std::make_unique<Page>();
     page->index = index;
     page->clock.start();
+    if (plan_.target(index).pdf) {
+        running_[index] = std::move(page);
+        fetchPdf(index);
+        return;
+    }
     page->session = engine_.openSession();
     page->settle.setSingleShot(true);
     page->settle.setInterval(options_.settleMs);
@@ -163,6 +162,13 @@ void CaptureRunner::loaded(int index, const LoadResult& result) {
              options_.mainText ? PageSession::Scope::MainText : PageSession::Scope::WholePage);
         return;
     }
+    const int status = result.httpStatus;
+    if (options_.crawl.enabled && result.error == PageError::HttpStatus &&
+        (status == 401 || status == 403 || status == 429 || status == 503)) {
+        page.judging = true;
+        copy(page, PageSession::Scope::WholePage);
+        return;
+    }
     PageOutcome outcome = outcomeOf(page);
     outcome.error = result.error;
     outcome.detail = result.detail;
@@ -184,6 +190,14 @@ void CaptureRunner::copied(int index, PageSession::Scope scope, const PageCopy& 
         return;
     Page& page = *found->second;
     PageOutcome outcome = outcomeOf(page);
+    if (page.judging) {
+        outcome.error = PageError::HttpStatus;
+        if (copy.error == PageError::None)
+            readLinks(index, copy, outcome);
+        else
+            fail(page, outcome);
+        return;
+    }
     if (copy.error != PageError::None) {
         // A page taken before its load ended that gave no copy failed for its time.
         const bool ofItsTime =
@@ -200,11 +214,20 @@ void CaptureRunner::copied(int index, PageSession::Scope scope, const PageCopy& 
     }
     outcome.wholePageForMain =
         page.wholePageForMain || (scope == PageSession::Scope::MainText && !copy.mainText);
-    if (!events_.captured(index, copy, outcome)) {
+    if (options_.crawl.enabled) {
+        readLinks(index, copy, outcome);
+        return;
+    }
+    taken(index, copy, {}, outcome);
+}
+
+void CaptureRunner::taken(int index, const PageCopy& copy, const PageLinks& links,
+                          PageOutcome outcome) {
+    if (!events_.captured(index, copy, links, outcome)) {
         outcome.error = PageError::NoText;
         PageCopy known = copy;
         known.showsText = !copy.text.trimmed().isEmpty();
-        fail(page, outcome, known);
+        fail(*running_.at(index), outcome, known);
         return;
     }
     release(index);

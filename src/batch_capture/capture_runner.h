@@ -31,8 +31,11 @@ public:
     struct Events {
         // The next page to take, or -1 when there is none left.
         std::function<int()> next;
-        // The page was copied; false when the copy holds nothing for the run's format.
-        std::function<bool(int index, const PageCopy& copy, const PageOutcome& outcome)> captured;
+        // The page was copied (with its links, in a crawl); false when the copy holds nothing
+        // for the run's format.
+        std::function<bool(int index, const PageCopy& copy, const PageLinks& links,
+                           const PageOutcome& outcome)>
+            captured;
         // The page failed for good; `known` has what the page said of itself, if anything.
         std::function<void(int index, const PageCopy& known, const PageOutcome& outcome)> failed;
         // The page failed and is tried again after `waitMs`.
@@ -48,10 +51,15 @@ public:
     void start();
     // No page starts any more; those running go on to their end.
     void stop();
+    // There may be pages to take again after next() found none (a crawl's page found links).
+    void more();
 
     int running() const { return static_cast<int>(running_.size()); }
     // Every page has ended: none runs, none waits, none is left to take.
     bool idle() const;
+
+    // A PDF document larger than this is not taken.
+    static constexpr qint64 kMaxPdfBytes = 64 * 1024 * 1024;
 
     // Pages checked and waiting for their host or their robots.txt, at most: the next
     // addresses are asked for only while there is room.
@@ -71,6 +79,13 @@ private:
     void loaded(int index, const LoadResult& result);
     void copy(Page& page, PageSession::Scope scope);
     void copied(int index, PageSession::Scope scope, const PageCopy& copy);
+    // A crawl's page copied (or its HTTP error page, to judge it): its links are read, and a
+    // wall is told from a page.
+    void readLinks(int index, const PageCopy& copy, const PageOutcome& outcome);
+    void taken(int index, const PageCopy& copy, const PageLinks& links, PageOutcome outcome);
+    // A PDF document, fetched outside any page and read as its text.
+    void fetchPdf(int index);
+    void pdfFetched(int index, const QByteArray& body, int httpStatus, const QString& failure);
     void ended(int index, PageError error);
     // The page failed: tried again when the policy says so, else given up.
     void fail(Page& page, PageOutcome outcome, const PageCopy& known = {});

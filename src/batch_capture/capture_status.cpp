@@ -23,6 +23,11 @@ QString agreeing(qsizetype count, const char* singular, const char* plural) {
     return QString::fromUtf8(count == 1 ? singular : plural);
 }
 
+// "1 indirizzo", "3 indirizzi".
+QString addresses(qint64 count) {
+    return count == 1 ? QStringLiteral("1 indirizzo") : QStringLiteral("%1 indirizzi").arg(count);
+}
+
 QString seconds(qint64 ms) {
     return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1);
 }
@@ -56,6 +61,53 @@ void CaptureStatus::failed(int index, const QString& address, const PageOutcome&
     const QString where = printableAddress(address);
     console_.report(QStringLiteral("%1 FAILED: %2 %3").arg(prefix(index), shown, where));
     failures_ << QStringLiteral("  %1: %2").arg(where, shown);
+}
+
+void CaptureStatus::duplicate(int index, const QString& address, const QString& original,
+                              const PageOutcome& outcome) {
+    ++ended_;
+    ++captured_;
+    console_.report(QStringLiteral("%1 ok %2 s duplicato di %3, senza file: %4")
+                        .arg(prefix(index), seconds(outcome.ms), printableAddress(original),
+                             printableAddress(address)));
+}
+
+void CaptureStatus::crawled(const CrawlFrontier::Counts& counts, const CrawlOptions& options) {
+    QStringList left;
+    if (counts.outOfScope > 0)
+        left << QStringLiteral("%1 fuori ambito").arg(addresses(counts.outOfScope));
+    if (counts.tooDeep > 0)
+        left << QStringLiteral("%1 oltre la profondità %2")
+                    .arg(addresses(counts.tooDeep))
+                    .arg(options.depth);
+    if (counts.notPages > 0)
+        left << QStringLiteral("%1 di file che non sono pagine (nei record, non presi)")
+                    .arg(addresses(counts.notPages));
+    console_.report(
+        QStringLiteral("velcaro: scansione: %1 in coda in tutto%2.")
+            .arg(addresses(counts.queued), left.isEmpty() ? QString()
+                                                          : QStringLiteral("; link non seguiti: ") +
+                                                                left.join(QStringLiteral(", "))));
+    if (counts.traps > 0)
+        console_.report(
+            QStringLiteral("velcaro: %1 %2 come trappole di link (indirizzi che ripetono un "
+                           "segmento o crescono senza fine%3).")
+                .arg(addresses(counts.traps), agreeing(counts.traps, "fermato", "fermati"),
+                     counts.trapPatterns > 0
+                         ? QStringLiteral("; %1 oltre %2 varianti della query")
+                               .arg(counts.trapPatterns == 1
+                                        ? QStringLiteral("1 schema")
+                                        : QStringLiteral("%1 schemi").arg(counts.trapPatterns))
+                               .arg(options.maxPerPattern)
+                         : QString()));
+    if (counts.leftOver > 0)
+        console_.report(
+            QStringLiteral("velcaro: %1 %2 in coda: raggiunto --max-pages %3.")
+                .arg(addresses(counts.leftOver), agreeing(counts.leftOver, "lasciato", "lasciati"))
+                .arg(options.maxPages));
+    if (counts.duplicates > 0)
+        console_.report(QStringLiteral("velcaro: %1 con il testo di una già presa (duplicati).")
+                            .arg(pages(counts.duplicates)));
 }
 
 void CaptureStatus::skipped() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch_capture/crawl_frontier.h"
 #include "batch_capture/page_outcome.h"
 
 #include <QString>
@@ -21,6 +22,12 @@ public:
     void setTotal(int total) { total_ = total; }
     void captured(int index, const QString& address, qsizetype bytes, const PageOutcome& outcome);
     void failed(int index, const QString& address, const PageOutcome& outcome);
+    // A crawl's page whose text is that of the page `original`, taken before.
+    void duplicate(int index, const QString& address, const QString& original,
+                   const PageOutcome& outcome);
+    // What a crawl left out, after the summary: links not followed, traps stopped, pages left
+    // for --max-pages, duplicates.
+    void crawled(const CrawlFrontier::Counts& counts, const CrawlOptions& options);
     // The journal had the page as taken.
     void skipped();
     void retrying(int index, const QString& address, const PageOutcome& outcome, int waitMs);

@@ -17,6 +17,10 @@ struct CaptureTarget {
     QUrl url;
     // Empty when the address can be loaded.
     QString problem;
+    // A crawl's page: its links' distance from the addresses given, and whether it is a PDF
+    // document, taken as its text.
+    int depth = 0;
+    bool pdf = false;
 
     // Longer addresses are refused before they are read.
     static constexpr int kMaxAddressChars = 65536;

@@ -24,11 +24,16 @@ bool CaptureWriter::open(QString* problem) {
 }
 
 QByteArray CaptureWriter::content(int index, const PageCopy& copy) const {
+    // A PDF document has text only: its paragraphs make the HTML of the formatted formats.
+    QString html = copy.html;
+    if (plan_.target(index).pdf && html.isEmpty())
+        for (const QString& paragraph : copy.text.split(QStringLiteral("\n\n")))
+            html += QStringLiteral("<p>%1</p>").arg(paragraph.toHtmlEscaped());
     switch (options_.format) {
     case CaptureOptions::Format::Rtf:
-        return page_formats::rtf(copy.html);
+        return page_formats::rtf(html);
     case CaptureOptions::Format::Markdown:
-        return page_formats::markdown(copy.html, plan_.target(index).url);
+        return page_formats::markdown(html, plan_.target(index).url);
     case CaptureOptions::Format::Text:
     case CaptureOptions::Format::Jsonl:
         break;
@@ -38,13 +43,15 @@ QByteArray CaptureWriter::content(int index, const PageCopy& copy) const {
 
 CaptureWriter::Result CaptureWriter::captured(int index, const PageCopy& copy,
                                               const QByteArray& content, const PageOutcome& outcome,
-                                              QString* problem) {
+                                              QString* problem, const CrawledPage* crawled) {
     qint64 recordEnd = 0;
+    const bool duplicate = crawled && !crawled->duplicateOf.isEmpty();
     if (options_.format == CaptureOptions::Format::Jsonl) {
-        recordEnd = writeRecord(index, copy, QString::fromUtf8(content), outcome, problem);
+        recordEnd = writeRecord(index, copy, duplicate ? QString() : QString::fromUtf8(content),
+                                outcome, crawled, problem);
         if (recordEnd < 0)
             return Result::OutputLost;
-    } else {
+    } else if (!duplicate) {
         try {
             const QString& path = plan_.path(index);
             if (path.isEmpty())
@@ -56,22 +63,24 @@ CaptureWriter::Result CaptureWriter::captured(int index, const PageCopy& copy,
             return Result::PageFailed;
         }
     }
-    return journal(index, outcome, recordEnd, problem) ? Result::Written : Result::OutputLost;
+    return journal(index, outcome, recordEnd, crawled, problem) ? Result::Written
+                                                                : Result::OutputLost;
 }
 
 bool CaptureWriter::failed(int index, const PageCopy& copy, const PageOutcome& outcome,
-                           QString* problem) {
+                           QString* problem, const CrawledPage* crawled) {
     qint64 recordEnd = 0;
     if (options_.format == CaptureOptions::Format::Jsonl) {
-        recordEnd = writeRecord(index, copy, QString(), outcome, problem);
+        recordEnd = writeRecord(index, copy, QString(), outcome, crawled, problem);
         if (recordEnd < 0)
             return false;
     }
-    return journal(index, outcome, recordEnd, problem);
+    return journal(index, outcome, recordEnd, crawled, problem);
 }
 
 qint64 CaptureWriter::writeRecord(int index, const PageCopy& copy, const QString& text,
-                                  const PageOutcome& outcome, QString* problem) {
+                                  const PageOutcome& outcome, const CrawledPage* crawled,
+                                  QString* problem) {
     const CaptureTarget& target = plan_.target(index);
     PageRecord record;
     record.address = target.address;
@@ -84,6 +93,7 @@ qint64 CaptureWriter::writeRecord(int index, const PageCopy& copy, const QString
     record.error = failureText(outcome, options_.timeoutSeconds);
     record.ms = outcome.ms;
     record.index = options_.firstIndex + target.index;
+    record.crawled = crawled;
     const QByteArray line = recordLine(record);
     try {
         if (records_)
@@ -97,7 +107,7 @@ qint64 CaptureWriter::writeRecord(int index, const PageCopy& copy, const QString
 }
 
 bool CaptureWriter::journal(int index, const PageOutcome& outcome, qint64 recordEnd,
-                            QString* problem) {
+                            const CrawledPage* crawled, QString* problem) {
     CaptureJournal* journal = plan_.journal();
     if (!journal)
         return true;
@@ -109,6 +119,12 @@ bool CaptureWriter::journal(int index, const PageOutcome& outcome, qint64 record
     entry.end = ok ? recordEnd : 0;
     entry.reason = failureText(outcome, options_.timeoutSeconds);
     entry.ms = outcome.ms;
+    if (crawled && ok) {
+        entry.textHash = crawled->textHash;
+        entry.duplicateOf = crawled->duplicateOf;
+        if (!crawled->duplicateOf.isEmpty() && recordEnd == 0)
+            entry.output.clear();
+    }
     return journal->record(entry, problem);
 }
 

@@ -2,6 +2,7 @@
 
 #include "batch_capture/capture_options.h"
 #include "batch_capture/page_outcome.h"
+#include "batch_capture/page_record.h"
 #include "platform/capture_engine.h"
 
 #include <QByteArray>
@@ -32,19 +33,23 @@ public:
     enum class Result { Written, PageFailed, OutputLost };
     // Writes the page taken and journals it. PageFailed: its own file could not be written
     // (the page fails, the run goes on); OutputLost: the records or the journal cannot be
-    // written any more (the run ends). `problem` says why.
+    // written any more (the run ends). `problem` says why. A crawl's page comes with what the
+    // crawl adds (`crawled`): a duplicate has its record, no file.
     Result captured(int index, const PageCopy& copy, const QByteArray& content,
-                    const PageOutcome& outcome, QString* problem);
+                    const PageOutcome& outcome, QString* problem,
+                    const CrawledPage* crawled = nullptr);
     // Writes the failed page's record and journal line, `copy` giving what is known of the
     // page (its address, title, language); false when the output is lost.
-    bool failed(int index, const PageCopy& copy, const PageOutcome& outcome, QString* problem);
+    bool failed(int index, const PageCopy& copy, const PageOutcome& outcome, QString* problem,
+                const CrawledPage* crawled = nullptr);
 
 private:
     // The page's record, appended; the records file's size with it, 0 for standard output, -1
     // when it could not be written.
     qint64 writeRecord(int index, const PageCopy& copy, const QString& text,
-                       const PageOutcome& outcome, QString* problem);
-    bool journal(int index, const PageOutcome& outcome, qint64 recordEnd, QString* problem);
+                       const PageOutcome& outcome, const CrawledPage* crawled, QString* problem);
+    bool journal(int index, const PageOutcome& outcome, qint64 recordEnd,
+                 const CrawledPage* crawled, QString* problem);
 
     const CaptureOptions& options_;
     CapturePlan& plan_;

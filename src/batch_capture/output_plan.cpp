@@ -22,13 +22,17 @@ QString folderProblem(const QString& folder) {
 } // namespace
 
 OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets) {
-    const auto total = targets.size();
+    // A crawl takes many pages from one address.
+    const auto total = options.crawl.enabled ? std::max<size_t>(targets.size(), 2) : targets.size();
     if (options.output.isEmpty()) {
         if (total > 1 && options.format != CaptureOptions::Format::Jsonl) {
-            problem_ = QStringLiteral("con più indirizzi serve --output CARTELLA.");
+            problem_ =
+                options.crawl.enabled
+                    ? QStringLiteral("con --crawl serve --output CARTELLA (o --format jsonl).")
+                    : QStringLiteral("con più indirizzi serve --output CARTELLA.");
             badUsage_ = true;
         }
-        paths_.assign(total, QString());
+        paths_.assign(targets.size(), QString());
         return;
     }
     const QString output =
@@ -46,17 +50,29 @@ OutputPlan::OutputPlan(const CaptureOptions& options, const std::vector<CaptureT
     output_ = output;
     if (records) {
         recordFile_ = output;
-        paths_.assign(total, QString());
+        paths_.assign(targets.size(), QString());
         return;
     }
     if (!toFolder) {
         paths_.assign(1, output);
         return;
     }
-    OutputNames names(u'.' + formatName(options.format));
-    paths_.reserve(total);
+    folder_ = folder;
+    names_ = std::make_unique<OutputNames>(u'.' + formatName(options.format));
+    paths_.reserve(targets.size());
     for (const CaptureTarget& target : targets)
-        paths_.push_back(QDir(folder).filePath(names.take(target.url)));
+        add(target);
+}
+
+OutputPlan::~OutputPlan() = default;
+
+void OutputPlan::add(const CaptureTarget& target) {
+    // Without a folder, the pages go to the records.
+    if (!names_) {
+        paths_.push_back(QString());
+        return;
+    }
+    paths_.push_back(QDir(folder_).filePath(names_->take(target.url)));
 }
 
 } // namespace velcaro

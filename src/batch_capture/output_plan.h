@@ -4,9 +4,12 @@
 #include "batch_capture/capture_target.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace velcaro {
+
+class OutputNames;
 
 // Where each page of a capture goes: standard output for a single page without --output, the
 // file named for a single page, else one file per page in the folder, made when missing. The
@@ -14,7 +17,13 @@ namespace velcaro {
 // Planned before any page loads, so that an output that cannot be written stops the run first.
 class OutputPlan {
 public:
+    // A crawl's pages are added as they are found (add()): they go to a folder, or to the
+    // records.
     OutputPlan(const CaptureOptions& options, const std::vector<CaptureTarget>& targets);
+    ~OutputPlan();
+
+    // Plans the page of `target`, after those planned; its index is the next one.
+    void add(const CaptureTarget& target);
 
     // Why nothing can be written, or an empty text; `badUsage` when the command line itself
     // is at fault (several pages and no folder to write them to).
@@ -32,6 +41,9 @@ private:
     QString output_;
     QString recordFile_;
     std::vector<QString> paths_;
+    // The folder of the pages' files, with their names so far; empty for none.
+    QString folder_;
+    std::unique_ptr<OutputNames> names_;
     QString problem_;
     bool badUsage_ = false;
 };

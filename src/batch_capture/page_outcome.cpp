@@ -14,6 +14,26 @@ QString lateLoad(int timeoutSeconds) {
     return QStringLiteral("la pagina non ha finito di caricarsi entro %1 s").arg(timeoutSeconds);
 }
 
+QString wallText(PageWall wall) {
+    switch (wall) {
+    case PageWall::Challenge:
+        return QStringLiteral("al posto della pagina c'è una verifica anti-bot; testo non preso");
+    case PageWall::Login:
+        return QStringLiteral("al posto della pagina c'è la richiesta di accedere con un "
+                              "account; testo non preso");
+    case PageWall::Consent:
+        return QStringLiteral("al posto della pagina c'è la richiesta di consenso ai cookie; "
+                              "testo non preso");
+    case PageWall::NeedsScript:
+        return QStringLiteral("la pagina chiede solo di attivare JavaScript; testo non preso");
+    case PageWall::NeedsCookies:
+        return QStringLiteral("la pagina chiede solo di attivare i cookie; testo non preso");
+    case PageWall::None:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 const QString kNoTextCopied = QStringLiteral("Non trovo nessun testo copiato !!!");
@@ -49,6 +69,8 @@ QString failureText(const PageOutcome& outcome, int timeoutSeconds) {
         return detail;
     case PageError::NoText:
         return kNoTextCopied;
+    case PageError::Walled:
+        return wallText(outcome.wall);
     case PageError::CopyTimedOut:
         return QStringLiteral("la copia della pagina non è finita in tempo (pagina troppo grande "
                               "o sempre occupata)");

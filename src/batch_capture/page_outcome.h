@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch_capture/page_wall.h"
 #include "platform/capture_engine.h"
 
 #include <QString>
@@ -18,6 +19,8 @@ struct PageOutcome {
     // Why the page was refused before any load (a missing file, its output file in the way),
     // as the check said it; empty for a page that was loaded.
     QString refusal;
+    // With Walled: what stands in for the page.
+    PageWall wall = PageWall::None;
     // Taken as it was, though it had not finished loading when its time was up.
     bool late = false;
     // Main text was asked for and none stood out: the whole page was taken.

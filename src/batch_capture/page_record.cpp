@@ -1,5 +1,6 @@
 #include "batch_capture/page_record.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -33,6 +34,17 @@ QByteArray recordLine(const PageRecord& record) {
     };
     if (!record.error.isEmpty())
         object.insert(QStringLiteral("error"), wellFormed(record.error));
+    if (const CrawledPage* crawled = record.crawled) {
+        QJsonArray links;
+        for (const QString& link : crawled->links)
+            links << wellFormed(link);
+        object.insert(QStringLiteral("links"), links);
+        object.insert(QStringLiteral("depth"), crawled->depth);
+        object.insert(QStringLiteral("type"),
+                      crawled->pdf ? QStringLiteral("pdf") : QStringLiteral("html"));
+        if (!crawled->duplicateOf.isEmpty())
+            object.insert(QStringLiteral("duplicate_of"), wellFormed(crawled->duplicateOf));
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 

@@ -2,9 +2,22 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 namespace velcaro {
+
+// What a crawl adds to a page's record and journal line.
+struct CrawledPage {
+    // The page's outgoing links, normalized, followed or not.
+    QStringList links;
+    // The page taken before whose text this one has; empty for a page of its own.
+    QString duplicateOf;
+    // The hash of the page's text (CrawlFrontier::textHash).
+    QString textHash;
+    int depth = 0;
+    bool pdf = false;
+};
 
 // What the JSON Lines record of one address says.
 struct PageRecord {
@@ -23,6 +36,9 @@ struct PageRecord {
     qint64 ms = 0;
     // The address's position in the whole list.
     qint64 index = 0;
+    // A crawl's page, with what the crawl adds ("links", "depth", "duplicate_of", "type");
+    // none for a page of a list.
+    const CrawledPage* crawled = nullptr;
 };
 
 // The record as one line of JSON, with its newline. Every text in it is valid Unicode: a lone

@@ -84,4 +84,18 @@ void SitemapCrawl::queue(const QUrl& sitemap, int level) {
     queue_.push_back(sitemap);
 }
 
+QList<QUrl> robotsSitemaps(const QByteArray& body, const QUrl& robots) {
+    QList<QUrl> sitemaps;
+    for (const QByteArray& raw : body.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.size() > 8 && line.left(8).toLower() == "sitemap:") {
+            const QUrl url = robots.resolved(QUrl(QString::fromUtf8(line.mid(8).trimmed())));
+            if (url.isValid() &&
+                (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")))
+                sitemaps << url;
+        }
+    }
+    return sitemaps;
+}
+
 } // namespace velcaro

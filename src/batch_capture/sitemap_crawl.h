@@ -60,4 +60,7 @@ private:
     QStringList problems_;
 };
 
+// The sitemaps a robots.txt names on its `Sitemap:` lines, read against `robots`, its address.
+QList<QUrl> robotsSitemaps(const QByteArray& body, const QUrl& robots);
+
 } // namespace velcaro

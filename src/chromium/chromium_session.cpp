@@ -347,6 +347,8 @@ void ChromiumSession::processEnded(PageError error) {
         PageCopy copy;
         copy.error = error;
         answerCopy(copy);
+    } else if (linksDone_) {
+        answerLinks({});
     } else if (ended_) {
         const auto ended = std::move(ended_);
         ended_ = nullptr;
@@ -387,6 +389,51 @@ void ChromiumSession::answerCopy(const PageCopy& copy) {
 
 void ChromiumSession::setEnded(std::function<void(PageError)> ended) {
     ended_ = std::move(ended);
+}
+
+// The links are read in a world of our own, made for the question: the page's scripts can
+// neither see the script nor change what it calls.
+void ChromiumSession::links(std::function<void(const PageLinks&)> done) {
+    linksDone_ = std::move(done);
+    if (!browser_ || sessionId_.isEmpty() || endedWith_ != PageError::None) {
+        QTimer::singleShot(0, this, [this] { answerLinks({}); });
+        return;
+    }
+    linksWait_.setSingleShot(true);
+    linksWait_.callOnTimeout(
+        this, [this] { answerLinks({}); }, Qt::UniqueConnection);
+    linksWait_.start(page_scripts::kLinksWaitMs);
+    browser_->pipe().send(
+        QStringLiteral("Page.createIsolatedWorld"),
+        {{QStringLiteral("frameId"), targetId_},
+         {QStringLiteral("worldName"), QStringLiteral("velcaro")}},
+        sessionId_, this, [this](const QJsonObject& world, const QString& error) {
+            if (!error.isEmpty() || !browser_) {
+                answerLinks({});
+                return;
+            }
+            browser_->pipe().send(
+                QStringLiteral("Runtime.evaluate"),
+                {{QStringLiteral("expression"), page_scripts::pageLinks()},
+                 {QStringLiteral("contextId"),
+                  world.value(QStringLiteral("executionContextId")).toInt()},
+                 {QStringLiteral("returnByValue"), true}},
+                sessionId_, this, [this](const QJsonObject& result, const QString&) {
+                    answerLinks(page_scripts::readPageLinks(result.value(QStringLiteral("result"))
+                                                                .toObject()
+                                                                .value(QStringLiteral("value"))
+                                                                .toVariant()));
+                });
+        });
+}
+
+void ChromiumSession::answerLinks(const PageLinks& links) {
+    linksWait_.stop();
+    if (!linksDone_)
+        return;
+    const auto done = std::move(linksDone_);
+    linksDone_ = nullptr;
+    done(links);
 }
 
 } // namespace velcaro

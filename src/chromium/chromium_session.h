@@ -33,6 +33,7 @@ public:
     void load(const QUrl& url, int timeoutMs, std::function<void(const LoadResult&)> done) override;
     void copy(Scope scope, bool withHtml, std::function<void(const PageCopy&)> done) override;
     void setEnded(std::function<void(PageError)> ended) override;
+    void links(std::function<void(const PageLinks&)> done) override;
 
     // After a page process ended, the wait for the browser's report that it ran out of memory,
     // which comes on another channel.
@@ -52,6 +53,7 @@ private:
     void endLoad(PageError error, const QString& detail = {});
     void processEnded(PageError error);
     void answerCopy(const PageCopy& copy);
+    void answerLinks(const PageLinks& links);
     void send(const QString& method, const QJsonObject& params = {});
 
     QPointer<ChromiumEngine> engine_;
@@ -66,6 +68,8 @@ private:
     std::function<void(const LoadResult&)> loadDone_;
     std::function<void(const PageCopy&)> copyDone_;
     std::function<void(PageError)> ended_;
+    std::function<void(const PageLinks&)> linksDone_;
+    QTimer linksWait_;
     PageCopyRun* copyRun_ = nullptr;
 
     // The page's set-up is done: the documents its main frame asked for meanwhile wait.

@@ -1,6 +1,9 @@
 #include "page_scripts/page_scripts.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QVariantList>
 
 namespace velcaro::page_scripts {
@@ -41,6 +44,60 @@ QString documentLanguage() {
 
 QString showsText() {
     return QStringLiteral("!!document.body && /\\S/.test(document.body.innerText)");
+}
+
+QString pageLinks() {
+    return QStringLiteral(R"((() => {
+    const seen = new Set(), links = [], next = [];
+    for (const a of document.querySelectorAll('a[href], area[href]')) {
+        if (links.length >= %1)
+            break;
+        const href = a.href;
+        if (typeof href === 'string' && href && !seen.has(href)) {
+            seen.add(href);
+            links.push(href);
+        }
+    }
+    let canonical = '';
+    for (const link of document.querySelectorAll('link[rel][href]')) {
+        const rel = link.rel.toLowerCase().split(/\s+/);
+        if (rel.includes('next') && next.length < 16)
+            next.push(link.href);
+        if (rel.includes('canonical') && !canonical)
+            canonical = link.href;
+    }
+    const challenge = !!document.querySelector(
+        '#challenge-form, #challenge-running, #challenge-stage, #cf-challenge-running, ' +
+        '.cf-browser-verification, .g-recaptcha, .h-captcha, #px-captcha, ' +
+        'iframe[src*="captcha"], iframe[src*="challenges."], script[src*="/challenge-platform/"]');
+    const password = !!document.querySelector('input[type=password]');
+    return JSON.stringify({links, next, canonical, challenge, password});
+})())")
+        .arg(PageLinks::kMaxLinks);
+}
+
+PageLinks readPageLinks(const QVariant& answer) {
+    PageLinks read;
+    const QJsonObject object = QJsonDocument::fromJson(answer.toString().toUtf8()).object();
+    if (object.isEmpty())
+        return read;
+    read.answered = true;
+    const auto texts = [](const QJsonValue& value, int most) {
+        QStringList list;
+        for (const QJsonValue& item : value.toArray()) {
+            if (list.size() >= most)
+                break;
+            if (item.isString())
+                list << item.toString();
+        }
+        return list;
+    };
+    read.links = texts(object.value(QStringLiteral("links")), PageLinks::kMaxLinks);
+    read.next = texts(object.value(QStringLiteral("next")), 16);
+    read.canonical = object.value(QStringLiteral("canonical")).toString();
+    read.challengeMarker = object.value(QStringLiteral("challenge")).toBool();
+    read.passwordField = object.value(QStringLiteral("password")).toBool();
+    return read;
 }
 
 QString mainTextFinder() {

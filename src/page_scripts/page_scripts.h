@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/capture_engine.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -29,6 +31,14 @@ QString mainTextFinder();
 QString documentLanguage();
 // Whether the page shows any text: its body's rendered text has a character that is not space.
 QString showsText();
+
+// What the page links to and what marks it as a wall (see PageLinks), as one JSON text: its
+// links' addresses as the page resolves them, each once, at most PageLinks::kMaxLinks.
+QString pageLinks();
+// The answer of pageLinks() read; a page that gave none has none.
+PageLinks readPageLinks(const QVariant& answer);
+// The wait for pageLinks(): a page too busy to answer in that time has no links to give.
+constexpr int kLinksWaitMs = 5000;
 
 // The wait for an engine's copy of a page that releaseFocus() measured as `measures`: sized by
 // what the engine walks (see kCopyBaseWaitMs), at most kCopyMaxWaitMs.

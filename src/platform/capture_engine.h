@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -33,6 +34,9 @@ enum class PageError {
     RobotsRefused,
     // Nothing was copied: the page shows no text.
     NoText,
+    // The page stands in for the one asked for: an anti-bot challenge, a login or consent
+    // wall, a page that only asks to enable JavaScript or cookies (`wall` says which).
+    Walled,
     // The copy did not come in time (a page too large, or too busy, to give it).
     CopyTimedOut,
     // Any other failure of the load; `detail` names it in the engine's words.
@@ -69,6 +73,25 @@ struct PageCopy {
     bool showsText = false;
 };
 
+// What a loaded page links to, as its document has it: each address resolved by the page.
+struct PageLinks {
+    // Its links (`a[href]`, `area[href]`), each once, in the page's order, at most kMaxLinks.
+    QStringList links;
+    // Its `link rel=next` addresses.
+    QStringList next;
+    // Its `link rel=canonical` address, or empty.
+    QString canonical;
+    // Elements that only an anti-bot challenge has (a challenge form, a captcha frame), and
+    // a password field: the page's own facts for telling a wall from content.
+    bool challengeMarker = false;
+    bool passwordField = false;
+    // The page answered; false for one too busy or gone.
+    bool answered = false;
+
+    // Links past this are not read: a page of 200,000 links gives its first ones.
+    static constexpr int kMaxLinks = 10000;
+};
+
 // One address of a capture, in a page of its own that starts from nothing: no window name,
 // storage, cookies, service workers, cache or history of an address before it. Answers come
 // later, from the event loop, once each; deleting the session cancels what it still owes and
@@ -90,6 +113,10 @@ public:
     // `ended` runs if the page's process ends (ProcessEnded, OutOfMemory) after a load, while
     // the session waits before its copy; not once the session is deleted.
     virtual void setEnded(std::function<void(PageError)> ended) = 0;
+
+    // Reads the loaded page's links, as the page shows them (after its scripts ran), and
+    // answers with them; a page that does not answer in time answers with none.
+    virtual void links(std::function<void(const PageLinks&)> done) = 0;
 };
 
 // The web engine a capture loads its pages in.

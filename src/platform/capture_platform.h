@@ -42,6 +42,9 @@ public:
     // loop with its Retry-After header's value: empty when it sends none or does not answer.
     using RetryAfterAnswered = std::function<void(const QByteArray& retryAfter)>;
     virtual void askRetryAfter(const QUrl& url, RetryAfterAnswered done) = 0;
+    // Reads the text of the PDF document `pdf` (its pages' text, page after page) and its
+    // title; false when it is no PDF that can be read.
+    virtual bool readPdf(const QByteArray& pdf, QString* text, QString* title) = 0;
     // Ends the event loop; the program exits with `exitCode`.
     virtual void finish(int exitCode) = 0;
 };

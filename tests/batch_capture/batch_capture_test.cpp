@@ -45,6 +45,10 @@ public:
     void load(const QUrl& url, int timeoutMs, std::function<void(const LoadResult&)> done) override;
     void copy(Scope scope, bool withHtml, std::function<void(const PageCopy&)> done) override;
     void setEnded(std::function<void(PageError)> ended) override { ended_ = std::move(ended); }
+    // The fake's pages link nowhere: the crawl is tested on a real site.
+    void links(std::function<void(const PageLinks&)> done) override {
+        QTimer::singleShot(1, &context_, [done] { done({}); });
+    }
 
 private:
     // Whether this is one of the first N loads of a page named PREFIX-N.
@@ -187,6 +191,7 @@ public:
         QTimer::singleShot(1, &context_,
                            [this, url, done] { done(retryAfter.value(url.fileName())); });
     }
+    bool readPdf(const QByteArray&, QString*, QString*) override { return false; }
     void finish(int code) override { exitCode = code; }
 
     FakeEngine engine_;

@@ -75,7 +75,7 @@ protected:
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("giornale.jsonl"));
     const QString output = dir.filePath(QStringLiteral("pagina.txt"));
-    const JournalPurpose purpose{QStringLiteral("txt"), dir.path(), false};
+    const JournalPurpose purpose{QStringLiteral("txt"), dir.path(), false, {}};
 };
 
 TEST_F(Journal, AReopenedJournalSkipsTheDoneAndRetriesTheFailed) {
@@ -160,9 +160,9 @@ TEST_F(Journal, APageIsDoneOnlyWhereItsOutputStillIs) {
         EXPECT_TRUE(problem.contains(QStringLiteral("in uso"))) << problem.toStdString();
     }
     const QByteArray written = content();
-    for (const JournalPurpose& other :
-         {JournalPurpose{"rtf", dir.path(), false}, JournalPurpose{"txt", dir.filePath("x"), false},
-          JournalPurpose{"txt", dir.path(), true}}) {
+    for (const JournalPurpose& other : {JournalPurpose{"rtf", dir.path(), false, {}},
+                                        JournalPurpose{"txt", dir.filePath("x"), false, {}},
+                                        JournalPurpose{"txt", dir.path(), true, {}}}) {
         CaptureJournal journal;
         QString problem;
         EXPECT_EQ(open(journal, other, &problem), CaptureJournal::Opening::ForAnotherRun);
@@ -234,22 +234,14 @@ TEST(RetryPolicyTest, OnlyTransientFailuresAreTriedAgainAndOnlyRetriesTimes) {
         PageFailure failure;
         bool transient;
     } cases[] = {
-        {failure(Kind::TimedOut), true},
-        {failure(Kind::Reset), true},
-        {failure(Kind::Refused), true},
-        {failure(Kind::ProcessEnded), true},
-        {failure(Kind::HttpStatus, 429), true},
-        {failure(Kind::HttpStatus, 502), true},
-        {failure(Kind::HttpStatus, 503), true},
-        {failure(Kind::HttpStatus, 504), true},
-        {failure(Kind::NoText, 0, true), true},
-        {failure(Kind::NoText, 0, false), false},
-        {failure(Kind::HttpStatus, 404), false},
-        {failure(Kind::HttpStatus, 500), false},
-        {failure(Kind::HttpStatus, 403), false},
-        {failure(Kind::Other), false},
-        {failure(Kind::OutOfMemory), false},
-        {failure(Kind::NameNotResolved), false},
+        {failure(Kind::TimedOut), true},         {failure(Kind::Reset), true},
+        {failure(Kind::Refused), true},          {failure(Kind::ProcessEnded), true},
+        {failure(Kind::HttpStatus, 429), true},  {failure(Kind::HttpStatus, 502), true},
+        {failure(Kind::HttpStatus, 503), true},  {failure(Kind::HttpStatus, 504), true},
+        {failure(Kind::NoText, 0, true), true},  {failure(Kind::NoText, 0, false), false},
+        {failure(Kind::HttpStatus, 404), false}, {failure(Kind::HttpStatus, 500), false},
+        {failure(Kind::HttpStatus, 403), false}, {failure(Kind::Other), false},
+        {failure(Kind::OutOfMemory), false},     {failure(Kind::NameNotResolved), false},
         {failure(Kind::CopyTimedOut), false},
     };
     const RetryPolicy policy(2);

@@ -190,4 +190,14 @@ void QtCaptureSession::answerCopyLater(PageCopy copy) {
         this, [this, copy] { copyEnded(copy); }, Qt::QueuedConnection);
 }
 
+void QtCaptureSession::links(std::function<void(const PageLinks&)> done) {
+    if (!page_) {
+        QMetaObject::invokeMethod(
+            this, [done] { done({}); }, Qt::QueuedConnection);
+        return;
+    }
+    askInOurWorld(*page_, page_scripts::pageLinks(), page_scripts::kLinksWaitMs, this,
+                  [done](const QVariant& answer) { done(page_scripts::readPageLinks(answer)); });
+}
+
 } // namespace velcaro

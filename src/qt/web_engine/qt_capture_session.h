@@ -27,6 +27,7 @@ public:
     void load(const QUrl& url, int timeoutMs, std::function<void(const LoadResult&)> done) override;
     void copy(Scope scope, bool withHtml, std::function<void(const PageCopy&)> done) override;
     void setEnded(std::function<void(PageError)> ended) override;
+    void links(std::function<void(const PageLinks&)> done) override;
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);

@@ -278,8 +278,9 @@ TEST_F(ChromiumEngineTest, ALocalPageStaysInItsFolderAndOffline) {
     EXPECT_EQ(connections, 0);
 
     // An .html file written as XHTML, with what XML refuses, is read as the HTML it is named.
-    const QUrl xhtml = write(QStringLiteral("xhtml.html"),
-                             "<html xmlns='http://www.w3.org/1999/xhtml'><p>pane & vino</p></html>");
+    const QUrl xhtml =
+        write(QStringLiteral("xhtml.html"),
+              "<html xmlns='http://www.w3.org/1999/xhtml'><p>pane & vino</p></html>");
     EXPECT_EQ(capture(xhtml).text, QStringLiteral("pane & vino"));
 
     // Its script takes the main frame to the secret, before the load ends and after: the page

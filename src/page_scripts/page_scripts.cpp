@@ -16,7 +16,15 @@ const char kReleaseFocus[] = R"(
         active.blur();
     window.getSelection().removeAllRanges();
     var body = document.body;
-    return body ? [body.textContent.length, body.getElementsByTagName('*').length] : [0, 0];
+    if (!body)
+        return [0, 0];
+    // A page hidden as a whole (its body or root invisible until a script shows it) shows no
+    // text, whatever its document holds.
+    var shown = [document.documentElement, body].every(function (e) {
+        var style = getComputedStyle(e);
+        return style.display !== 'none' && style.visibility !== 'hidden' && style.opacity !== '0';
+    });
+    return [shown ? body.textContent.length : 0, body.getElementsByTagName('*').length];
 })()
 )";
 

@@ -19,7 +19,8 @@ QString copyKeeper();
 // Takes the focus from the focused element (a field, a text area, an editable block, or a
 // frame, which keeps the focus of its own fields) and drops a selection left inside it, so
 // that select-all selects the page and not the inside of that element; answers with what a
-// copy of the page has to walk: [the length of its text, its elements].
+// copy of the page has to walk: [the length of its text (0 when the page is hidden as a whole),
+// its elements].
 QString releaseFocus();
 
 // The main-text finder: defines `velcaroMainText`, whose find() gives the number of ranges of

@@ -124,6 +124,11 @@ TEST_F(ChromiumEngineTest, CopiesWhatThePageShowsWhateverItsScriptsDoToTheCopy) 
     const PageCopy blank = capture(write(QStringLiteral("bianca.html"), "<body></body>"));
     EXPECT_EQ(blank.error, PageError::NoText);
     EXPECT_FALSE(blank.showsText);
+    // Nor does one whose body stays hidden until a script that never comes shows it.
+    const PageCopy hidden = capture(write(
+        QStringLiteral("nascosta.html"), "<style>body { visibility: hidden }</style><p>testo</p>"));
+    EXPECT_EQ(hidden.error, PageError::NoText);
+    EXPECT_FALSE(hidden.showsText);
 }
 
 TEST_F(ChromiumEngineTest, TheMainTextLeavesMenusSidebarsAndFooters) {

@@ -5,6 +5,7 @@
 #include "chromium/load_failure.h"
 #include "chromium/local_page_fence.h"
 #include "chromium/page_copy_run.h"
+#include "chromium/page_links_run.h"
 #include "page_scripts/page_scripts.h"
 
 #include <QJsonArray>
@@ -275,30 +276,9 @@ void ChromiumSession::requestPaused(const QJsonObject& params, const QString& re
                               params.value(QStringLiteral("frameId")).toString() == targetId_;
     if (mainDocument)
         mainLoaders_.insert(params.value(QStringLiteral("networkId")).toString());
-    if (!local_ && !target.isLocalFile()) {
-        browser_->pipe().send(QStringLiteral("Fetch.continueRequest"),
-                              {{QStringLiteral("requestId"), requestId}}, replyTo);
-        return;
-    }
-    if (local_ && localPageMayRequest(address_, target, type)) {
-        const auto [method, answer] = localFileAnswer(requestId, target);
-        browser_->pipe().send(method, answer, replyTo);
-        return;
-    }
-    // A local page's script that takes it to a file outside its folder gets "no content": the
-    // navigation is dropped and the page stays as it is, as in the window's engine.
-    if (local_ && mainDocument) {
-        browser_->pipe().send(
-            QStringLiteral("Fetch.fulfillRequest"),
-            {{QStringLiteral("requestId"), requestId}, {QStringLiteral("responseCode"), 204}},
-            replyTo);
-        return;
-    }
-    // Refused: a local page's frame leaving its folder, or the page going online.
-    browser_->pipe().send(QStringLiteral("Fetch.failRequest"),
-                          {{QStringLiteral("requestId"), requestId},
-                           {QStringLiteral("errorReason"), QStringLiteral("BlockedByClient")}},
-                          replyTo);
+    const auto [method, answer] =
+        pausedRequestAnswer(address_, local_, requestId, target, type, mainDocument);
+    browser_->pipe().send(method, answer, replyTo);
 }
 
 void ChromiumSession::navigationFailed(const QString& errorText) {
@@ -391,44 +371,23 @@ void ChromiumSession::setEnded(std::function<void(PageError)> ended) {
     ended_ = std::move(ended);
 }
 
-// The links are read in a world of our own, made for the question: the page's scripts can
-// neither see the script nor change what it calls.
 void ChromiumSession::links(std::function<void(const PageLinks&)> done) {
     linksDone_ = std::move(done);
     if (!browser_ || sessionId_.isEmpty() || endedWith_ != PageError::None) {
         QTimer::singleShot(0, this, [this] { answerLinks({}); });
         return;
     }
-    linksWait_.setSingleShot(true);
-    linksWait_.callOnTimeout(
-        this, [this] { answerLinks({}); }, Qt::UniqueConnection);
-    linksWait_.start(page_scripts::kLinksWaitMs);
-    browser_->pipe().send(
-        QStringLiteral("Page.createIsolatedWorld"),
-        {{QStringLiteral("frameId"), targetId_},
-         {QStringLiteral("worldName"), QStringLiteral("velcaro")}},
-        sessionId_, this, [this](const QJsonObject& world, const QString& error) {
-            if (!error.isEmpty() || !browser_) {
-                answerLinks({});
-                return;
-            }
-            browser_->pipe().send(
-                QStringLiteral("Runtime.evaluate"),
-                {{QStringLiteral("expression"), page_scripts::pageLinks()},
-                 {QStringLiteral("contextId"),
-                  world.value(QStringLiteral("executionContextId")).toInt()},
-                 {QStringLiteral("returnByValue"), true}},
-                sessionId_, this, [this](const QJsonObject& result, const QString&) {
-                    answerLinks(page_scripts::readPageLinks(result.value(QStringLiteral("result"))
-                                                                .toObject()
-                                                                .value(QStringLiteral("value"))
-                                                                .toVariant()));
-                });
-        });
+    linksRun_ = new PageLinksRun(
+        browser_, targetId_, sessionId_, [this](const PageLinks& links) { answerLinks(links); },
+        this);
+    linksRun_->start();
 }
 
 void ChromiumSession::answerLinks(const PageLinks& links) {
-    linksWait_.stop();
+    if (linksRun_) {
+        linksRun_->deleteLater();
+        linksRun_ = nullptr;
+    }
     if (!linksDone_)
         return;
     const auto done = std::move(linksDone_);

@@ -14,6 +14,7 @@ namespace velcaro {
 class ChromiumBrowser;
 class ChromiumEngine;
 class PageCopyRun;
+class PageLinksRun;
 
 // One address in a browser context of its own, made for it and disposed of with it: no window
 // name, storage, cookies, service workers, cache or history of another address reaches it.
@@ -69,7 +70,7 @@ private:
     std::function<void(const PageCopy&)> copyDone_;
     std::function<void(PageError)> ended_;
     std::function<void(const PageLinks&)> linksDone_;
-    QTimer linksWait_;
+    PageLinksRun* linksRun_ = nullptr;
     PageCopyRun* copyRun_ = nullptr;
 
     // The page's set-up is done: the documents its main frame asked for meanwhile wait.

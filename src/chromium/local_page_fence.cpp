@@ -47,4 +47,20 @@ std::pair<QString, QJsonObject> localFileAnswer(const QString& requestId, const 
              {QStringLiteral("body"), QString::fromLatin1(bytes.toBase64())}}};
 }
 
+std::pair<QString, QJsonObject> pausedRequestAnswer(const QUrl& page, bool localPage,
+                                                    const QString& requestId, const QUrl& target,
+                                                    const QString& resourceType, bool mainFrame) {
+    const QJsonObject request{{QStringLiteral("requestId"), requestId}};
+    if (!localPage && !target.isLocalFile())
+        return {QStringLiteral("Fetch.continueRequest"), request};
+    if (localPage && localPageMayRequest(page, target, resourceType))
+        return localFileAnswer(requestId, target);
+    if (localPage && mainFrame)
+        return {QStringLiteral("Fetch.fulfillRequest"),
+                {{QStringLiteral("requestId"), requestId}, {QStringLiteral("responseCode"), 204}}};
+    return {QStringLiteral("Fetch.failRequest"),
+            {{QStringLiteral("requestId"), requestId},
+             {QStringLiteral("errorReason"), QStringLiteral("BlockedByClient")}}};
+}
+
 } // namespace velcaro

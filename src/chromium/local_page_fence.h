@@ -19,4 +19,14 @@ bool localPageMayRequest(const QUrl& page, const QUrl& target, const QString& re
 // type, or Fetch.failRequest when it cannot be read.
 std::pair<QString, QJsonObject> localFileAnswer(const QString& requestId, const QUrl& target);
 
+// The answer to the browser's paused request `requestId` of `target` (a `resourceType`, of the
+// page's main frame or not) made by the page at `page`, local or not: a web page's request of
+// the web goes on; a local page's own file is read here; a local page's main frame sent to a
+// file outside its folder gets "no content" (the navigation is dropped, the page stays as it
+// is, as in the window's engine); anything else is refused: a local page's frame leaving its
+// folder, a local page going online, a web page loading a local file.
+std::pair<QString, QJsonObject> pausedRequestAnswer(const QUrl& page, bool localPage,
+                                                    const QString& requestId, const QUrl& target,
+                                                    const QString& resourceType, bool mainFrame);
+
 } // namespace velcaro

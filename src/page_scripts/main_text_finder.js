@@ -25,6 +25,7 @@ var velcaroMainText = (function (root) {
   var FRAME_MIN_WIDTH_SHARE = 0.5;     // a frame narrower than this share of the viewport is an embed, not the page
   var FRAME_MIN_HEIGHT = 200;          // ...and one lower than this (CSS pixels) as well
   var TIME_BUDGET_MS = 300;            // past this, remaining layout reads are skipped
+  var SLUG_TEXT_CHARS = 80;            // a section's title is read from this much of its first text
   var MAX_RANGES = 64;                 // ranges the program copies at most (kMaxMainRanges)
 
   // Text signals.
@@ -351,9 +352,11 @@ var velcaroMainText = (function (root) {
   function withoutTitleSlug(cls, r) {
     var first = r.firstText;
     if (!first || !first.text || cls.indexOf('-') < 0 && cls.indexOf('_') < 0) return cls;
-    var slug = first.text.toLowerCase().replace(/[^a-z0-9]+/g, ' ').trim().split(' ').slice(0, 3).join('[-_]');
-    if (slug.indexOf('[-_]') < 0) return cls;
-    return cls.replace(new RegExp('\\S*' + slug + '\\S*', 'g'), ' ');
+    var words = first.text.slice(0, SLUG_TEXT_CHARS).toLowerCase().replace(/[^a-z0-9]+/g, ' ').trim().split(' ');
+    if (words.length < 2) return cls;
+    var slug = words.slice(0, 3).join('-');
+    var names = cls.replace(/_/g, '-').split(/\s+/);
+    return names.filter(function (name) { return name.indexOf(slug) < 0; }).join(' ');
   }
 
   // ---------------------------------------------------------------------------
